@@ -1,0 +1,445 @@
+// vek.h - the shared records of the package library and the interfaces of its
+// run-time modules: messages, resources and flags, defaults files, prompts,
+// strings and line readers, file names and dates, map transforms, the hash
+// table, domains and the pattern scanner.
+//
+// Records are plain structures with fixed capacities. Every function that
+// writes text into a caller's buffer says how much room it needs; none of
+// them writes more. Missing values are -9999 (ints) and -9999.0 (floats).
+#ifndef VEK_H
+#define VEK_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <span>
+
+#include "vekresrc.h"
+
+constexpr int VEK_MISS = -9999;
+constexpr float VEK_FMISS = -9999.0f;
+
+// ---------------------------------------------------------------------------
+// Shared records
+// ---------------------------------------------------------------------------
+
+// One UTC calendar date and time; -9999 in a field means not given.
+struct Date {
+    int year;
+    int month;
+    int day;
+    int jday;
+    int wday;
+    int hour;
+    int min;
+    int sec;
+};
+
+// A map projection with a grid laid over it.
+struct Domain {
+    int proj;
+    float plat;
+    float plon;
+    float param[5];
+    float clat;
+    float clon;
+    float dx;
+    float dy;
+    int nx;
+    int ny;
+    int ellipse;
+};
+
+// The map-coordinate rectangle of the current grid.
+struct MAP_limits {
+    float x_min;
+    float x_max;
+    float y_min;
+    float y_max;
+};
+
+// ---------------------------------------------------------------------------
+// Messages (mess)
+// ---------------------------------------------------------------------------
+
+// A 32-bit message type and selection mask: eight 4-bit groups, the
+// sublevels a to d within each group.
+using M_type = uint32_t;
+
+constexpr M_type M_PRINT = 0x0000000F;
+constexpr M_type M_ERROR = 0x00000030;
+constexpr M_type M_WARN = 0x000000C0;
+constexpr M_type M_MESS = 0x00000F00;
+constexpr M_type M_OUT1 = 0x0000F000;
+constexpr M_type M_OUT2 = 0x000F0000;
+constexpr M_type M_OUT3 = 0x00F00000;
+constexpr M_type M_OUT4 = 0x0F000000;
+constexpr M_type M_DEBUG = 0xF0000000;
+
+// Prints a printf-style message when its type is selected. Returns 1 when it
+// went to the terminal, 0 when not selected or the terminal output is off.
+int MESS_print(M_type type, const char *mess, ...) __attribute__((format(printf, 2, 3)));
+// 1 when the selection mask shares a bit with LEVEL.
+int MESS_check(M_type level);
+int MESS_check_set();
+int MESS_set(int oper, M_type level);
+int MESS_set_str(const char *str);
+int MESS_hold(M_type type, const char *mess);
+int MESS_print_prog(const char *string);
+M_type MESS_get();
+int MESS_get_max_lines();
+int MESS_set_page(int val);
+int MESS_set_out(int val);
+int MESS_file(const char *name, const char *access);
+int MESS_file_close();
+// Back to the state of a fresh process (closes any message or log file).
+void mess_reset_state();
+
+// ---------------------------------------------------------------------------
+// Resources (resrc), conversion and flags (flag)
+// ---------------------------------------------------------------------------
+
+enum DEF_convert {
+    CV_none = 0,
+    CV_bool = 1,
+    CV_int = 2,
+    CV_short = 3,
+    CV_long = 4,
+    CV_float = 5,
+    CV_string = 6,
+    CV_strcpy = 7,
+    CV_path = 8,
+    CV_mess = 9,
+    CV_draw = 10,
+    CV_current = 11,
+    CV_hour = 12,
+    CV_region = 13,
+    CV_name = 14,
+    CV_ingestor = 15,
+    CV_file_param = 16,
+    CV_device = 17,
+    CV_plot_type = 18,
+    CV_color = 19,
+    CV_domain = 20,
+    CV_strings = 21,
+    CV_batch = 22,
+    CV_help = 23,
+};
+
+// One entry of the definition table. The command-line form is either an
+// abbreviation (cmd) or a positional number (pos: 1 to 9 for the n-th bare
+// argument, 10 for every bare argument not taken by a numbered entry); an
+// entry has one of the two. An empty def makes the entry inert, a null def
+// ends the table.
+struct RES_defobj {
+    const char *def;
+    const char *env;
+    const char *cmd;
+    int pos;
+    DEF_convert cvt;
+    void *out;
+    int *num;
+};
+
+// One stored resource; the store keeps them in order of first creation.
+struct res_obj {
+    int index;
+    char *name;
+    char *data;
+    DEF_convert cvt;
+    res_obj *next;
+};
+
+// The definition table holds at most this many entries plus its terminator.
+constexpr int RES_MAX_DEF = 74;
+
+int RES_init(int argc, char **argv, const res_type *res_key, const res_type *res_pos);
+int RES_decode(const char *progname, const char *cls, int argc, char **argv,
+               RES_defobj *def_table);
+int RES_enter(RES_defobj *obj, res_type key);
+int RES_fill_obj(RES_defobj *obj, const char *def, const char *env, const char *cmd, int pos,
+                 DEF_convert cvt, void *out, int *num);
+int RES_new(int index, const char *name, const char *data, DEF_convert cvt);
+int RES_append(int index, const char *name, const char *data, DEF_convert cvt);
+int RES_put(const char *name, const char *value);
+// The value; "" for a resource present without value; null when absent.
+const char *RES_get(const char *name);
+int RES_getval(const char *name, void *data, DEF_convert cvt);
+// Splits the value into a new array (free with free_parsed_array); returns the count.
+int RES_getvals(const char *name, int *paramc, char ***paramv);
+int RES_list();
+int RES_setCL(int argc, char **argv);
+const char *RES_get_prog();
+// The part of argv[0] after its last "/", copied into PROG (CAP bytes, cut to
+// fit), or into new memory when PROG is null.
+char *RES_get_progname(char *prog, size_t cap);
+// Forgets every resource, the definition table and the command line.
+void resrc_reset_state();
+
+int RES_conv_data(const char *data, void *out, DEF_convert cvt);
+int RES_set_device(const char *str);
+int FLAG_get(int flag);
+long FLAG_getl(int flag);
+int FLAG_set(int flag, int value);
+int FLAG_setl(int flag, long value);
+int FLAG_reset(int value);
+int FLAG_resetl(long value);
+int FLAG_batch();
+int FLAG_set_batch(int val);
+int FLAG_help();
+int FLAG_setplot(int type, int val);
+int FLAG_getplot(int type);
+int FLAG_resetplot(int val);
+// Flag slots back to -9999, plot switches back to 1.
+void flag_reset_state();
+
+// Help output (tools)
+int RES_help_print(const char *name, const res_type *res_key, const res_type *res_pos);
+int RES_help_item(res_type res);
+
+// ---------------------------------------------------------------------------
+// Defaults files (def_read)
+// ---------------------------------------------------------------------------
+
+constexpr int DEF_NAME_LEN = 50;   // room for a resource name read from a file
+constexpr int DEF_VALUE_LEN = 200; // room for its value
+
+int DEF_open(const char *filename);
+int DEF_close();
+// RESRC needs DEF_NAME_LEN bytes, VALUE DEF_VALUE_LEN bytes.
+int DEF_get(char *resrc, char *value);
+int DEF_cmp(const char *resrc, const char *string);
+int DEF_valid(const char *string);
+// OSTR needs DEF_NAME_LEN bytes.
+int DEF_parse_name(const char *str, char *ostr);
+// Copies the first set variable into VALUE (CAP bytes, cut to fit).
+int DEF_env(const char *resrc, const char *env, char *value, size_t cap);
+int DEF_prog();
+int DEF_name(const char *name);
+int DEF_title(const char *title);
+int DEF_tag(const char *str);
+int DEF_clr_tag();
+void def_reset_state();
+
+// ---------------------------------------------------------------------------
+// Prompts and process utilities (system)
+// ---------------------------------------------------------------------------
+
+char *VEK_prompts(const char *prompt, char *str, int length);
+float VEK_promptf(const char *prompt);
+int VEK_set_command(const char *string);
+// Ends the process with STATUS through the exit hook.
+[[noreturn]] void VEK_exit(int status);
+int VEK_sleep(float secs);
+float VEK_elapse();
+const char *VEK_version();
+
+// The exit hook ends the process; a test or fuzz target may install one that
+// unwinds instead (it must not return). Null restores the default (exit).
+using VEK_exit_hook = void (*)(int status);
+VEK_exit_hook VEK_set_exit_hook(VEK_exit_hook hook);
+
+// ---------------------------------------------------------------------------
+// Strings and line readers (string)
+// ---------------------------------------------------------------------------
+
+int parse_string(const char *string, char delim, int *argc, char ***argv);
+int free_parsed_array(int argc, char **argv);
+int stricmp(const char *s1, const char *s2);
+int strnicmp(const char *s1, const char *s2, int n);
+int low_string(char *string);
+int fill_string(char *string, char tar, char fill);
+int trim_string(char *string);
+int wstrim_string(char *string);
+int clean_line(unsigned char *line);
+inline int clean_line(char *line) { return clean_line(reinterpret_cast<unsigned char *>(line)); }
+// Line readers: the next line without its newline, at most 160 (fgetline) or
+// LEN characters; a longer line comes in pieces. STRING needs one byte more.
+int fgetline(FILE *ifile, char *string);
+int fgetnline(FILE *ifile, char *string, int len);
+int fgetstring(FILE *ifile, char *string, int len);
+
+// Bounded copy: at most CAP-1 bytes and always a terminator (CAP >= 1).
+size_t vek_strlcpy(char *dst, const char *src, size_t cap);
+template <size_t N>
+size_t vek_copy(char (&dst)[N], const char *src) {
+    return vek_strlcpy(dst, src, N);
+}
+
+// ---------------------------------------------------------------------------
+// File names and file system helpers (files)
+// ---------------------------------------------------------------------------
+
+constexpr int FILE_NAME_LEN = 160; // room for a file name
+
+FILE *FILE_open(const char *file, const char *access);
+// Closes a stream from FILE_open (pclose for commands; standard streams stay open).
+int FILE_close(FILE *stream);
+int FILE_exist(const char *file);
+int FILE_is_dir(const char *file);
+long FILE_size(const char *file);
+int FILE_make_dir(char *dir, int flag);
+// FILENAME needs FILE_NAME_LEN bytes.
+char *FILE_add_path(const char *path, const char *file, char *filename);
+// PATH needs room for one more character.
+int FILE_add_path_delim(char *path);
+// FILENAME needs FILE_NAME_LEN bytes.
+int FILE_add_user_path(const char *file, char *filename);
+int FILE_overwrite(const char *filename, int flag);
+int FILE_fullpath(const char *filename);
+int FILE_is_stdio(const char *file);
+
+int FILE_set_name(char *type);
+int FILE_set_key(char key, const char *str);
+int FILE_set_file(const char *file, char *out_file);
+int FILE_extract_extra_info(char *file);
+int FILE_set_date(Date *datim, char *out_file);
+int FILE_set_current(const char *cur, char *filename);
+int FILE_list_file();
+int FILE_get_file(const char *prompt, char *outfile);
+int FILE_get_date(Date *date);
+int FILE_set_time(const Date *datim);
+int FILE_get_time(Date *datim);
+void files_reset_state();
+
+// ---------------------------------------------------------------------------
+// Dates (date)
+// ---------------------------------------------------------------------------
+
+constexpr int DATE_LABEL_LEN = 40; // room for a date label
+
+const char *DATE_month_lower(int month);
+int DATE_print(M_type level, const Date *date);
+int DATE_set_TZ(const char *str);
+// STR needs DATE_LABEL_LEN bytes.
+int DATE_get_current_str(char *str);
+int DATE_is_leap(int year);
+long DATE_num_sec(Date *date);
+long DATE_get_time(long *secs);
+int DATE_get_gmdate(const long *secs, Date *date);
+int DATE_julian_monday(int year, int julian, int *month, int *day);
+int DATE_monday_julian(int year, int month, int day, int *julian);
+int DATE_decode_month(const char *str);
+// STR needs DATE_LABEL_LEN bytes.
+int DATE_make_label(Date *date, char *str);
+int DATE_make_seq(Date *date, char *str);
+int DATE_set_datim(const Date *date);
+int DATE_set_range(int pre, int post);
+int DATE_chk_range(int date);
+void date_reset_state();
+
+// ---------------------------------------------------------------------------
+// Domains (region) and map transforms (maptran, calc)
+// ---------------------------------------------------------------------------
+
+int DOM_init(Domain *domain);
+int DOM_decode(const char *str, Domain *domain);
+
+int MAP_domain(const Domain *domain);
+int MAP_proj(int proj);
+int MAP_coord(float plat, float plon);
+int MAP_tran(float lat, float lon, float *x, float *y);
+int MAP_untran(float x, float y, float *lat, float *lon);
+int MAP_tran_center(float *x, float *y);
+int MAP_set_limits();
+int MAP_grid_tran(float gx, float gy, float *x, float *y);
+int MAP_grid_untran(float x, float y, float *gx, float *gy);
+int MAP_in_grid_domain(float x, float y);
+float pot_temp(float t, float p);
+void maptran_reset_state();
+
+float calc_earth_dist(float lat1, float lon1, float lat2, float lon2);
+
+// ---------------------------------------------------------------------------
+// Hash table (table)
+// ---------------------------------------------------------------------------
+
+struct TAB_entry {
+    char *key;
+    char *data;
+    TAB_entry *link;
+    TAB_entry *next;
+};
+
+struct TAB_table {
+    int tab_size;
+    int data_size;
+    TAB_entry *data_ptr;
+    TAB_entry *head_ptr;
+    TAB_entry *last_ptr;
+    int num_entry;
+    int numkey;
+    TAB_entry *table[4];
+};
+
+int TAB_key(const TAB_table *tab, const char *key);
+int TAB_init(TAB_table *tab);
+int TAB_create(TAB_table *tab, int tsize, int dsize, int nkey);
+int TAB_enter_keys(TAB_table *tab, const void *data, const char *const *keys, int nkeys);
+// Enters a copy of the record under exactly numkey keys, in key order.
+template <class... Keys>
+int TAB_enter(TAB_table *tab, const void *data, Keys... keys) {
+    const char *const list[] = {static_cast<const char *>(keys)...};
+    return TAB_enter_keys(tab, data, list, static_cast<int>(sizeof...(Keys)));
+}
+char *TAB_search(TAB_table *tab, int keynum, const char *key);
+char *TAB_first(TAB_table *tab);
+char *TAB_next(TAB_table *tab);
+// Releases everything the table owns and leaves it empty.
+void TAB_free(TAB_table *tab);
+
+// WMO numbers and identifiers (tools). ID needs 7 bytes.
+int wmo_to_id(char *id, int wmo);
+int id_to_wmo(const char *id, int *wmo);
+
+// ---------------------------------------------------------------------------
+// Pattern scanner (scanp)
+// ---------------------------------------------------------------------------
+
+// The cursor over one text; the caller owns the record and the text.
+struct parse_param {
+    const char *ptr;
+    int length;
+    int off;
+    int len;
+    int assigned;
+    int matched;
+    int done;
+};
+
+// One typed destination of a scanp call. CHAR and CHARS carry the room at ptr.
+struct scan_dest {
+    enum kind_t { INT, FLOAT, CHAR, CHARS } kind;
+    void *ptr;
+    size_t cap;
+};
+inline scan_dest scan_to(int *p) { return {scan_dest::INT, p, 0}; }
+inline scan_dest scan_to(float *p) { return {scan_dest::FLOAT, p, 0}; }
+inline scan_dest scan_to(char &c) { return {scan_dest::CHAR, &c, 1}; }
+template <size_t N>
+scan_dest scan_to(char (&a)[N]) {
+    return {scan_dest::CHARS, a, N};
+}
+
+int scanp_list(parse_param *param, const char *pat, std::span<const scan_dest> dest);
+
+// Matches PAT at the cursor; one destination per directive that is not
+// suppressed. Returns the number of directives matched, -1 for an empty
+// pattern or a cursor at the end. Never moves the cursor.
+template <class... Dest>
+int scanp(parse_param *param, const char *pat, Dest &&...dest) {
+    if constexpr (sizeof...(Dest) == 0) {
+        return scanp_list(param, pat, {});
+    } else {
+        const scan_dest list[] = {scan_to(dest)...};
+        return scanp_list(param, pat, {list, sizeof...(Dest)});
+    }
+}
+int scanp_set(parse_param *param, const char *str);
+int scanp_inc(parse_param *param);
+int scanp_inc_off(parse_param *param, int off);
+const char *scanp_str(parse_param *param);
+char scanp_char(parse_param *param, int off);
+int scanp_search(parse_param *param, const char *str);
+
+#endif

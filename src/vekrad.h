@@ -1,0 +1,149 @@
+// vekrad.h - the decoded radar report records, the run header with its
+// summary grid, and the interfaces of the decoders and converted-file writers.
+#ifndef VEKRAD_H
+#define VEKRAD_H
+
+#include <cstdio>
+
+#include "vek.h"
+#include "vekcty.h"
+
+constexpr int RAD_SUM_NX = 480; // summary grid columns
+constexpr int RAD_SUM_NY = 360; // summary grid rows
+constexpr signed char RAD_EMPTY = 'c'; // the empty mark of a summary cell
+
+// The header of a converted file.
+struct RAD_info {
+    char datim[40];
+    char *cmdline;
+    Date date;
+    int type;
+    signed char summary[RAD_SUM_NX][RAD_SUM_NY];
+};
+
+struct MDR_prec {
+    int area_cov;
+    char type[5];
+    int intens;
+};
+
+struct MDR_loc {
+    int dir;
+    int rad;
+};
+
+struct MDR_move {
+    char type;
+    int dir;
+    int spd;
+};
+
+struct MDR_tops {
+    int h;
+    int dir;
+    int rad;
+};
+
+// One MDR station's report.
+struct MDR_report {
+    char id[11];
+    char region[11];
+    float x;
+    float y;
+    int type;
+    int time;
+    char config[10];
+    MDR_prec prec[3];
+    int numprec;
+    char trend[4];
+    MDR_loc loc[5];
+    MDR_move move[3];
+    MDR_tops tops;
+    char rem[20];
+};
+
+struct RCM_storm {
+    char id[3];
+    float x;
+    float y;
+    int hgt;
+    int dir;
+    int spd;
+    int hail;
+};
+
+struct RCM_point {
+    char id[3];
+    float x;
+    float y;
+};
+
+struct RCM_vad {
+    int hgt;
+    int dir;
+    int spd;
+    int rms;
+};
+
+constexpr int RCM_GRID = 104;
+
+// One RCM site's report.
+struct RCM_report {
+    char id[5];
+    int num;
+    float lat;
+    float lon;
+    float elev;
+    Date date;
+    int mode;
+    int status;
+    signed char echo[RCM_GRID][RCM_GRID];
+    int maxt;
+    float maxt_x;
+    float maxt_y;
+    RCM_storm storm[40];
+    int num_storm;
+    RCM_point tvs[10];
+    int num_tvs;
+    RCM_point meso[20];
+    int num_meso;
+    RCM_vad vad[20];
+    int num_vad;
+};
+
+// Conversion driver (rad_dec).
+int RAD_decode_file();
+int RAD_summary_init(RAD_info *info);
+int MDR_save_report(int cvt_fd, MDR_report *report);
+int RCM_save_report(int cvt_fd, RCM_report *report);
+int RAD_parameter();
+int RAD_set_out_file(Date *date);
+// The driver's nominal time of the bulletins to decode (module values).
+void RAD_set_nominal(int hour, int min);
+int RAD_get_type();
+void rad_dec_reset_state();
+
+// MDR reports and summaries (rad_dec).
+int MDR_read_raw(FILE *ifile, char *data_str, char *id);
+int MDR_init(MDR_report *report);
+int MDR_enter_func(const CTY_data *data, MDR_report *report);
+int MDR_decode(const char *data, RAD_info *info, MDR_report *report);
+int MDR_read_raw_summary(FILE *ifile, RAD_info *info);
+
+// RCM reports (rcm_read, rad_dec).
+int RCM_init(RCM_report *report);
+int RCM_enter_func(const CTY_data *data, RCM_report *report);
+int RCM_read_site(FILE *ifile, RCM_report *report);
+int RCM_print(M_type level, RCM_report *report);
+int RCM_set_summary(RAD_info *info, RCM_report *report);
+
+// Converted radar files (rad_read).
+int RAD_chktype(const char *filename);
+int RAD_open(const char *filename, int f_access, int *f_type);
+int RAD_close(int cvt_fd);
+int RAD_putinfo(int cvt_fd, RAD_info *info);
+int MDR_write(int cvt_fd, MDR_report *report, int rep_type, int *statnum);
+int RCM_write(int cvt_fd, RCM_report *report, int rep_type, int *statnum);
+void rad_read_reset_state();
+
+#endif
