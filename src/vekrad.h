@@ -121,6 +121,8 @@ int RAD_set_out_file(Date *date);
 // The driver's nominal time of the bulletins to decode (module values).
 void RAD_set_nominal(int hour, int min);
 int RAD_get_type();
+int RAD_get_clear_air();
+int RAD_get_file_type();
 void rad_dec_reset_state();
 
 // MDR reports and summaries (rad_dec).
