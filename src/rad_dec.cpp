@@ -33,6 +33,14 @@ int RAD_get_type() {
     return rad_type;
 }
 
+int RAD_get_clear_air() {
+    return clear_air;
+}
+
+int RAD_get_file_type() {
+    return file_type;
+}
+
 namespace {
 
 // Selects a name convention by key; FILE_set_name cuts keys off its text, so
