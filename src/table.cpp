@@ -4,6 +4,10 @@
 // The table owns its slots, chained entries, key copies and one copy of each
 // record; the entries of all keys of one record share that copy, which
 // belongs to the first key's entry. Nothing is ever removed singly.
+//
+// Each key's slot array is one block: the tab_size slots, then one pointer
+// per slot to the last entry of its chain, so that entering a record costs
+// the same however many records share its key or its slot.
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +22,11 @@ constexpr uint64_t HASH_MOD = 35177;
 
 bool usable(const TAB_table *tab) {
     return tab && tab->tab_size > 0 && tab->table[0];
+}
+
+// The chain ends of key I's slots, kept behind its slot array.
+TAB_entry **chain_ends(const TAB_table *tab, int i) {
+    return reinterpret_cast<TAB_entry **>(tab->table[i] + tab->tab_size);
 }
 
 char *copy_key(const char *key) {
@@ -64,7 +73,8 @@ int TAB_create(TAB_table *tab, int tsize, int dsize, int nkey) {
     if (nkey < 1 || nkey > MAX_KEYS || dsize < 0) return -1;
     if (tsize < 1) tsize = 1;
     for (int i = 0; i < nkey; i++) {
-        tab->table[i] = static_cast<TAB_entry *>(std::calloc(size_t(tsize), sizeof(TAB_entry)));
+        const size_t bytes = size_t(tsize) * (sizeof(TAB_entry) + sizeof(TAB_entry *));
+        tab->table[i] = static_cast<TAB_entry *>(std::calloc(1, bytes));
         if (!tab->table[i]) {
             for (int j = 0; j < i; j++) std::free(tab->table[j]);
             TAB_init(tab);
@@ -86,13 +96,15 @@ int TAB_enter_keys(TAB_table *tab, const void *data, const char *const *keys, in
     for (int i = 0; i < nkeys; i++)
         if (!keys[i]) return -1;
 
+    int slot_of[MAX_KEYS] = {};
     TAB_entry *target[MAX_KEYS] = {};
     bool fresh[MAX_KEYS] = {};
     char *key_copy[MAX_KEYS] = {};
     char *block = static_cast<char *>(std::malloc(tab->data_size > 0 ? size_t(tab->data_size) : 1));
     bool ok = block != nullptr;
     for (int i = 0; ok && i < nkeys; i++) {
-        TAB_entry *slot = &tab->table[i][TAB_key(tab, keys[i])];
+        slot_of[i] = TAB_key(tab, keys[i]);
+        TAB_entry *slot = &tab->table[i][slot_of[i]];
         if (!slot->key) {
             target[i] = slot;
         } else {
@@ -119,11 +131,9 @@ int TAB_enter_keys(TAB_table *tab, const void *data, const char *const *keys, in
         TAB_entry *e = target[i];
         e->key = key_copy[i];
         e->data = block;
-        if (fresh[i]) {
-            TAB_entry *last = &tab->table[i][TAB_key(tab, keys[i])];
-            while (last->link) last = last->link;
-            last->link = e;
-        }
+        TAB_entry *&end = chain_ends(tab, i)[slot_of[i]];
+        if (fresh[i]) end->link = e;
+        end = e;
     }
     TAB_entry *first = target[0];
     if (tab->num_entry == 0) {
