@@ -3,9 +3,11 @@
 // domain, keeps them in a hash table with a caller-defined data block each,
 // and answers lookups by identifier or WMO string and walks in file order.
 //
-// State: the open station file, the storage mode, the identifier mode, the
-// table of stored records, and the size and entry function of the data
-// blocks. The store owns the data blocks; the table owns the records.
+// State: the open station file, the storage mode, the table of stored
+// records, and the size and entry function of the data blocks. The store owns
+// the data blocks; the table owns the records. Stations are keyed in the
+// table's first key by their own identifier, or by their WMO string when the
+// file gives them none.
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,8 +22,7 @@ constexpr int POS_TEXT = 96; // room for "%5.0f%6.0f" of any pair of floats
 
 struct StoreState {
     int cty_fd = -1;
-    int store = 0;   // storage mode 1 to 3, 0 before the first store
-    int id_type = 0; // how stored stations are named (see station_key)
+    int store = 0; // storage mode 1 to 3, 0 before the first store
     TAB_table city_tbl{};
     bool have_table = false;
     size_t data_size = 0;
@@ -35,28 +36,12 @@ void wmo_string(const CTY_data *city, char (&out)[WMO_TEXT]) {
                   city->wmo);
 }
 
-// The key identifier of a stored station in modes 2 and 3.
+// The key identifier of a stored station in modes 2 and 3: its WMO string
+// when the file says it has no identifier of its own ("-" as second
+// character), otherwise the file's identifier.
 void station_key(const CTY_data *city, const char *wmo, char (&out)[11]) {
     const bool no_id = city->id[0] != '\0' && city->id[1] == '-';
-    switch (cs.id_type) {
-    case 1:
-        vek_copy(out, city->wmo == 99999 ? city->id : wmo);
-        break;
-    case 2:
-        if (!no_id) {
-            vek_copy(out, city->id);
-        } else if (std::strcmp(city->region, "B_") == 0) {
-            vek_copy(out, wmo);
-        } else {
-            char id[WMO_TEXT];
-            wmo_to_id(id, city->wmo);
-            vek_copy(out, id);
-        }
-        break;
-    default:
-        vek_copy(out, no_id ? wmo : city->id);
-        break;
-    }
+    vek_copy(out, no_id ? wmo : city->id);
 }
 
 // The data block pointer of a stored record, wherever the mode keeps it.
@@ -316,7 +301,8 @@ int CTY_store(const char *city_file, int type, const Domain *domain, int prior) 
 
 // The data block of the stored station with identifier or WMO string ID:
 // five characters starting with a digit are a WMO string, anything else a
-// station identifier. Null when not stored.
+// station identifier (four-character lower-case identifiers included: they
+// are looked up as they stand). Null when not stored.
 void *CTY_get_data(const char *id) {
     if (!id || !cs.have_table || cs.store < 1 || cs.store > 3) return nullptr;
     const bool wmo = std::strlen(id) == 5 && id[0] >= '0' && id[0] <= '9';

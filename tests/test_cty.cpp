@@ -465,7 +465,6 @@ TEST_F(Store, StationWithoutOwnIdentifierIsKeyedByItsWmoString) {
     ASSERT_NE(b, nullptr);
     EXPECT_STREQ(b->id, "K-XX");
     EXPECT_EQ(CTY_get_data("K-XX"), nullptr);
-    // Key 1 holds the WMO string too, which a five-digit lookup never asks.
     // A "-" in first place keeps the identifier.
     ASSERT_NE(CTY_get_data("-ICT"), nullptr);
     EXPECT_EQ(static_cast<Block *>(CTY_get_data("-ICT"))->num, 5);
