@@ -34,6 +34,7 @@ void reset_all() {
     files_reset_state();
     date_reset_state();
     rad_dec_reset_state();
+    rad_read_reset_state();
 }
 
 void VekTest::SetUp() {
