@@ -78,26 +78,16 @@ TEST_F(Summary, OnlyHeadingsOfTheNominalTimeAreRead) {
          "SDUS21 KWBC 01\n+ 01 081\n4\n+ 02 081\n"     // no time in it
          "SDUS21 KWBC\n+ 01 081\n5\n+ 02 081\n");
     EXPECT_EQ(filled(), 0);
-    read("SDUS21 KWBC 011215\n+ 01 081\n6\n+ 02 081\n");
+    read("SDUS21 KWBC 011215\n+ 01 081\n6\n+ 02 081\n"
+         "ZCZC 123 SDUS24 KMKC 051215 RRA\n+ 10 100\n7\n+ 11 100\n");
     EXPECT_EQ(cell(81, 2), 6);
-    EXPECT_EQ(filled(), 1);
-}
+    EXPECT_EQ(cell(100, 11), 7); // the heading is read from where SDUS2 stands
+    EXPECT_EQ(filled(), 2);
 
-TEST_F(Summary, HeadingIsReadFromWhereSdus2StandsInTheLine) {
-    read("ZCZC 123 SDUS24 KMKC 051215 RRA\n+ 10 100\n7\n+ 11 100\n");
-    EXPECT_EQ(cell(100, 11), 7);
-}
-
-TEST_F(Summary, NothingIsReadWhileTheNominalTimeIsUnset) {
-    RAD_set_nominal(VEK_MISS, VEK_MISS);
+    RAD_summary_init(info.get());
+    RAD_set_nominal(VEK_MISS, VEK_MISS); // no nominal time: nothing is read
     read("SDUS21 KWBC 011215\n+ 01 081\n6\n+ 02 081\n");
     EXPECT_EQ(filled(), 0);
-}
-
-TEST_F(Summary, LinesBeforeTheFirstPlusLineArePassedOver) {
-    read("SDUS21 KWBC 011215\nRADAR SUMMARY 1215Z\n12345\n\n+ 01 081\n9\n+ 02 081\n");
-    EXPECT_EQ(cell(81, 2), 9);
-    EXPECT_EQ(filled(), 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -105,7 +95,8 @@ TEST_F(Summary, LinesBeforeTheFirstPlusLineArePassedOver) {
 // ---------------------------------------------------------------------------
 
 TEST_F(Summary, SectionRowsStartOneRowBelowTheirHead) {
-    read("SDUS21 KWBC 051215\n+ 01 081\n123\n 4 x5\n\n0\n+ 44 081\n");
+    // Lines between the heading and the first "+" line are passed over.
+    read("SDUS21 KWBC 051215\nRADAR SUMMARY 1215Z\n12345\n\n+ 01 081\n123\n 4 x5\n\n0\n+ 44 081\n");
     EXPECT_EQ(cell(81, 2), 1);
     EXPECT_EQ(cell(82, 2), 2);
     EXPECT_EQ(cell(83, 2), 3);
