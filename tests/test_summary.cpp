@@ -234,12 +234,12 @@ TEST_F(Summary, VeryLongLinesComeInPiecesThatCountAsRows) {
 TEST_F(Summary, SampleBulletinFileOfTheNominalTime) {
     std::string path = vektest::source_dir() + "/data/sample_summary.txt";
     read(vektest::read_file(path));
-    EXPECT_EQ(cell(96, 5), 1);  // part 1, "+ 01 081"
-    EXPECT_EQ(cell(49, 24), 1); // part 2, "+ 20 041"
+    EXPECT_EQ(cell(96, 5), 1);  // SDUS21, "+ 01 081"
+    EXPECT_EQ(cell(49, 24), 1); // SDUS22, "+ 20 041"
     EXPECT_EQ(cell(46, 27), 1);
     EXPECT_EQ(cell(47, 27), 3);
     EXPECT_EQ(cell(50, 27), 6);
-    EXPECT_EQ(cell(21, 46), 1); // part 3, "+ 43 002"
+    EXPECT_EQ(cell(21, 46), 1); // SDUS23, "+ 43 002"
     EXPECT_EQ(cell(25, 46), 2);
     EXPECT_EQ(cell(86, 4), 'c'); // only in the bulletin of 12:45
     EXPECT_EQ(filled(), 103 + 119 + 117);
