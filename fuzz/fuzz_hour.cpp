@@ -5,24 +5,20 @@
 // are then used the way a run uses them: labels, sequence forms, report-time
 // checks and the name of a date.
 
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
-#include "vek.h"
+#include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    files_reset_state();
-    date_reset_state();
+    fuzzing::setup();
+    fuzzing::reset_modules();
     MESS_set(0, 0);
 
     std::string text(reinterpret_cast<const char *>(data), size);
     std::string parts[3];
-    for (int k = 0; k < 3; ++k) {
+    for (std::string &part : parts) {
         size_t nl = text.find('\n');
-        parts[k] = text.substr(0, nl);
-        parts[k] = parts[k].c_str(); // up to an embedded NUL
+        part = text.substr(0, nl).c_str(); // up to an embedded NUL
         if (nl == std::string::npos) break;
         text = text.substr(nl + 1);
     }
@@ -51,5 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FILE_set_date(&d, out);
     FILE_set_date(&req, out);
     if (strlen(out) >= FILE_NAME_LEN) abort();
+    fuzzing::reset_modules();
     return 0;
 }
