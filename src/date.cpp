@@ -314,17 +314,19 @@ int DATE_make_label(Date *date, char *str) {
     int yy = copy.year % 100;
     const char *mon = months[copy.month - 1];
 
+    // Composed with room to spare, then copied into the caller's label.
+    char line[2 * DATE_LABEL_LEN];
     if (!has_month) {
-        snprintf(str, DATE_LABEL_LEN, "%2.2d", yy);
+        snprintf(line, sizeof line, "%2.2d", yy);
     } else if (!has_day) {
-        snprintf(str, DATE_LABEL_LEN, "%3s %2.2d", mon, yy);
+        snprintf(line, sizeof line, "%3s %2.2d", mon, yy);
     } else if (!has_hour) {
-        snprintf(str, DATE_LABEL_LEN, "%2d %3s %2.2d", copy.day, mon, yy);
+        snprintf(line, sizeof line, "%2d %3s %2.2d", copy.day, mon, yy);
     } else {
         char tpart[DATE_LABEL_LEN];
         time_part(tpart, sizeof tpart, copy.hour, has_min ? copy.min : -1, tz_str);
         if (tz_pm < 0) {
-            char bracket[16];
+            char bracket[DATE_LABEL_LEN];
             if (has_min)
                 snprintf(bracket, sizeof bracket, " [%2.2d%2.2dZ]", utc.hour, utc.min);
             else
@@ -332,8 +334,9 @@ int DATE_make_label(Date *date, char *str) {
             size_t n = strlen(tpart);
             vek_strlcpy(tpart + n, bracket, sizeof tpart - n);
         }
-        snprintf(str, DATE_LABEL_LEN, "%s %2d %3s %2.2d", tpart, copy.day, mon, yy);
+        snprintf(line, sizeof line, "%s %2d %3s %2.2d", tpart, copy.day, mon, yy);
     }
+    vek_strlcpy(str, line, DATE_LABEL_LEN);
     return 0;
 }
 
