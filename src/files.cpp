@@ -458,17 +458,23 @@ int field_width(char d) {
     }
 }
 
-// Reads the optional count of a directive at TPL[*T]; returns it (held below
-// MAX_COUNT), or -1 when there is none.
-int read_count(const char *tpl, size_t *t) {
-    int count = -1;
+// Reads the directive that starts with the "%" at TPL[*T]: its optional
+// count (-1 when there is none, held below MAX_COUNT) and its character, and
+// moves *T past both. False for a "%" that ends the template, which is
+// ignored.
+bool read_directive(const char *tpl, size_t *t, int *count, char *d) {
+    ++*t;
+    *count = -1;
     while (is_digit(tpl[*t])) {
         int digit = tpl[*t] - '0';
-        count = count < 0 ? digit : count * 10 + digit;
-        if (count > MAX_COUNT) count = MAX_COUNT;
+        *count = *count < 0 ? digit : *count * 10 + digit;
+        if (*count > MAX_COUNT) *count = MAX_COUNT;
         ++*t;
     }
-    return count;
+    *d = tpl[*t];
+    if (!*d) return false;
+    ++*t;
+    return true;
 }
 
 // ---- reading a typed name -------------------------------------------------
@@ -525,11 +531,9 @@ int read_walk(const char *name, char *out_buf) {
             continue;
         }
 
-        ++t;
-        int count = read_count(tpl, &t);
-        char d = tpl[t];
-        if (!d) break; // a "%" that ends the template is ignored
-        ++t;
+        int count;
+        char d;
+        if (!read_directive(tpl, &t, &count, &d)) break;
 
         if (d == '%') {
             out.put('%');
@@ -775,11 +779,9 @@ void make_walk(const Date &D, char *out_buf) {
             ++t;
             continue;
         }
-        ++t;
-        int count = read_count(tpl, &t);
-        char d = tpl[t];
-        if (!d) break; // a "%" that ends the template is ignored
-        ++t;
+        int count;
+        char d;
+        if (!read_directive(tpl, &t, &count, &d)) break;
         if (d == '%') {
             out.put('%');
         } else if (field_width(d)) {
@@ -866,11 +868,9 @@ void list_walk(ListCommand &cmd) {
             ++t;
             continue;
         }
-        ++t;
-        int count = read_count(tpl, &t);
-        char d = tpl[t];
-        if (!d) break;
-        ++t;
+        int count;
+        char d;
+        if (!read_directive(tpl, &t, &count, &d)) break;
         switch (d) {
         case '%':
             cmd.put('%');
