@@ -79,6 +79,9 @@ constexpr M_type M_DEBUG = 0xF0000000;
 // Prints a printf-style message when its type is selected. Returns 1 when it
 // went to the terminal, 0 when not selected or the terminal output is off.
 int MESS_print(M_type type, const char *mess, ...) __attribute__((format(printf, 2, 3)));
+// Prints a composed text as it stands (never as a format); paging counts the
+// newlines of the text.
+int MESS_print_str(M_type type, const char *text);
 // 1 when the selection mask shares a bit with LEVEL.
 int MESS_check(M_type level);
 int MESS_check_set();
@@ -154,8 +157,7 @@ struct res_obj {
 constexpr int RES_MAX_DEF = 74;
 
 int RES_init(int argc, char **argv, const res_type *res_key, const res_type *res_pos);
-int RES_decode(const char *progname, const char *cls, int argc, char **argv,
-               RES_defobj *def_table);
+int RES_decode(const char *progname, const char *cls, int argc, char **argv, RES_defobj *def_table);
 int RES_enter(RES_defobj *obj, res_type key);
 int RES_fill_obj(RES_defobj *obj, const char *def, const char *env, const char *cmd, int pos,
                  DEF_convert cvt, void *out, int *num);
@@ -252,7 +254,9 @@ int fill_string(char *string, char tar, char fill);
 int trim_string(char *string);
 int wstrim_string(char *string);
 int clean_line(unsigned char *line);
-inline int clean_line(char *line) { return clean_line(reinterpret_cast<unsigned char *>(line)); }
+inline int clean_line(char *line) {
+    return clean_line(reinterpret_cast<unsigned char *>(line));
+}
 // Line readers: the next line without its newline, at most 160 (fgetline) or
 // LEN characters; a longer line comes in pieces. STRING needs one byte more.
 int fgetline(FILE *ifile, char *string);
@@ -413,9 +417,15 @@ struct scan_dest {
     void *ptr;
     size_t cap;
 };
-inline scan_dest scan_to(int *p) { return {scan_dest::INT, p, 0}; }
-inline scan_dest scan_to(float *p) { return {scan_dest::FLOAT, p, 0}; }
-inline scan_dest scan_to(char &c) { return {scan_dest::CHAR, &c, 1}; }
+inline scan_dest scan_to(int *p) {
+    return {scan_dest::INT, p, 0};
+}
+inline scan_dest scan_to(float *p) {
+    return {scan_dest::FLOAT, p, 0};
+}
+inline scan_dest scan_to(char &c) {
+    return {scan_dest::CHAR, &c, 1};
+}
 template <size_t N>
 scan_dest scan_to(char (&a)[N]) {
     return {scan_dest::CHARS, a, N};

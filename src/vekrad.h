@@ -8,8 +8,8 @@
 #include "vek.h"
 #include "vekcty.h"
 
-constexpr int RAD_SUM_NX = 480; // summary grid columns
-constexpr int RAD_SUM_NY = 360; // summary grid rows
+constexpr int RAD_SUM_NX = 480;        // summary grid columns
+constexpr int RAD_SUM_NY = 360;        // summary grid rows
 constexpr signed char RAD_EMPTY = 'c'; // the empty mark of a summary cell
 
 // The header of a converted file.

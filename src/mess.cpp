@@ -1,0 +1,302 @@
+// mess.cpp - the levelled message facility every module prints through.
+//
+// A message carries a type mask; the process-wide selection mask decides
+// whether it is shown. A shown message goes to the terminal (standard error
+// for errors and warnings, standard output otherwise), to the log stream set
+// by MESS_file, and to the message file named in the "message" string,
+// optionally time-stamped. Terminal output can be paged.
+//
+// State: the selection mask and how often it was set explicitly, the output
+// and paging modes, the line count, the log and message file streams and the
+// name of the message file that is opened anew for each message.
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+#include "vek.h"
+
+namespace {
+
+constexpr M_type DEFAULT_LEVEL = 0x000FFFFF;
+
+M_type mess_level = DEFAULT_LEVEL;
+int mess_set = 0;
+int mess_out = 1;
+int page = 1;
+int lines = 0;
+int max_lines = 22;
+FILE *ofile = nullptr;
+FILE *pfile = nullptr;
+char filename[FILE_NAME_LEN] = "";
+
+// Every bit from the highest set bit of MASK down to bit 0.
+M_type fill_down(M_type mask) {
+    if (mask == 0) return 0;
+    int top = 31 - __builtin_clz(mask);
+    return top == 31 ? 0xFFFFFFFFu : ((1u << (top + 1)) - 1);
+}
+
+void close_stream(FILE *&f) {
+    if (f) FILE_close(f);
+    f = nullptr;
+}
+
+int count_newlines(const char *text) {
+    int n = 0;
+    for (; text && *text; ++text)
+        if (*text == '\n') ++n;
+    return n;
+}
+
+struct ClassWord {
+    const char *word;
+    M_type mask;
+};
+
+const ClassWord class_words[] = {
+    {"none", 0x00000000}, {"print", M_PRINT}, {"error", M_ERROR}, {"warn", M_WARN},
+    {"mess", M_MESS},     {"out1", M_OUT1},   {"out2", M_OUT2},   {"out3", M_OUT3},
+    {"out4", M_OUT4},     {"debug", M_DEBUG},
+};
+
+// The mask of a level token (without its sign): the class word it begins
+// with, reduced to one sublevel when it ends in a, b, c or d.
+M_type token_mask(const char *tok) {
+    M_type mask = 0;
+    for (const ClassWord &cw : class_words) {
+        if (strnicmp(tok, cw.word, static_cast<int>(strlen(cw.word))) == 0) {
+            mask = cw.mask;
+            break;
+        }
+    }
+    size_t n = strlen(tok);
+    if (n > 0) {
+        switch (tok[n - 1] | 0x20) {
+        case 'a':
+            mask &= 0x11111111;
+            break;
+        case 'b':
+            mask &= 0x22222222;
+            break;
+        case 'c':
+            mask &= 0x44444444;
+            break;
+        case 'd':
+            mask &= 0x88888888;
+            break;
+        default:
+            break;
+        }
+    }
+    return mask;
+}
+
+void open_message_file(const char *name, const char *access, int out) {
+    mess_out = out;
+    close_stream(pfile);
+    if (name && *name) pfile = FILE_open(name, access);
+}
+
+void apply_token(const char *tok) {
+    if (strnicmp(tok, "@fi", 3) == 0) {
+        open_message_file(strlen(tok) > 4 ? tok + 4 : "", "a", -1);
+    } else if (strnicmp(tok, "+fi", 3) == 0) {
+        open_message_file(strlen(tok) > 4 ? tok + 4 : "", "a", 1);
+    } else if (strnicmp(tok, "-fi", 3) == 0) {
+        open_message_file(strlen(tok) > 4 ? tok + 4 : "", "w", 1);
+    } else if (strnicmp(tok, "dfi", 3) == 0) {
+        vek_copy(filename, strlen(tok) > 4 ? tok + 4 : "");
+        close_stream(pfile);
+        mess_out = 2;
+    } else if (strnicmp(tok, "fi", 2) == 0) {
+        open_message_file(strlen(tok) > 3 ? tok + 3 : "", "a", 0);
+    } else if (stricmp(tok, "nopage") == 0) {
+        page = 0;
+    } else if (stricmp(tok, "page") == 0) {
+        page = 2;
+    } else if (strnicmp(tok, "line", 4) == 0) {
+        max_lines = strlen(tok) > 5 ? atoi(tok + 5) : 0;
+        if (max_lines < 1) max_lines = 22;
+    } else {
+        int sign = 0;
+        if (*tok == '+' || *tok == '-') sign = *tok++ == '+' ? 1 : -1;
+        M_type mask = token_mask(tok);
+        if (sign == 0)
+            mess_level = fill_down(mask);
+        else if (sign > 0)
+            mess_level |= mask;
+        else
+            mess_level &= ~mask;
+    }
+}
+
+} // namespace
+
+int MESS_check(M_type level) {
+    return (mess_level & level) != 0;
+}
+
+int MESS_check_set() {
+    return mess_set;
+}
+
+M_type MESS_get() {
+    return mess_level;
+}
+
+int MESS_get_max_lines() {
+    return max_lines;
+}
+
+int MESS_set_page(int val) {
+    page = val;
+    return 0;
+}
+
+int MESS_set_out(int val) {
+    mess_out = val;
+    return 0;
+}
+
+int MESS_set(int oper, M_type level) {
+    if (oper <= 4) ++mess_set;
+    if (oper > 15 && mess_set != 0) return 0;
+    switch (oper) {
+    case 0:
+    case 10:
+    case 20:
+        mess_level = fill_down(level);
+        break;
+    case 1:
+    case 11:
+    case 21:
+        mess_level |= level;
+        break;
+    case -1:
+    case 9:
+    case 19:
+        mess_level &= ~level;
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+int MESS_set_str(const char *str) {
+    ++mess_set;
+    int argc = 0;
+    char **argv = nullptr;
+    if (parse_string(str, ',', &argc, &argv) != 0) return 0;
+    for (int i = 0; i < argc; ++i) apply_token(argv[i]);
+    free_parsed_array(argc, argv);
+    return 0;
+}
+
+int MESS_file(const char *name, const char *access) {
+    close_stream(ofile);
+    ofile = FILE_open(name, access);
+    return ofile ? 0 : -1;
+}
+
+int MESS_file_close() {
+    close_stream(ofile);
+    return 0;
+}
+
+namespace {
+
+// Writes one shown message to every destination. LINES_IN_TEXT is what the
+// paging counts: the newlines of the format, not of the expanded text.
+int emit(M_type type, const char *text, int lines_in_text) {
+    if (ofile) fputs(text, ofile);
+    bool opened_now = false;
+    if (mess_out == 2 && filename[0]) {
+        close_stream(pfile);
+        pfile = FILE_open(filename, "a");
+        opened_now = pfile != nullptr;
+    }
+    if (pfile) {
+        if (mess_out == -1) {
+            char stamp[DATE_LABEL_LEN];
+            DATE_get_current_str(stamp);
+            fprintf(pfile, "%s -- ", stamp);
+        }
+        fputs(text, pfile);
+        fflush(pfile);
+    }
+    if (mess_out == 2 && opened_now) close_stream(pfile);
+
+    if (mess_out == 0) return 0;
+    FILE *term = (type & (M_ERROR | M_WARN)) ? stderr : stdout;
+    fputs(text, term);
+
+    if (page == 2) {
+        lines += lines_in_text;
+        if (lines > max_lines) MESS_hold(type, "Press return to continue\n");
+    }
+    return 1;
+}
+
+} // namespace
+
+int MESS_print(M_type type, const char *mess, ...) {
+    if (!MESS_check(type) || !mess) return 0;
+
+    // Format once; every destination receives the same text.
+    char small[1024];
+    char *big = nullptr;
+    const char *text = small;
+    va_list ap;
+    va_start(ap, mess);
+    int n = vsnprintf(small, sizeof small, mess, ap);
+    va_end(ap);
+    if (n < 0) return 0;
+    if (static_cast<size_t>(n) >= sizeof small) {
+        big = static_cast<char *>(malloc(static_cast<size_t>(n) + 1));
+        if (big) {
+            va_start(ap, mess);
+            vsnprintf(big, static_cast<size_t>(n) + 1, mess, ap);
+            va_end(ap);
+            text = big;
+        }
+    }
+    int shown = emit(type, text, count_newlines(mess));
+    free(big);
+    return shown;
+}
+
+int MESS_print_str(M_type type, const char *text) {
+    if (!MESS_check(type) || !text) return 0;
+    return emit(type, text, count_newlines(text));
+}
+
+int MESS_hold(M_type type, const char *mess) {
+    if (!MESS_check(type) || mess_out == 0 || FLAG_batch() || page == 0) return 0;
+    if ((type & M_ERROR) && (type & M_WARN))
+        fprintf(stderr, "%s", mess ? mess : "");
+    else
+        fprintf(stdout, "%s", mess ? mess : "");
+    fflush(stdout);
+    getchar();
+    lines = 0;
+    return 0;
+}
+
+int MESS_print_prog(const char *string) {
+    MESS_print(M_MESS, "      %s (Ver %s)\n\n", string ? string : "", VEK_version());
+    return 0;
+}
+
+void mess_reset_state() {
+    close_stream(ofile);
+    close_stream(pfile);
+    mess_level = DEFAULT_LEVEL;
+    mess_set = 0;
+    mess_out = 1;
+    page = 1;
+    lines = 0;
+    max_lines = 22;
+    filename[0] = '\0';
+}

@@ -1,0 +1,109 @@
+// vek_test.h - shared helpers of the test suites: a clean module state per
+// test, exits observed as exceptions, temporary directories, captured
+// standard streams, and running the built program in a clean environment.
+#ifndef VEK_TEST_H
+#define VEK_TEST_H
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "vek.h"
+
+namespace vektest {
+
+// Thrown by the exit hook that the fixtures install.
+struct Exited {
+    int status;
+};
+
+// Resets every module to the state of a fresh process.
+void reset_all();
+
+// Installs the throwing exit hook, resets all modules, clears the
+// environment variables the package reads, and restores them afterwards.
+class VekTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// A temporary directory, removed with its contents at the end of the scope.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::string &path() const { return path_; }
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// Runs the process's working directory inside DIR for the scope.
+class ChangeDir {
+  public:
+    explicit ChangeDir(const std::string &dir);
+    ~ChangeDir();
+
+  private:
+    std::string old_;
+};
+
+// Captures what is written to standard output and standard error (the file
+// descriptors) during its lifetime; optional text is fed as standard input.
+class Capture {
+  public:
+    explicit Capture(const std::string &input = "");
+    ~Capture();
+    // Stops capturing (idempotent) and returns the captured texts.
+    std::string out();
+    std::string err();
+
+  private:
+    void stop();
+    int saved_out_ = -1, saved_err_ = -1, saved_in_ = -1;
+    std::string out_path_, err_path_, in_path_;
+    std::string out_, err_;
+    bool stopped_ = false;
+};
+
+void write_file(const std::string &path, const std::string &text);
+std::string read_file(const std::string &path);
+bool file_exists(const std::string &path);
+
+// Builds an argv for RES_init from words; the strings live in the object.
+class Args {
+  public:
+    Args(std::initializer_list<std::string> words);
+    int argc() const { return static_cast<int>(ptrs_.size()) - 1; }
+    char **argv() { return ptrs_.data(); }
+
+  private:
+    std::vector<std::string> words_;
+    std::vector<char *> ptrs_;
+};
+
+struct RunResult {
+    int status = -1; // exit status, or -1 when killed by a signal
+    std::string out;
+    std::string err;
+};
+
+// Runs build/dirida with ARGS in directory CWD, with an environment holding
+// only PATH, HOME and the given variables, and INPUT on standard input.
+RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
+                     const std::map<std::string, std::string> &env = {},
+                     const std::string &input = "");
+
+// Paths of the source tree and of the build tree.
+std::string source_dir();
+std::string binary_dir();
+
+} // namespace vektest
+
+#endif
