@@ -126,7 +126,7 @@ Parsed parse_directive(const char *p, Directive &d) {
         const char *text = p + 1;
         int n = 0;
         while (n <= MISS_MAX && text[n] != '!' && text[n] != '\0') ++n;
-        if (text[n] != '!') return Parsed::malformed;
+        if (n > MISS_MAX || text[n] != '!') return Parsed::malformed;
         d.has_miss = true;
         d.miss = {text, n};
         p = text + n + 1;
