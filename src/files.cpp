@@ -32,7 +32,7 @@ bool is_std_stream(const FILE *f) {
     return f == stdin || f == stdout || f == stderr;
 }
 
-void remember_pipe(FILE *f) {
+[[maybe_unused]] void remember_pipe(FILE *f) {
     for (FILE *&slot : pipes) {
         if (!slot) {
             slot = f;
@@ -52,24 +52,36 @@ bool forget_pipe(FILE *f) {
 }
 
 #ifdef VEK_FUZZ_BUILD
-// Everything a fuzz run writes lands in one directory of its own.
-const char *fuzz_dir() {
-    static char dir[64] = "";
-    if (!dir[0]) {
-        snprintf(dir, sizeof dir, "/tmp/vek-fuzz-%d", static_cast<int>(getpid()));
-        mkdir(dir, 0755);
+constexpr unsigned FUZZ_FILES = 32;
+char fuzz_dir_name[64] = "";
+
+void remove_fuzz_dir() {
+    char name[FILE_NAME_LEN];
+    for (unsigned i = 0; i < FUZZ_FILES; ++i) {
+        snprintf(name, sizeof name, "%s/f%02u", fuzz_dir_name, i);
+        unlink(name);
     }
-    return dir;
+    rmdir(fuzz_dir_name);
 }
 
-// A flat name inside the scratch directory for any name a fuzz input writes.
+// Everything a fuzz run writes lands in one directory of its own, removed
+// when the process ends.
+const char *fuzz_dir() {
+    if (!fuzz_dir_name[0]) {
+        snprintf(fuzz_dir_name, sizeof fuzz_dir_name, "/tmp/vek-fuzz-%d",
+                 static_cast<int>(getpid()));
+        mkdir(fuzz_dir_name, 0755);
+        atexit(remove_fuzz_dir);
+    }
+    return fuzz_dir_name;
+}
+
+// One of a few fixed names inside the scratch directory stands for any name
+// a fuzz input writes, so a long run cannot fill the disk.
 void fuzz_target_name(const char *name, char *out, size_t cap) {
-    char flat[64];
-    size_t n = 0;
-    for (const char *p = name; *p && n + 1 < sizeof flat; ++p)
-        flat[n++] = (*p == '/' || *p == '.') ? '_' : *p;
-    flat[n] = '\0';
-    snprintf(out, cap, "%s/f%s", fuzz_dir(), flat);
+    unsigned h = 0;
+    for (const char *p = name; *p; ++p) h = h * 31 + static_cast<unsigned char>(*p);
+    snprintf(out, cap, "%s/f%02u", fuzz_dir(), h % FUZZ_FILES);
 }
 #endif
 
@@ -170,6 +182,7 @@ int FILE_make_dir(char *dir, int flag) {
         if (FILE_exist(parent)) return 1;
     }
 #ifdef VEK_FUZZ_BUILD
+    (void)flag;
     return 0; // fuzz runs create nothing outside their scratch directory
 #else
     int argc = 0;

@@ -18,11 +18,13 @@ namespace vektest {
 
 namespace {
 
-[[noreturn]] void throwing_exit(int status) { throw Exited{status}; }
+[[noreturn]] void throwing_exit(int status) {
+    throw Exited{status};
+}
 
 // The variables the package reads; tests set them explicitly when needed.
-const char *const package_vars[] = {"vekdefault", "vektz", "vekcurtime", "vekmess",
-                                    "vekbatch",   "vekhelp", "vekcity", "vekfile"};
+const char *const package_vars[] = {"vekdefault", "vektz",   "vekcurtime", "vekmess",
+                                    "vekbatch",   "vekhelp", "vekcity",    "vekfile"};
 
 } // namespace
 
@@ -123,7 +125,9 @@ void Capture::stop() {
     unlink(in_path_.c_str());
 }
 
-Capture::~Capture() { stop(); }
+Capture::~Capture() {
+    stop();
+}
 
 std::string Capture::out() {
     stop();
@@ -147,15 +151,23 @@ std::string read_file(const std::string &path) {
     return ss.str();
 }
 
-bool file_exists(const std::string &path) { return std::filesystem::exists(path); }
+bool file_exists(const std::string &path) {
+    return std::filesystem::exists(path);
+}
 
-Args::Args(std::initializer_list<std::string> words) : words_(words) {
+Args::Args(std::initializer_list<std::string> words) : Args(std::vector<std::string>(words)) {}
+
+Args::Args(std::vector<std::string> words) : words_(std::move(words)) {
     for (std::string &w : words_) ptrs_.push_back(w.data());
     ptrs_.push_back(nullptr);
 }
 
-std::string source_dir() { return VEK_SOURCE_DIR; }
-std::string binary_dir() { return VEK_BINARY_DIR; }
+std::string source_dir() {
+    return VEK_SOURCE_DIR;
+}
+std::string binary_dir() {
+    return VEK_BINARY_DIR;
+}
 
 RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
                      const std::map<std::string, std::string> &env, const std::string &input) {

@@ -80,6 +80,9 @@ bool file_exists(const std::string &path);
 class Args {
   public:
     Args(std::initializer_list<std::string> words);
+    Args(const Args &other) : Args(other.words_) {}
+    Args(Args &&other) : Args(other.words_) {}
+    explicit Args(std::vector<std::string> words);
     int argc() const { return static_cast<int>(ptrs_.size()) - 1; }
     char **argv() { return ptrs_.data(); }
 
