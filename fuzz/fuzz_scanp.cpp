@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "vek.h"
+#include "fuzz_common.h"
 
 namespace {
 
@@ -118,6 +118,7 @@ void walk(parse_param &p, const char *pat, const Destinations &d) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    fuzzing::setup();
     static const bool quiet = [] {
         MESS_set(1, 0xFFFFFFFF);
         MESS_set_out(0);
