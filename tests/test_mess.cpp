@@ -3,7 +3,6 @@
 
 #include "vek_test.h"
 
-#include <regex>
 
 using namespace vektest;
 
