@@ -350,6 +350,10 @@ int MAP_grid_tran(float gx, float gy, float *x, float *y);
 int MAP_grid_untran(float x, float y, float *gx, float *gy);
 int MAP_in_grid_domain(float x, float y);
 float pot_temp(float t, float p);
+// Copies the map rectangle of the current grid into LIMITS.
+void MAP_get_limits(MAP_limits *limits);
+// Sets the plotting viewport of the diagram projections (null: none).
+void MAP_set_view(const MAP_limits *view);
 void maptran_reset_state();
 
 float calc_earth_dist(float lat1, float lon1, float lat2, float lon2);

@@ -35,6 +35,8 @@ void reset_all() {
     def_reset_state();
     files_reset_state();
     date_reset_state();
+    maptran_reset_state();
+    cty_reset_state();
     rad_dec_reset_state();
 }
 
