@@ -81,8 +81,9 @@ constexpr int MDR_SUM_MAX_X = 119; // the MDR boxes of the summary grid
 constexpr int MDR_SUM_MAX_Y = 89;
 
 // The look-ahead of the report reader: the first line of the stream that was
-// not yet examined. It belongs to the stream it was read from; another stream
-// starts afresh (tests reset it with rad_dec_reset_state).
+// not yet examined. It belongs to the stream it was read from and is
+// forgotten when the reader meets the end of input or is handed another
+// stream, and by rad_dec_reset_state.
 struct Lookahead {
     char line[MDR_LINE + 1];
     int state;    // 0 nothing read yet, 1 line holds a line, -1 end of input
@@ -160,7 +161,10 @@ int MDR_read_raw(FILE *ifile, char *data_str, char *id) {
 
     char word[6];
     while (ahead.state == 1 && !mdr_starts_report(ahead.line, word)) mdr_advance(ifile);
-    if (ahead.state != 1) return 0;
+    if (ahead.state != 1) {
+        mdr_reader_reset(); // the next stream, even at this address, starts afresh
+        return 0;
+    }
 
     clean_line(ahead.line);
     trim_string(ahead.line);

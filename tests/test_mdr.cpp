@@ -139,7 +139,8 @@ TEST_F(MdrReaderWindow, IdentifierAndTimeWordsAreReadLikePercent5sPercent4s) {
                               "ABCDE1130 PPINE=\n"    // five characters, then the time
                               "AMA 11305 AREA 4R-=\n" // the time is its first four digits
                               "   FWS    1131 PPINA=\n"
-                              "KTLXX 1129 PPIOM=\n");
+                              "KTLXX 1129 PPIOM=\n"
+                              "DDC RTD 1130 PPINE=\n"); // the time must be the second word
     EXPECT_EQ(ids_of(found), (Ids{"ABCDE", "AMA", "FWS", "KTLXX"}));
     EXPECT_EQ(found[0].text, "ABCDE1130 PPINE");
     EXPECT_EQ(found[2].text, "   FWS    1131 PPINA");
@@ -255,8 +256,17 @@ TEST_F(MdrReaderLines, AnotherStreamStartsWithoutTheFormerLookAhead) {
     ASSERT_EQ(MDR_read_raw(b, data, id), 1);
     EXPECT_STREQ(id, "FWS");
     EXPECT_EQ(MDR_read_raw(b, data, id), 0);
-    fclose(a);
     fclose(b);
+    // A stream read to its end is forgotten, so a new stream is read from its
+    // start even when it gets the address of the old one.
+    FILE *c = tmpfile();
+    ASSERT_NE(c, nullptr);
+    fputs("ICT 1130 PPINE=\n", c);
+    rewind(c);
+    ASSERT_EQ(MDR_read_raw(c, data, id), 1);
+    EXPECT_STREQ(id, "ICT");
+    fclose(c);
+    fclose(a);
 }
 
 TEST_F(MdrReaderGarbage, ControlAndHighBytesCountAsBlanks) {
@@ -949,4 +959,47 @@ TEST_F(MdrReaderLines, ReportsReadFromABulletinDecodeWhole) {
     EXPECT_EQ(info.summary[56][41], 4);
     EXPECT_STREQ(tlx.config, "PREC");
     EXPECT_EQ(info.summary[54][41], 5);
+}
+
+// ---------------------------------------------------------------------------
+// The sample collectives shipped in data/
+// ---------------------------------------------------------------------------
+
+namespace {
+
+class MdrSamples : public MdrTest {};
+
+} // namespace
+
+TEST_F(MdrSamples, EveryReportOfTheHourIsFoundAndDecodesWhole) {
+    const struct {
+        const char *file;
+        int hour;
+        Ids ids;
+    } samples[] = {
+        {"24061512_rad.txt", 12, {"TLX", "AMA", "FWS", "ICT", "DDC", "INX", "LZK", "EAX", "SGF",
+                                  "SHV", "FTG", "PUX", "GLD", "UEX", "TWX", "VNX", "ABX", "EPZ",
+                                  "MAF", "LBB", "SJT", "DYX", "EWX", "GRK", "HGX", "LCH", "POE",
+                                  "OAX", "DMX", "MPX", "JAN", "LIX", "MOB", "BMX", "HTX", "NQA",
+                                  "OHX", "FFC", "TLH", "JAX", "TLX", "OKC", "SRX"}},
+        {"24061518_rad.txt", 18, {"LOT", "MKX", "DVN", "ILX", "IND", "ILN", "LSX", "EAX",
+                                  "DMX", "ARX", "GRB", "DTX", "GRR", "MPX", "FSD", "OAX",
+                                  "TWX", "SGF", "PAH", "LVX", "IWX", "CLE", "ABR", "MVX",
+                                  "BIS", "MPX", "DLH", "BUF", "PBZ", "CCX", "RLX", "JKL",
+                                  "MRX", "HPX", "VWX", "OKX", "BGM", "FWD", "UEX", "APX"}},
+    };
+    for (const auto &s : samples) {
+        RAD_set_nominal(s.hour, 30);
+        auto found = read_reports(read_file(source_dir() + "/data/" + s.file));
+        EXPECT_EQ(ids_of(found), s.ids) << s.file;
+        int grid = 0;
+        for (const Found &f : found) {
+            rep = station(f.id.c_str(), 60.0f, 45.0f);
+            const std::string out = decode_out(f.text.c_str(), M_DEBUG);
+            EXPECT_EQ(out.find("EXTRA:"), std::string::npos) << out;
+            EXPECT_STRNE(rep.config, "NR") << f.text;
+            if (strcmp(rep.config, "PREC") == 0) ++grid;
+        }
+        EXPECT_EQ(grid, 1) << s.file;
+    }
 }
