@@ -7,6 +7,7 @@
 // State: the kind of run and the nominal time of the bulletins to decode;
 // the MDR reader's look-ahead line.
 
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -108,11 +109,20 @@ bool mdr_advance(FILE *ifile) {
     return true;
 }
 
-// White space of a line as clean_line leaves it: cleaning turns every byte
-// below 32 and above 127 into a blank, so the blank is the only white space
-// left. The terminator is not white.
-inline bool mdr_white(unsigned char c) {
-    return (c <= ' ' && c != '\0') || c > 127;
+// Byte classes of the line test. White space is that of a line as
+// clean_line leaves it: cleaning turns every byte below 32 and above 127 into
+// a blank, so the blank is the only white space left. A word character is
+// anything else but the terminator.
+constexpr unsigned char MDR_WHITE = 1, MDR_WORD = 2, MDR_DIGIT = 4;
+constexpr auto mdr_class = [] {
+    std::array<unsigned char, 256> cls{};
+    for (int c = 1; c < 256; ++c) cls[c] = c <= ' ' || c > 127 ? MDR_WHITE : MDR_WORD;
+    for (int c = '0'; c <= '9'; ++c) cls[c] |= MDR_DIGIT;
+    return cls;
+}();
+
+inline bool mdr_is(unsigned char c, unsigned char cls) {
+    return (mdr_class[c] & cls) != 0;
 }
 
 // Whether LINE starts a report of the nominal time; if so its first word (3 to
@@ -121,23 +131,25 @@ inline bool mdr_white(unsigned char c) {
 // sscanf(clean line, "%5s %4s") would: skip white space, take up to five
 // characters, skip white space, take up to four. A first word of six or more
 // characters thus gives a five-character identifier, and the time word
-// continues from its sixth character.
+// continues from its sixth character. The time word must be four digits, so
+// only its first four characters matter.
 bool mdr_starts_report(const char *line, char *id) {
     const unsigned char *p = reinterpret_cast<const unsigned char *>(line);
-    while (mdr_white(*p)) ++p;
-    int n = 0;
-    while (n < 5 && *p != '\0' && !mdr_white(*p)) id[n++] = static_cast<char>(*p++);
+    while (mdr_is(*p, MDR_WHITE)) ++p;
+    const unsigned char *word = p;
+    while (p - word < 5 && mdr_is(*p, MDR_WORD)) ++p;
+    const int n = static_cast<int>(p - word);
     if (n < 3) return false;
+    while (mdr_is(*p, MDR_WHITE)) ++p;
+    if (!mdr_is(p[0], MDR_DIGIT) || !mdr_is(p[1], MDR_DIGIT) ||
+        (p[0] - '0') * 10 + (p[1] - '0') != hour)
+        return false;
+    if (!mdr_is(p[2], MDR_DIGIT) || !mdr_is(p[3], MDR_DIGIT)) return false;
+    const int m = (p[2] - '0') * 10 + (p[3] - '0');
+    if (m < min - 10 || m > min + 10) return false;
+    memcpy(id, word, static_cast<size_t>(n));
     id[n] = '\0';
-    while (mdr_white(*p)) ++p;
-    int t = 0, k = 0;
-    for (; k < 4 && *p != '\0' && !mdr_white(*p); ++k, ++p) {
-        if (*p < '0' || *p > '9') return false;
-        t = t * 10 + (*p - '0');
-    }
-    if (k != 4 || t / 100 != hour) return false;
-    const int m = t % 100;
-    return m >= min - 10 && m <= min + 10;
+    return true;
 }
 
 bool mdr_ends_report(const char *line, size_t len) {
@@ -160,7 +172,9 @@ int MDR_read_raw(FILE *ifile, char *data_str, char *id) {
     if (ahead.state == 0) mdr_advance(ifile);
 
     char word[6];
-    while (ahead.state == 1 && !mdr_starts_report(ahead.line, word)) mdr_advance(ifile);
+    while (ahead.state == 1 && !mdr_starts_report(ahead.line, word)) {
+        if (fgetline(ifile, ahead.line) < 0) ahead.state = -1;
+    }
     if (ahead.state != 1) {
         mdr_reader_reset(); // the next stream, even at this address, starts afresh
         return 0;
