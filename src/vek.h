@@ -326,6 +326,7 @@ int DATE_monday_julian(int year, int month, int day, int *julian);
 int DATE_decode_month(const char *str);
 // STR needs DATE_LABEL_LEN bytes.
 int DATE_make_label(Date *date, char *str);
+// STR needs DATE_LABEL_LEN bytes (twelve digits for years 0 to 9999).
 int DATE_make_seq(Date *date, char *str);
 int DATE_set_datim(const Date *date);
 int DATE_set_range(int pre, int post);

@@ -38,6 +38,7 @@ void reset_all() {
     maptran_reset_state();
     cty_reset_state();
     rad_dec_reset_state();
+    rad_read_reset_state();
 }
 
 void VekTest::SetUp() {

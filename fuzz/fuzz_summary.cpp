@@ -1,0 +1,33 @@
+// Fuzzes the summary bulletin reader over whole input files, read from a
+// memory stream at the nominal time 12:15. The reader must consume the whole
+// input, never end the process, and leave every cell empty or holding a
+// digit value.
+
+#include "fuzz_common.h"
+
+namespace {
+RAD_info info;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    fuzzing::setup();
+    fuzzing::reset_modules();
+    rad_dec_reset_state();
+    RAD_set_nominal(12, 15);
+    RAD_summary_init(&info);
+
+    static uint8_t none[1];
+    FILE *f = fmemopen(size ? const_cast<uint8_t *>(data) : none, size, "r");
+    if (!f) return 0;
+    fuzzing::exit_armed = true;
+    if (setjmp(fuzzing::exit_jump) != 0) abort(); // the reader never calls VEK_exit
+    MDR_read_raw_summary(f, &info);
+    fuzzing::exit_armed = false;
+    if (getc(f) != EOF) abort();
+    fclose(f);
+
+    for (const auto &column : info.summary)
+        for (signed char v : column)
+            if (v != RAD_EMPTY && (v < 0 || v > 9)) abort();
+    return 0;
+}
