@@ -23,7 +23,7 @@ const char *const reports[] = {
 
 void BM_MdrDecode(benchmark::State &state) {
     static RAD_info info;
-    memset(info.summary, RAD_EMPTY, sizeof info.summary);
+    RAD_summary_init(&info);
     MDR_report rep;
     memset(&rep, 0, sizeof rep);
     rep.x = 50.6f;

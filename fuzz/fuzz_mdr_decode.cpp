@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 3) return 0;
     MESS_set(0, data[2] & 1 ? 0x0FFFFFFF : 0x0000000F);
 
-    memset(info.summary, RAD_EMPTY, sizeof info.summary);
+    RAD_summary_init(&info);
     MDR_report rep;
     memset(&rep, 0x55, sizeof rep); // whatever the store's memory held
     vek_copy(rep.id, "FUZ");

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<char> text(data, data + size);
     FILE *f = fmemopen(text.data(), text.size(), "r");
     if (!f) return 0;
-    memset(info.summary, RAD_EMPTY, sizeof info.summary);
+    RAD_summary_init(&info);
     MDR_report rep;
     memset(&rep, 0, sizeof rep);
     rep.x = 60.4f;

@@ -76,7 +76,7 @@ class MdrTest : public VekTest {
     void SetUp() override {
         VekTest::SetUp();
         memset(&info, 0, sizeof info);
-        memset(info.summary, RAD_EMPTY, sizeof info.summary);
+        RAD_summary_init(&info);
         rep = station("OKC", 50.6f, 40.3f);
     }
     int decode(const char *text) { return MDR_decode(text, &info, &rep); }
@@ -334,7 +334,7 @@ TEST_F(MdrReaderGarbage, BinaryFilesEndWithoutReports) {
 namespace {
 
 // The MDR grid as the driver hands it to the station store.
-void set_mdr_domain() {
+Domain mdr_domain() {
     Domain d;
     DOM_init(&d);
     d.proj = 1;
@@ -346,6 +346,11 @@ void set_mdr_domain() {
     d.dy = 0.47625f;
     d.nx = 114;
     d.ny = 90;
+    return d;
+}
+
+void set_mdr_domain() {
+    const Domain d = mdr_domain();
     MAP_domain(&d);
 }
 
@@ -949,7 +954,7 @@ TEST_F(MdrReaderLines, ReportsReadFromABulletinDecodeWhole) {
                               "TLX 1231 MDR LM12 MN345/AA2520C/AA450/RW=\n");
     ASSERT_EQ(ids_of(found), (Ids{"OKC", "TLX"}));
     RAD_info info;
-    memset(info.summary, RAD_EMPTY, sizeof info.summary);
+    RAD_summary_init(&info);
     MDR_report okc = station("OKC", 50.6f, 40.3f);
     MDR_report tlx = station("TLX", 50.6f, 40.6f);
     MDR_decode(found[0].text.c_str(), &info, &okc);
@@ -1002,4 +1007,43 @@ TEST_F(MdrSamples, EveryReportOfTheHourIsFoundAndDecodesWhole) {
         }
         EXPECT_EQ(grid, 1) << s.file;
     }
+}
+
+namespace {
+
+int mdr_entry(const CTY_data *station, void *block) {
+    return MDR_enter_func(station, static_cast<MDR_report *>(block));
+}
+
+} // namespace
+
+TEST_F(MdrSamples, ReportsDecodeIntoTheStoredRecordsOfTheShippedStationFile) {
+    RES_put("file_path", (source_dir() + "/data").c_str());
+    CTY_data_size(sizeof(MDR_report));
+    CTY_enter_func(mdr_entry);
+    const Domain domain = mdr_domain();
+    ASSERT_GE(CTY_store("rad.cty", 2, &domain, 10), 0);
+    auto stored = [](const char *id) { return static_cast<MDR_report *>(CTY_get_data(id)); };
+    ASSERT_NE(stored("TLX"), nullptr);
+    ASSERT_NE(stored("MLB"), nullptr);
+    EXPECT_EQ(stored("OKC"), nullptr);
+
+    RAD_set_nominal(12, 30);
+    int not_stored = 0;
+    for (const Found &f : read_reports(read_file(source_dir() + "/data/24061512_rad.txt")))
+        if (MDR_decode(f.text.c_str(), &info, stored(f.id.c_str())) == -1) ++not_stored;
+    EXPECT_EQ(not_stored, 1); // OKC
+
+    const MDR_report *tlx = stored("TLX");
+    EXPECT_EQ(tlx->time, 1235); // the second report replaced the first
+    EXPECT_STREQ(tlx->config, "AREA");
+    EXPECT_EQ(tlx->prec[0].area_cov, 5);
+    EXPECT_EQ(tlx->prec[0].intens, 4);
+    EXPECT_EQ(tlx->tops.h, 480);
+    EXPECT_EQ(info.summary[int(tlx->x)][int(tlx->y)], 3); // 2, then 3
+    EXPECT_STREQ(stored("AMA")->config, "NE");
+    EXPECT_STREQ(stored("SHV")->config, "OM");
+    EXPECT_STREQ(stored("SRX")->config, "PREC");
+    EXPECT_STREQ(stored("MLB")->config, "NA"); // expected, but no report
+    EXPECT_EQ(stored("MLB")->time, VEK_MISS);
 }
