@@ -246,9 +246,7 @@ int MDR_read_raw(FILE *ifile, char *data_str, char *id) {
     if (ahead.state == 0) mdr_advance(ifile);
 
     char word[6];
-    while (ahead.state == 1 && !mdr_starts_report(ahead.line, word)) {
-        if (fgetline(ifile, ahead.line) < 0) ahead.state = -1;
-    }
+    while (ahead.state == 1 && !mdr_starts_report(ahead.line, word)) mdr_advance(ifile);
     if (ahead.state != 1) {
         mdr_reader_reset(); // the next stream, even at this address, starts afresh
         return 0;

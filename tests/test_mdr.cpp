@@ -940,33 +940,6 @@ TEST_F(MdrDecodeGarbage, BinaryAndOverlongTextStaysInBounds) {
 }
 
 // ---------------------------------------------------------------------------
-// Reading and decoding a bulletin
-// ---------------------------------------------------------------------------
-
-TEST_F(MdrReaderLines, ReportsReadFromABulletinDecodeWhole) {
-    RAD_set_nominal(12, 30);
-    auto found = read_reports("SDUS40 KWBC 151235\n"
-                              "RADUS1\n"
-                              "OKC 1235 LN 8TRW++/+ 86/32 164/67\n"
-                              "19W C2428 MT 440 AT 143/47\n"
-                              "^LN1 MO12 NP2234=\n"
-                              "AMA 1135 AREA 4RW-=\n"
-                              "TLX 1231 MDR LM12 MN345/AA2520C/AA450/RW=\n");
-    ASSERT_EQ(ids_of(found), (Ids{"OKC", "TLX"}));
-    RAD_info info;
-    RAD_summary_init(&info);
-    MDR_report okc = station("OKC", 50.6f, 40.3f);
-    MDR_report tlx = station("TLX", 50.6f, 40.6f);
-    MDR_decode(found[0].text.c_str(), &info, &okc);
-    MDR_decode(found[1].text.c_str(), &info, &tlx);
-    EXPECT_EQ(okc.tops.h, 440);
-    EXPECT_EQ(okc.move[0].dir, 240);
-    EXPECT_EQ(info.summary[56][41], 4);
-    EXPECT_STREQ(tlx.config, "PREC");
-    EXPECT_EQ(info.summary[54][41], 5);
-}
-
-// ---------------------------------------------------------------------------
 // The sample collectives shipped in data/
 // ---------------------------------------------------------------------------
 
