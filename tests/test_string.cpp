@@ -167,3 +167,60 @@ TEST(LineReaders, HugeLineStaysWithinTheBuffer) {
     EXPECT_STREQ(buf, "end");
     fclose(f);
 }
+
+namespace {
+
+// The pieces a reader of WIDTH gives for TEXT, worked out from the lines.
+std::vector<std::string> expected_pieces(const std::string &text, int width) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t nl = text.find('\n', start);
+        if (nl == std::string::npos) nl = text.size();
+        lines.push_back(text.substr(start, nl - start));
+        start = nl + 1;
+    }
+    std::vector<std::string> out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string &l = lines[i];
+        if (l.empty()) {
+            // The empty first line is skipped; later ones come back empty.
+            if (i > 0) out.push_back("0:");
+            continue;
+        }
+        for (size_t p = 0; p < l.size(); p += width) {
+            std::string piece = l.substr(p, width);
+            out.push_back(std::to_string(piece.size()) + ":" + piece);
+        }
+    }
+    out.push_back("-1:");
+    return out;
+}
+
+} // namespace
+
+TEST(LineReaders, FileLargerThanTheStreamBufferReadsLikeItsLines) {
+    TempDir dir;
+    std::string text;
+    unsigned seed = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1103515245 + 12345;
+        int len = static_cast<int>((seed >> 16) % 120);
+        if (seed % 7 == 0) len = 0;
+        for (int k = 0; k < len; ++k) text += static_cast<char>('a' + (k + i) % 26);
+        text += '\n';
+    }
+    std::string path = dir.file("lines.txt");
+    write_file(path, text);
+    FILE *f = fopen(path.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    std::vector<std::string> got;
+    char buf[38];
+    for (;;) {
+        int n = fgetnline(f, buf, 37);
+        got.push_back(std::to_string(n) + ":" + buf);
+        if (n < 0) break;
+    }
+    fclose(f);
+    EXPECT_EQ(got, expected_pieces(text, 37));
+}
