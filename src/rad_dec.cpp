@@ -1,14 +1,18 @@
 // rad_dec.cpp - the conversion driver: one raw radar bulletin file in, one
 // converted radar file out; the run parameters and the choice of the output
-// file.
+// file; the summary grid and the raw summary bulletins; and the MDR reports:
+// finding the reports of the nominal time in a bulletin stream, the empty
+// record of each MDR station, decoding a report into its record and placing
+// its echo digits on the summary grid.
 //
 // State: the kind of run, the nominal time of the bulletins to decode, the
 // clear-air option, the converted-file type, the run's header with its
-// summary grid, and the counts of reports written.
+// summary grid, the counts of reports written, and the MDR reader's
+// look-ahead line.
 
+#include <array>
 #include <cstring>
-
-#include <cstring>
+#include <utility>
 
 #include "vek.h"
 #include "vekrad.h"
@@ -23,6 +27,8 @@ int file_type = 3;
 RAD_info info;
 int mdr_stat_num = 0;
 int rcm_stat_num = 0;
+
+void mdr_reader_reset(); // MDR reports, below
 
 } // namespace
 
@@ -349,4 +355,524 @@ void rad_dec_reset_state() {
     file_type = 3;
     mdr_stat_num = 0;
     rcm_stat_num = 0;
+    mdr_reader_reset();
+}
+
+// ---------------------------------------------------------------------------
+// MDR reports
+//
+// A report starts on a line that begins with the station identifier and the
+// observation time (HHMM), may run over several lines and ends with "=" or
+// "@". MDR_read_raw hands over the joined text of each report of the nominal
+// time; MDR_decode walks it with the pattern scanner, committing a pattern
+// only when it matched the wanted number of directives. A failed attempt
+// leaves the cursor, but what it stored before failing stays stored.
+//
+// Fixed fields keep the first characters of a longer word (the scanner cuts
+// every string to its destination): `config` 9, a precipitation `type` 4,
+// `trend` 3, `id` 10.
+// ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr int MDR_LINE = 160;      // width of a line as fgetline delivers it
+constexpr int MDR_TEXT_CAP = 500;  // room for the joined text of one report
+constexpr int MDR_ID_CAP = 11;     // room for a station identifier
+constexpr int MDR_MORE_LINES = 14; // lines after the first that a report may take
+constexpr int MDR_FIELD = 80;      // room for any one scanned word (the scanner stops at 79)
+
+constexpr M_type MDR_OUT3A = 0x100000;  // a report's identity and status
+constexpr M_type MDR_OUT3C = 0x400000;  // status of a grid-form report
+constexpr M_type MDR_OUT4A = 0x1000000; // decoded fields
+constexpr M_type MDR_OUT4C = 0x4000000; // echo digits
+
+constexpr int MDR_SUM_MAX_X = 119; // the MDR boxes of the summary grid
+constexpr int MDR_SUM_MAX_Y = 89;
+
+// The look-ahead of the report reader: the first line of the stream that was
+// not yet examined. It belongs to the stream it was read from and is
+// forgotten when the reader meets the end of input or is handed another
+// stream, and by rad_dec_reset_state.
+struct Lookahead {
+    char line[MDR_LINE + 1];
+    int state;    // 0 nothing read yet, 1 line holds a line, -1 end of input
+    FILE *stream; // the stream the line came from
+};
+Lookahead ahead = {{}, 0, nullptr};
+
+void mdr_reader_reset() {
+    ahead.line[0] = '\0';
+    ahead.state = 0;
+    ahead.stream = nullptr;
+}
+
+// Reads the next line of IFILE into the look-ahead; false at the end.
+bool mdr_advance(FILE *ifile) {
+    if (fgetline(ifile, ahead.line) < 0) {
+        ahead.line[0] = '\0';
+        ahead.state = -1;
+        return false;
+    }
+    ahead.state = 1;
+    return true;
+}
+
+// Byte classes of the line test. White space is that of a line as
+// clean_line leaves it: cleaning turns every byte below 32 and above 127 into
+// a blank, so the blank is the only white space left. A word character is
+// anything else but the terminator.
+constexpr unsigned char MDR_WHITE = 1, MDR_WORD = 2, MDR_DIGIT = 4;
+constexpr auto mdr_class = [] {
+    std::array<unsigned char, 256> cls{};
+    for (int c = 1; c < 256; ++c) cls[c] = c <= ' ' || c > 127 ? MDR_WHITE : MDR_WORD;
+    for (int c = '0'; c <= '9'; ++c) cls[c] |= MDR_DIGIT;
+    return cls;
+}();
+
+inline bool mdr_is(unsigned char c, unsigned char cls) {
+    return (mdr_class[c] & cls) != 0;
+}
+
+// Whether LINE starts a report of the nominal time; if so its first word (3 to
+// 5 characters) goes to ID (room for 6). This is the test of every line of a
+// bulletin file, so it reads the raw line and does by hand what
+// sscanf(clean line, "%5s %4s") would: skip white space, take up to five
+// characters, skip white space, take up to four. A first word of six or more
+// characters thus gives a five-character identifier, and the time word
+// continues from its sixth character. The time word must be four digits, so
+// only its first four characters matter.
+bool mdr_starts_report(const char *line, char *id) {
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(line);
+    while (mdr_is(*p, MDR_WHITE)) ++p;
+    const unsigned char *word = p;
+    while (p - word < 5 && mdr_is(*p, MDR_WORD)) ++p;
+    const int n = static_cast<int>(p - word);
+    if (n < 3) return false;
+    while (mdr_is(*p, MDR_WHITE)) ++p;
+    if (!mdr_is(p[0], MDR_DIGIT) || !mdr_is(p[1], MDR_DIGIT) ||
+        (p[0] - '0') * 10 + (p[1] - '0') != hour)
+        return false;
+    if (!mdr_is(p[2], MDR_DIGIT) || !mdr_is(p[3], MDR_DIGIT)) return false;
+    const int m = (p[2] - '0') * 10 + (p[3] - '0');
+    if (m < min - 10 || m > min + 10) return false;
+    memcpy(id, word, static_cast<size_t>(n));
+    id[n] = '\0';
+    return true;
+}
+
+bool mdr_ends_report(const char *line, size_t len) {
+    return len > 0 && (line[len - 1] == '=' || line[len - 1] == '@');
+}
+
+} // namespace
+
+// Finds the next report of the nominal time (module values hour and min) in
+// IFILE. Its lines, cleaned, trimmed and joined by single blanks, go to
+// DATA_STR (room for 500; lines that do not fit are dropped) without the end
+// mark, its identifier to ID (room for 11). Returns 1, or 0 at the end of
+// input with neither buffer changed.
+int MDR_read_raw(FILE *ifile, char *data_str, char *id) {
+    if (!ifile || !data_str || !id) return 0;
+    if (ahead.stream != ifile) {
+        mdr_reader_reset();
+        ahead.stream = ifile;
+    }
+    if (ahead.state == 0) mdr_advance(ifile);
+
+    char word[6];
+    while (ahead.state == 1 && !mdr_starts_report(ahead.line, word)) mdr_advance(ifile);
+    if (ahead.state != 1) {
+        mdr_reader_reset(); // the next stream, even at this address, starts afresh
+        return 0;
+    }
+
+    clean_line(ahead.line);
+    trim_string(ahead.line);
+    size_t used = strlen(ahead.line);
+    bool complete = used < 11 || mdr_ends_report(ahead.line, used);
+    used = vek_strlcpy(data_str, ahead.line, MDR_TEXT_CAP);
+
+    char line[MDR_LINE + 1];
+    for (int i = 0; i < MDR_MORE_LINES && !complete; ++i) {
+        if (fgetline(ifile, line) < 0) {
+            ahead.state = -1;
+            break;
+        }
+        clean_line(line);
+        trim_string(line);
+        const size_t n = strlen(line);
+        if (n == 0) break; // an empty line ends the report and is not taken
+        complete = mdr_ends_report(line, n);
+        if (used + 1 + n > MDR_TEXT_CAP - 1) continue; // does not fit: dropped
+        data_str[used++] = ' ';
+        memcpy(data_str + used, line, n + 1);
+        used += n;
+    }
+    if (used > 0 && data_str[used - 1] == '=') data_str[--used] = '\0';
+    if (used > 0 && data_str[used - 1] == '@') data_str[--used] = '\0';
+    vek_strlcpy(id, word, MDR_ID_CAP);
+
+    if (ahead.state == 1) mdr_advance(ifile);
+    return 1;
+}
+
+// Resets the decoded fields. The position, type, time, region, remarks and
+// precipitation groups are left as they are.
+int MDR_init(MDR_report *report) {
+    if (!report) return 0;
+    vek_copy(report->config, "NR");
+    report->numprec = 0;
+    report->trend[0] = '\0';
+    for (MDR_loc &l : report->loc) l = {VEK_MISS, VEK_MISS};
+    for (MDR_move &m : report->move) m = {' ', VEK_MISS, VEK_MISS};
+    report->tops = {VEK_MISS, VEK_MISS, VEK_MISS};
+    return 0;
+}
+
+namespace {
+
+// Empty precipitation groups: no coverage, no type, no intensity.
+void mdr_clear_prec(MDR_report *report) {
+    for (MDR_prec &g : report->prec) {
+        g.area_cov = VEK_MISS;
+        g.type[0] = '\0';
+        g.intens = VEK_MISS;
+    }
+}
+
+} // namespace
+
+// The station store's entry function: makes REPORT the empty record of the
+// station DATA on the current map domain (the MDR grid). A station of
+// priority 1 or 3 is expected to report and starts as "NA" (not available);
+// any other starts as "NR" (not reporting, not written).
+//
+// A record that never receives a report has no time (-9999), an empty region
+// and remarks, and empty precipitation groups (coverage and intensity -9999,
+// no type), so that nothing the store's memory held shows through.
+int MDR_enter_func(const CTY_data *data, MDR_report *report) {
+    if (!data || !report) return 0;
+    float mx = VEK_FMISS, my = VEK_FMISS, gx = VEK_FMISS, gy = VEK_FMISS;
+    MAP_tran(data->lat, data->lon, &mx, &my);
+    MAP_grid_untran(mx, my, &gx, &gy);
+    report->x = gx;
+    report->y = gy;
+    MDR_init(report);
+    vek_copy(report->id, data->id);
+    report->type = data->prior;
+    vek_copy(report->config, data->prior == 1 || data->prior == 3 ? "NA" : "NR");
+    report->time = VEK_MISS;
+    report->region[0] = '\0';
+    report->rem[0] = '\0';
+    mdr_clear_prec(report);
+    return 0;
+}
+
+namespace {
+
+// The echo digits of one report by row letter and column letter, for the
+// trace printed after them.
+using MdrEchoTable = int[26][26];
+
+// Commits the match of PAT when it matched WANT directives.
+template <class... Dest>
+bool mdr_take(parse_param *p, int want, const char *pat, Dest &&...dest) {
+    if (scanp(p, pat, std::forward<Dest>(dest)...) != want) return false;
+    scanp_inc(p);
+    return true;
+}
+
+// Passes over blanks (a blank pattern matches no directive, so its result
+// says nothing; what it consumed is committed whatever it was).
+void mdr_skip_blanks(parse_param *p) {
+    scanp(p, " ");
+    scanp_inc(p);
+}
+
+// The intensity code of the symbols after the precipitation letters; a
+// symbol string outside the table has no code (-9999).
+int mdr_intensity(const char *sym) {
+    static const struct {
+        const char *sym;
+        int code;
+    } codes[] = {{"", 2}, {"-", 1}, {"+", 3}, {"++", 4}, {"X", 5}, {"XX", 6}, {"U", 9}};
+    for (const auto &c : codes)
+        if (strcmp(sym, c.sym) == 0) return c.code;
+    return VEK_MISS;
+}
+
+// The status code that a status word stands for, with the text it is
+// reported with; null when WORD is no status word. "PPINS" is one only in
+// the grid form.
+struct MdrStatus {
+    const char *config;
+    const char *text;
+};
+const MdrStatus *mdr_status(const char *word, bool grid) {
+    static const MdrStatus no_echo = {"NE", "NO ECHO"};
+    static const MdrStatus not_avail = {"NA", "NOT AVAILABLE"};
+    static const MdrStatus maint = {"OM", "OUT FOR MAINTAINANCE"};
+    if (strncmp(word, "PPINE", 5) == 0) return &no_echo;
+    if (strncmp(word, "DLAD", 4) == 0 || strcmp(word, "PPINA") == 0 ||
+        (grid && strcmp(word, "PPINS") == 0))
+        return &not_avail;
+    if (strcmp(word, "PPIOM") == 0) return &maint;
+    return nullptr;
+}
+
+// Sets the status of REPORT when WORD is a status word and reports it at
+// LEVEL; false when it is none.
+bool mdr_apply_status(MDR_report *report, const char *word, bool grid, M_type level) {
+    const MdrStatus *st = mdr_status(word, grid);
+    if (!st) return false;
+    vek_copy(report->config, st->config);
+    MESS_print(level, "ID: %s TIME: %d %s\n", report->id, report->time, st->text);
+    return true;
+}
+
+bool mdr_is_config(const char *word) {
+    static const char *const configs[] = {"AREA", "CELL", "LINE", "LYR", "SPRL", "EYE", "LN"};
+    for (const char *c : configs)
+        if (strcmp(word, c) == 0) return true;
+    return false;
+}
+
+void mdr_print_move(const MDR_move &m) {
+    const char *what = m.type == 'A' ? "AREA" : m.type == 'C' ? "CELL" : "LINE";
+    MESS_print(MDR_OUT4A, "  %s MOVE: %d DEGREES AT: %d KNOTS\n", what, m.dir, m.spd);
+}
+
+// The movements of the standard form, slot by slot: a letter run (its first
+// letter is the type), the direction in tens of degrees and the speed.
+void mdr_standard_moves(parse_param *p, MDR_report *r) {
+    for (MDR_move &m : r->move) {
+        char run[MDR_FIELD] = "";
+        if (!mdr_take(p, 3, "%[ALC]%2d%2d ", run, &m.dir, &m.spd)) continue;
+        m.dir *= 10;
+        m.type = run[0];
+        mdr_print_move(m);
+    }
+}
+
+// The whole box of a station coordinate V plus ROUND, truncated toward zero;
+// false when V is no usable grid coordinate (missing, not a number, far off).
+bool mdr_station_box(float v, double round, long *box) {
+    const double d = static_cast<double>(v) + round;
+    if (!(d > -1.0e6 && d < 1.0e6)) return false;
+    *box = static_cast<long>(d);
+    return true;
+}
+
+// Where a report's echo digits go: the station's box, and the summary.
+struct MdrEchoTarget {
+    RAD_info *info; // null: the digits are only traced
+    bool placed;    // false when the station has no usable position
+    long bx, by;    // the summary box of the letters "M", "M"
+    bool grid;      // grid-form placement rule
+};
+
+// Places echo value E at summary box (X, Y) of the MDR grid. The standard
+// form never places 8 or 9 and keeps the higher value; the grid form also
+// places 8 and 9 into an empty cell, and anything over an 8 or a 9. The
+// empty mark counts below every value.
+void mdr_place(RAD_info *info, long x, long y, int e, bool grid) {
+    if (x < 0 || x > MDR_SUM_MAX_X || y < 0 || y > MDR_SUM_MAX_Y) return;
+    signed char &cell = info->summary[x][y];
+    const bool high = e == 8 || e == 9;
+    bool take;
+    if (grid)
+        take = cell == RAD_EMPTY || cell == 8 || cell == 9 || (e > cell && !high);
+    else
+        take = !high && (cell == RAD_EMPTY || e > cell);
+    if (take) cell = static_cast<signed char>(e);
+}
+
+// Enters one echo group: row letter ROW, first column letter COL, one
+// character of DIGITS per box eastward (a non-digit is 0).
+void mdr_echo_group(const MdrEchoTarget &t, MdrEchoTable &table, char row, char col,
+                    const char *digits) {
+    for (int k = 0; digits[k] != '\0'; ++k) {
+        const int e = digits[k] >= '0' && digits[k] <= '9' ? digits[k] - '0' : 0;
+        const int c = col - 'A' + k;
+        if (c < 26) table[row - 'A'][c] = e;
+        if (t.info && t.placed)
+            mdr_place(t.info, t.bx + (col + k - 'M'), t.by + (row - 'M'), e, t.grid);
+    }
+}
+
+bool mdr_letter(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+
+void mdr_invalid_group(const MDR_report *r, char row, char col) {
+    MESS_print(MDR_OUT4C, "RAD_decode_MDR: Invalid row/col identifiers for %s: %c %c\n", r->id, row,
+               col);
+}
+
+void mdr_print_table(const MdrEchoTable &table) {
+    MESS_print(MDR_OUT4C, "ECHOS\n");
+    if (!MESS_check(M_OUT4)) return;
+    for (const auto &row : table) {
+        char line[27];
+        for (int c = 0; c < 26; ++c)
+            line[c] = static_cast<char>('0' + row[c]); // digits 0 to 9 only
+        line[26] = '\0';
+        MESS_print(M_OUT4, "%s\n", line);
+    }
+}
+
+MdrEchoTarget mdr_target(RAD_info *info, const MDR_report *r, bool grid) {
+    MdrEchoTarget t{info, false, 0, 0, grid};
+    const double round = grid ? 0.5001 : 0.0;
+    t.placed = mdr_station_box(r->x, round, &t.bx) && mdr_station_box(r->y, round, &t.by);
+    return t;
+}
+
+// The standard form: precipitation, trend, outline, movements, maximum top,
+// movements again, echo digits after the "^" (or "#") marker.
+void mdr_standard(parse_param *p, RAD_info *info, MDR_report *r) {
+    MESS_print(MDR_OUT3A, "ID: %s TIME: %d CONFIG: %s\n", r->id, r->time, r->config);
+
+    // A group without intensity symbols matches two directives and stops
+    // before the blank after its letters. The blanks after an accepted group
+    // are passed over, so that the groups, trend, outline, movements and top
+    // that follow are read as they are after a group with symbols.
+    for (MDR_prec &g : r->prec) {
+        char sym[MDR_FIELD] = "";
+        const int n = scanp(p, "%!!d%[TRWSZLPAI]%[-+XU] ", &g.area_cov, g.type, sym);
+        if (n < 2) break;
+        scanp_inc(p);
+        if (n == 2) sym[0] = '\0';
+        MESS_print(MDR_OUT4A, "  TYPE:%d %s %s\n", g.area_cov, g.type, sym);
+        g.intens = mdr_intensity(sym);
+        ++r->numprec;
+        mdr_skip_blanks(p);
+    }
+
+    if (mdr_take(p, 2, "%*(/)%s ", r->trend)) MESS_print(MDR_OUT4A, "  TREND:%s\n", r->trend);
+
+    for (MDR_loc &l : r->loc) {
+        if (mdr_take(p, 2, "%d/%d ", &l.dir, &l.rad)) {
+            MESS_print(MDR_OUT4A, "  AREA LOC: %d DEGREES AT: %d MILES\n", l.dir, l.rad);
+        } else if (mdr_take(p, 2, "%d%*(W) ", &l.rad)) {
+            l.dir = VEK_MISS;
+            MESS_print(MDR_OUT4A, "  AREA WIDTH: %d MILES\n", l.rad);
+        } else if (mdr_take(p, 2, "%*(D)%d ", &l.rad)) {
+            l.dir = VEK_MISS;
+            MESS_print(MDR_OUT4A, "  AREA DIAMETER: %d MILES\n", l.rad);
+        }
+    }
+
+    mdr_standard_moves(p, r);
+
+    MDR_tops &t = r->tops;
+    if (mdr_take(p, 4, "%*(MT) %d AT %d/%d ", &t.h, &t.dir, &t.rad) ||
+        mdr_take(p, 4, "%*(MT) %d %d/%d ", &t.h, &t.dir, &t.rad)) {
+        MESS_print(MDR_OUT4A, "  MAX TOPS: %d00 FEET -- %d DEGREES AT: %d MILES\n", t.h, t.dir,
+                   t.rad);
+    } else if (mdr_take(p, 3, "%*(MT) %*(U)%d ", &t.h)) {
+        t.dir = VEK_MISS;
+        t.rad = VEK_MISS;
+        MESS_print(MDR_OUT4A, "  MAX TOPS: %d00 FEET\n", t.h);
+    }
+
+    // Movements written after the top replace those before it, slot by slot.
+    mdr_standard_moves(p, r);
+
+    if (!scanp_search(p, "^") && !scanp_search(p, "#")) return;
+    MESS_print(MDR_OUT4C, "Reading echoes for %s at (%f,%f)...\n", r->id, r->x, r->y);
+    scanp_inc_off(p, 1);
+    const MdrEchoTarget target = mdr_target(info, r, false);
+    MdrEchoTable table = {};
+    for (;;) {
+        char row = '\0', col = '\0';
+        char digits[MDR_FIELD] = "";
+        if (!mdr_take(p, 3, "%c%c%s ", row, col, digits)) break;
+        if (!mdr_letter(row) || !mdr_letter(col)) {
+            mdr_invalid_group(r, row, col);
+            continue;
+        }
+        mdr_echo_group(target, table, row, col, digits);
+    }
+    mdr_print_table(table);
+}
+
+// The grid form: echo groups up to a "/", then "/"-separated movements,
+// maximum top and closing word.
+void mdr_grid(parse_param *p, RAD_info *info, MDR_report *r) {
+    vek_copy(r->config, "NA");
+    MESS_print(MDR_OUT4C, "****  Reading echoes for %s at (%f,%f)...\n", r->id, r->x, r->y);
+    const MdrEchoTarget target = mdr_target(info, r, true);
+    MdrEchoTable table = {};
+    while (scanp_char(p, 0) != '/') {
+        char row = '\0', col = '\0';
+        char digits[MDR_FIELD] = "";
+        if (!mdr_take(p, 3, "%c%c%[^// ] ", row, col, digits)) break;
+        if (!mdr_letter(row) || !mdr_letter(col)) {
+            mdr_invalid_group(r, row, col);
+            continue;
+        }
+        mdr_echo_group(target, table, row, col, digits);
+    }
+    mdr_print_table(table);
+
+    mdr_take(p, 1, "%*(/) ");
+    for (MDR_move &m : r->move) {
+        char run[MDR_FIELD] = "";
+        if (!mdr_take(p, 4, "%*2[A]%2d%2d%[ALC]", &m.dir, &m.spd, run)) continue;
+        m.dir *= 10;
+        m.type = run[0];
+        mdr_print_move(m);
+    }
+    mdr_take(p, 1, "%*(/) ");
+    MDR_tops &t = r->tops;
+    if (mdr_take(p, 2, "%*2[A]%d", &t.h)) {
+        t.dir = VEK_MISS;
+        t.rad = VEK_MISS;
+        MESS_print(MDR_OUT4A, "  MAX TOPS: %d00 FEET\n", t.h);
+    }
+    mdr_take(p, 1, "%*(/) ");
+
+    if (!mdr_take(p, 1, "%s ", r->config)) return;
+    if (mdr_apply_status(r, r->config, true, MDR_OUT3C)) return;
+    vek_copy(r->prec[0].type, r->config);
+    vek_copy(r->config, "PREC");
+}
+
+} // namespace
+
+// Decodes the report text DATA into REPORT (the station's stored record) and
+// places its echo digits on the summary grid of INFO (when INFO is given).
+// Returns -1 when REPORT is null (the station is not stored), else 1: text
+// that matches no pattern leaves the fields it did not reach as MDR_init and
+// the start of decoding left them.
+//
+// Decoding starts afresh: besides MDR_init's fields, the time becomes -9999
+// (so a report without time word has none) and the precipitation groups are
+// emptied, so nothing of an earlier report of the station remains.
+int MDR_decode(const char *data, RAD_info *info, MDR_report *report) {
+    if (!report) return -1;
+    MDR_init(report);
+    report->time = VEK_MISS;
+    mdr_clear_prec(report);
+    if (!data) data = "";
+    MESS_print(M_DEBUG, "LINE:%s:\n", data);
+
+    parse_param p{};
+    scanp_set(&p, data);
+    mdr_skip_blanks(&p);
+    mdr_take(&p, 1, "%<5s ", report->id);
+    mdr_take(&p, 1, "%*(RTD|SPL|COR) ");
+    mdr_take(&p, 1, "%4d ", &report->time);
+    mdr_take(&p, 1, "%*(RTD|SPL|COR) ");
+    mdr_take(&p, 1, "%s ", report->config);
+
+    if (mdr_apply_status(report, report->config, false, MDR_OUT3A)) return 1;
+    if (mdr_is_config(report->config))
+        mdr_standard(&p, info, report);
+    else
+        mdr_grid(&p, info, report);
+
+    if (scanp_char(&p, 0) != '\0') MESS_print(M_DEBUG, "EXTRA:%s:\n", scanp_str(&p));
+    return 1;
 }
