@@ -1,5 +1,6 @@
 #!/bin/sh
-# Builds the program and shows it at work on the bundled data.
+# Builds the program and converts a bundled MDR collective with the bundled
+# station file and name conventions; the converted file goes to out/.
 set -e
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -7,8 +8,10 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target dirida
 # Only the bundled defaults (data/vek.cfg) are read, never those of the machine.
 export vekdefault="$PWD/data"
-echo "== build/dirida -h"
-build/dirida -h
+echo "== build/dirida -ba -me mess -pf over -fp data -dp data -cp out 24061512"
+build/dirida -ba -me mess -pf over -fp data -dp data -cp out 24061512
 echo
-echo "== build/dirida -ba -me print,+mess -pa range=-30:20 bulletin.txt"
-build/dirida -ba -me print,+mess -pa range=-30:20 bulletin.txt
+echo "== out/24061512_rad.vek: header, then the station reports that follow the summary grid"
+head -n 2 out/24061512_rad.vek
+sed -n '/^SDXX STATIONS$/,$p' out/24061512_rad.vek | grep -v ' NA \* \* \* \* \* \*$'
+echo "(stations that sent nothing are written as NA and left out above)"

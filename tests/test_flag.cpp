@@ -4,9 +4,9 @@
 
 using namespace vektest;
 
-class Conversion : public VekTest {};
+class ValueConversion : public VekTest {};
 
-TEST_F(Conversion, IntegersDecimalHexAndRefused) {
+TEST_F(ValueConversion, IntegersDecimalHexAndRefused) {
     int v = 77;
     RES_conv_data("0x10", &v, CV_int);
     EXPECT_EQ(v, 16);
@@ -31,7 +31,7 @@ TEST_F(Conversion, IntegersDecimalHexAndRefused) {
     EXPECT_FLOAT_EQ(f, 2.5f);
 }
 
-TEST_F(Conversion, BooleansWithAndWithoutValue) {
+TEST_F(ValueConversion, BooleansWithAndWithoutValue) {
     int b = 7;
     EXPECT_EQ(RES_conv_data(nullptr, &b, CV_bool), 1);
     EXPECT_EQ(b, 1);
@@ -43,7 +43,7 @@ TEST_F(Conversion, BooleansWithAndWithoutValue) {
     EXPECT_EQ(b, 1);
 }
 
-TEST_F(Conversion, MissingDataOrDestination) {
+TEST_F(ValueConversion, MissingDataOrDestination) {
     int v = 3;
     EXPECT_EQ(RES_conv_data(nullptr, &v, CV_int), 0);
     EXPECT_EQ(RES_conv_data("5", nullptr, CV_int), 0);
@@ -54,7 +54,7 @@ TEST_F(Conversion, MissingDataOrDestination) {
     EXPECT_TRUE(FLAG_help());
 }
 
-TEST_F(Conversion, PathsGainATrailingSlash) {
+TEST_F(ValueConversion, PathsGainATrailingSlash) {
     const char *path = nullptr;
     RES_conv_data("data", &path, CV_path);
     EXPECT_STREQ(path, "data/");
@@ -66,7 +66,7 @@ TEST_F(Conversion, PathsGainATrailingSlash) {
     EXPECT_STREQ(path, "");
 }
 
-TEST_F(Conversion, StringKinds) {
+TEST_F(ValueConversion, StringKinds) {
     const char *text = "value";
     const char *p = nullptr;
     RES_conv_data(text, &p, CV_string);
@@ -77,7 +77,7 @@ TEST_F(Conversion, StringKinds) {
     EXPECT_EQ(std::string(buf), std::string(159, 'a'));
 }
 
-TEST_F(Conversion, FileParameterWords) {
+TEST_F(ValueConversion, FileParameterWords) {
     struct {
         const char *word;
         int slot;
@@ -92,7 +92,7 @@ TEST_F(Conversion, FileParameterWords) {
     EXPECT_EQ(FLAG_get(15), -9999);
 }
 
-TEST_F(Conversion, DevicesAndPlotTypes) {
+TEST_F(ValueConversion, DevicesAndPlotTypes) {
     EXPECT_EQ(RES_set_device("p"), 4);
     EXPECT_EQ(RES_set_device("q"), 5);
     EXPECT_EQ(RES_set_device("M"), 3);
@@ -111,7 +111,7 @@ TEST_F(Conversion, DevicesAndPlotTypes) {
     EXPECT_EQ(FLAG_get(11), 62);
 }
 
-TEST_F(Conversion, DrawListsSetThePlotSwitches) {
+TEST_F(ValueConversion, DrawListsSetThePlotSwitches) {
     RES_conv_data("map,grid", nullptr, CV_draw);
     EXPECT_EQ(FLAG_getplot(8), 1);
     EXPECT_EQ(FLAG_getplot(9), 1);
@@ -133,7 +133,7 @@ TEST_F(Conversion, DrawListsSetThePlotSwitches) {
     EXPECT_EQ(FLAG_getplot(0), 5);
 }
 
-TEST_F(Conversion, PlotSwitchSums) {
+TEST_F(ValueConversion, PlotSwitchSums) {
     FLAG_setplot(12, 1);
     EXPECT_EQ(FLAG_getplot(0), 6);
     EXPECT_EQ(FLAG_getplot(12), 17);
@@ -141,7 +141,7 @@ TEST_F(Conversion, PlotSwitchSums) {
     EXPECT_EQ(FLAG_setplot(-1, 1), 0);
 }
 
-TEST_F(Conversion, FlagSlotsOutOfRange) {
+TEST_F(ValueConversion, FlagSlotsOutOfRange) {
     EXPECT_EQ(FLAG_get(0), -9999);
     EXPECT_EQ(FLAG_set(30, 1), -1);
     EXPECT_EQ(FLAG_get(30), 0);
@@ -161,7 +161,7 @@ Date requested(const char *text) {
 }
 } // namespace
 
-TEST_F(Conversion, RequestedTimeForms) {
+TEST_F(ValueConversion, RequestedTimeForms) {
     Date d = requested("061512");
     EXPECT_EQ(d.month, 6);
     EXPECT_EQ(d.day, 15);
