@@ -11,6 +11,7 @@
 // look-ahead line.
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -433,22 +434,66 @@ inline bool mdr_is(unsigned char c, unsigned char cls) {
     return (mdr_class[c] & cls) != 0;
 }
 
-// Whether LINE starts a report of the nominal time; if so its first word (3 to
-// 5 characters) goes to ID (room for 6). This is the test of every line of a
-// bulletin file, so it reads the raw line and does by hand what
-// sscanf(clean line, "%5s %4s") would: skip white space, take up to five
-// characters, skip white space, take up to four. A first word of six or more
-// characters thus gives a five-character identifier, and the time word
+// Eight characters at a time: in each byte, the low seven bits plus 95 reach
+// the top bit exactly when they are 33 or more, and a byte whose own top bit
+// is set (above 127) is white space, so this sets the top bit of every byte
+// that is a word character. A NUL, which ends the line as a string, is not
+// one.
+inline uint64_t mdr_word_bytes(const unsigned char *p) {
+    constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL, top = 0x8080808080808080ULL;
+    constexpr uint64_t add = 0x5F5F5F5F5F5F5F5FULL; // 95 in every byte
+    uint64_t x;
+    memcpy(&x, p, 8);
+    return ((x & low7) + add) & ~x & top;
+}
+
+// The first character from P on (before END) that is not white space, or
+// END; a NUL also stops it. Runs of blanks are common at the start of
+// bulletin lines, so they are passed eight at a time (the usual zero-byte
+// test finds a NUL; its false hits lie only above a real one).
+inline const unsigned char *mdr_skip_white(const unsigned char *p, const unsigned char *end) {
+    constexpr uint64_t top = 0x8080808080808080ULL, ones = 0x0101010101010101ULL;
+    while (end - p >= 8) {
+        uint64_t x;
+        memcpy(&x, p, 8);
+        uint64_t stop = mdr_word_bytes(p) | ((x - ones) & ~x & top);
+        if (stop) return p + (__builtin_ctzll(stop) >> 3);
+        p += 8;
+    }
+    while (p < end && mdr_is(*p, MDR_WHITE)) ++p;
+    return p;
+}
+
+// The number of word characters from P on, up to five.
+inline int mdr_word_length(const unsigned char *p, const unsigned char *end) {
+    constexpr uint64_t top = 0x8080808080808080ULL;
+    if (end - p >= 8) {
+        uint64_t other = ~mdr_word_bytes(p) & top;
+        int n = other ? __builtin_ctzll(other) >> 3 : 8;
+        return n < 5 ? n : 5;
+    }
+    int n = 0;
+    while (p + n < end && n < 5 && mdr_is(p[n], MDR_WORD)) ++n;
+    return n;
+}
+
+// Whether the LEN characters at LINE start a report of the nominal time; if
+// so its first word (3 to 5 characters) goes to ID (room for 6). This is the
+// test of every line of a bulletin file, so it reads the raw line and does by
+// hand what sscanf(clean line, "%5s %4s") would: skip white space, take up to
+// five characters, skip white space, take up to four. A first word of six or
+// more characters thus gives a five-character identifier, and the time word
 // continues from its sixth character. The time word must be four digits, so
 // only its first four characters matter.
-bool mdr_starts_report(const char *line, char *id) {
+bool mdr_starts_report(const char *line, int len, char *id) {
     const unsigned char *p = reinterpret_cast<const unsigned char *>(line);
-    while (mdr_is(*p, MDR_WHITE)) ++p;
+    const unsigned char *end = p + len;
+    p = mdr_skip_white(p, end);
     const unsigned char *word = p;
-    while (p - word < 5 && mdr_is(*p, MDR_WORD)) ++p;
-    const int n = static_cast<int>(p - word);
+    const int n = mdr_word_length(p, end);
     if (n < 3) return false;
-    while (mdr_is(*p, MDR_WHITE)) ++p;
+    p = mdr_skip_white(p + n, end);
+    if (end - p < 4) return false;
     if (!mdr_is(p[0], MDR_DIGIT) || !mdr_is(p[1], MDR_DIGIT) ||
         (p[0] - '0') * 10 + (p[1] - '0') != hour)
         return false;
@@ -458,6 +503,10 @@ bool mdr_starts_report(const char *line, char *id) {
     memcpy(id, word, static_cast<size_t>(n));
     id[n] = '\0';
     return true;
+}
+
+bool mdr_report_test(const char *text, int length, void *id) {
+    return mdr_starts_report(text, length, static_cast<char *>(id));
 }
 
 bool mdr_ends_report(const char *line, size_t len) {
@@ -480,7 +529,14 @@ int MDR_read_raw(FILE *ifile, char *data_str, char *id) {
     if (ahead.state == 0) mdr_advance(ifile);
 
     char word[6];
-    while (ahead.state == 1 && !mdr_starts_report(ahead.line, word)) mdr_advance(ifile);
+    if (ahead.state == 1 &&
+        !mdr_starts_report(ahead.line, static_cast<int>(strlen(ahead.line)), word)) {
+        // Pass over the lines up to the next report of the nominal time.
+        if (fgetnline_until(ifile, ahead.line, MDR_LINE, mdr_report_test, word) < 0) {
+            ahead.line[0] = '\0';
+            ahead.state = -1;
+        }
+    }
     if (ahead.state != 1) {
         mdr_reader_reset(); // the next stream, even at this address, starts afresh
         return 0;

@@ -203,6 +203,42 @@ int read_piece(FILE *ifile, char *string, int width) {
 
 } // namespace
 
+int fgetnline_until(FILE *ifile, char *string, int len, line_test accept, void *arg) {
+    if (!string) return -1;
+    string[0] = '\0';
+    if (!ifile || !accept) return -1;
+    if (len < 1) len = 1;
+    for (;;) {
+#ifdef __GLIBC__
+        // A line that the stream's buffer holds whole is tested where it
+        // stands and, when passed over, never copied.
+        char *p = ifile->_IO_read_ptr;
+        char *end = ifile->_IO_read_end;
+        if (p < end && *p == '\n') ++p; // the newline a previous read left
+        if (p < end) {
+            size_t avail = static_cast<size_t>(end - p);
+            size_t want = static_cast<size_t>(len);
+            const char *nl =
+                static_cast<const char *>(memchr(p, '\n', avail < want ? avail : want));
+            if (nl || avail >= want) {
+                int n = static_cast<int>(nl ? nl - p : static_cast<long>(want));
+                if (accept(p, n, arg)) {
+                    memcpy(string, p, static_cast<size_t>(n));
+                    string[n] = '\0';
+                    ifile->_IO_read_ptr = p + n;
+                    return n;
+                }
+                ifile->_IO_read_ptr = p + n;
+                continue;
+            }
+        }
+#endif
+        int n = read_piece(ifile, string, len);
+        if (n < 0) return -1;
+        if (accept(string, n, arg)) return n;
+    }
+}
+
 int fgetline(FILE *ifile, char *string) {
     return read_piece(ifile, string, 160);
 }

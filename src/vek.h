@@ -262,6 +262,13 @@ inline int clean_line(char *line) {
 int fgetline(FILE *ifile, char *string);
 int fgetnline(FILE *ifile, char *string, int len);
 int fgetstring(FILE *ifile, char *string, int len);
+// Reads lines as fgetnline does and passes over those for which ACCEPT is
+// false; the first accepted line goes to STRING (LEN + 1 bytes) and its
+// length is returned, -1 at the end. ACCEPT sees the LENGTH characters of a
+// line (not terminated; it must read no further) and ARG. Lines passed over
+// are not copied where the stream's buffer holds them whole.
+using line_test = bool (*)(const char *text, int length, void *arg);
+int fgetnline_until(FILE *ifile, char *string, int len, line_test accept, void *arg);
 
 // Bounded copy: at most CAP-1 bytes and always a terminator (CAP >= 1).
 size_t vek_strlcpy(char *dst, const char *src, size_t cap);

@@ -224,3 +224,66 @@ TEST(LineReaders, FileLargerThanTheStreamBufferReadsLikeItsLines) {
     fclose(f);
     EXPECT_EQ(got, expected_pieces(text, 37));
 }
+
+namespace {
+
+// Accepts the lines whose first character is in the set ARG.
+bool first_in(const char *text, int length, void *arg) {
+    return length > 0 && strchr(static_cast<const char *>(arg), text[0]) != nullptr;
+}
+
+} // namespace
+
+TEST(LineReaders, PassingOverLinesGivesTheAcceptedOnesOfTheSameSequence) {
+    TempDir dir;
+    std::string text = "\n";
+    unsigned seed = 777;
+    for (int i = 0; i < 30000; ++i) {
+        seed = seed * 1103515245 + 12345;
+        int len = static_cast<int>((seed >> 16) % 200);
+        if (seed % 5 == 0) len = 0;
+        for (int k = 0; k < len; ++k) text += static_cast<char>('a' + (seed >> (k % 20)) % 26);
+        text += '\n';
+    }
+    std::string path = dir.file("lines.txt");
+    write_file(path, text);
+    char set[] = "aeiou";
+
+    // What the plain reader gives, filtered.
+    std::vector<std::string> expected;
+    for (const std::string &piece : expected_pieces(text, 50)) {
+        std::string body = piece.substr(piece.find(':') + 1);
+        if (piece != "-1:" && first_in(body.c_str(), static_cast<int>(body.size()), set))
+            expected.push_back(piece);
+    }
+    expected.push_back("-1:");
+
+    FILE *f = fopen(path.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    std::vector<std::string> got;
+    char buf[51];
+    for (;;) {
+        int n = fgetnline_until(f, buf, 50, first_in, set);
+        got.push_back(std::to_string(n) + ":" + (n >= 0 ? buf : ""));
+        if (n < 0) break;
+    }
+    fclose(f);
+    EXPECT_EQ(got, expected);
+}
+
+TEST(LineReaders, PassingOverMixesWithPlainReads) {
+    std::string text = "skip\nkeep one\nskip\nplain\nkeep two\n";
+    FILE *f = fmemopen(text.data(), text.size(), "r");
+    char buf[161];
+    char set[] = "k";
+    EXPECT_EQ(fgetnline_until(f, buf, 160, first_in, set), 8);
+    EXPECT_STREQ(buf, "keep one");
+    EXPECT_EQ(fgetline(f, buf), 4);
+    EXPECT_STREQ(buf, "skip");
+    EXPECT_EQ(fgetline(f, buf), 5);
+    EXPECT_STREQ(buf, "plain");
+    EXPECT_EQ(fgetnline_until(f, buf, 160, first_in, set), 8);
+    EXPECT_STREQ(buf, "keep two");
+    EXPECT_EQ(fgetnline_until(f, buf, 160, first_in, set), -1);
+    fclose(f);
+}
