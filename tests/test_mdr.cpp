@@ -146,6 +146,50 @@ TEST_F(MdrReaderWindow, IdentifierAndTimeWordsAreReadLikePercent5sPercent4s) {
     EXPECT_EQ(found[2].text, "   FWS    1131 PPINA");
 }
 
+TEST_F(MdrReaderWindow, LineTestAgreesWithScanningTheCleanedLine) {
+    // The reader tests raw lines by hand, several bytes at a time; it must
+    // decide exactly as sscanf(clean line, "%5s %4s") and the window rule.
+    RAD_set_nominal(11, 30);
+    const char blanks[] = {' ', '\t', '\x01', '\x1f', '\x80', '\xff', '\r'};
+    const char word_chars[] = "ABCKTXZ09\x7f-";
+    const char *times[] = {"1130",  "1120", "1140", "1119", "1141", "113",
+                           "11305", "x130", "1030", "11a0", "",     "2330"};
+    unsigned seed = 4242;
+    auto rnd = [&](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    int starts = 0;
+    for (int i = 0; i < 20000; ++i) {
+        std::string line;
+        for (unsigned k = rnd(20); k > 0; --k) line += blanks[rnd(sizeof blanks)];
+        if (rnd(50) == 0) line += '\0';
+        for (unsigned k = rnd(9); k > 0; --k) line += word_chars[rnd(sizeof word_chars - 1)];
+        for (unsigned k = rnd(12); k > 0; --k) line += blanks[rnd(sizeof blanks)];
+        line += times[rnd(sizeof times / sizeof *times)];
+        line += " AREA 4RW=";
+
+        std::string cleaned = line.substr(0, line.find('\0'));
+        std::vector<char> buf(cleaned.begin(), cleaned.end());
+        buf.push_back('\0');
+        clean_line(buf.data());
+        char id[6] = "", tm[5] = "";
+        bool expect = sscanf(buf.data(), "%5s %4s", id, tm) == 2 && strlen(id) >= 3 &&
+                      strlen(tm) == 4 && strspn(tm, "0123456789") == 4 && atoi(tm) / 100 == 11 &&
+                      atoi(tm) % 100 >= 20 && atoi(tm) % 100 <= 40;
+
+        rad_dec_reset_state();
+        RAD_set_nominal(11, 30);
+        std::vector<Found> found = read_reports(line + "\n");
+        ASSERT_EQ(found.size(), expect ? 1u : 0u) << i;
+        if (expect) {
+            EXPECT_EQ(found[0].id, id) << i;
+            ++starts;
+        }
+    }
+    EXPECT_GT(starts, 500); // both outcomes were exercised
+}
+
 TEST_F(MdrReaderWindow, AStationReportingTwiceIsFoundTwice) {
     RAD_set_nominal(23, 30);
     auto found = read_reports("TLX 2325 CELL 2RW- 180/30=\n"
