@@ -1,470 +1,243 @@
 // Tests of the pattern scanner: widths, numbers, missing texts, sets,
-// alternations, the cursor, destinations, malformed patterns and hostile text.
+// alternations, destinations, malformed patterns, the cursor, a decoder's
+// walk and hostile text.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
-#include <tuple>
-#include <utility>
+#include <vector>
 
 #include "vek_test.h"
 
 namespace {
 
-using Result = std::tuple<int, int, int>; // result, characters consumed, done
+// Scans PAT at the cursor of P into destinations of the kinds KINDS: 'i'
+// int, 'f' float, 'c' char, 's' a char array of 80, a digit N one of exactly
+// N. Each is a heap block of exactly its size filled with '#'. Renders
+// "result assigned consumed done:" and the values: "_" for one never written,
+// an array up to its first NUL.
+std::string scan_at(parse_param &p, const char *pat, const char *kinds) {
+    static_assert(sizeof(int) == 4 && sizeof(float) == 4);
+    std::vector<std::unique_ptr<char[]>> blocks;
+    std::vector<scan_dest> dest;
+    for (const char *k = kinds; *k; ++k) {
+        const size_t size = strchr("if", *k) ? 4 : *k == 'c' ? 1 : *k == 's' ? 80 : *k - '0';
+        const size_t kind = std::min<size_t>(std::string("ifc").find(*k), scan_dest::CHARS);
+        blocks.emplace_back(new char[size]);
+        std::memset(blocks.back().get(), '#', size);
+        dest.push_back({static_cast<scan_dest::kind_t>(kind), blocks.back().get(), size});
+    }
+    const int r = scanp_list(&p, pat, dest);
+    EXPECT_EQ(p.matched, std::max(r, 0)) << pat;
+    EXPECT_LE(p.len, std::max(p.length - p.off, 0)) << pat;
+    std::string out = std::to_string(r) + " " + std::to_string(p.assigned) + " " +
+                      std::to_string(p.len) + " " + std::to_string(p.done) + ":";
+    for (size_t i = 0; i < dest.size(); ++i) {
+        const char *b = blocks[i].get();
+        char v[96];
+        if (std::string(b, dest[i].cap).find_first_not_of('#') == std::string::npos)
+            std::snprintf(v, sizeof v, "_");
+        else if (kinds[i] == 'i')
+            std::snprintf(v, sizeof v, "%d", *reinterpret_cast<const int *>(b));
+        else if (kinds[i] == 'f')
+            std::snprintf(v, sizeof v, "%g", *reinterpret_cast<const float *>(b));
+        else
+            std::snprintf(v, sizeof v, "%.*s", static_cast<int>(strnlen(b, dest[i].cap)), b);
+        out += (i ? "," : " ") + std::string(v);
+    }
+    return out;
+}
 
-// One scanp call on a fresh cursor over TEXT; the cursor must not move.
-template <class... Dest>
-Result scan(const char *text, const char *pat, Dest &&...dest) {
+// One scan on a fresh cursor over TEXT; a scan never moves the cursor.
+std::string scan(const char *text, const char *pat, const char *kinds = "") {
     parse_param p{};
     scanp_set(&p, text);
-    const int r = scanp(&p, pat, std::forward<Dest>(dest)...);
+    std::string out = scan_at(p, pat, kinds);
     EXPECT_EQ(p.off, 0) << pat;
-    EXPECT_EQ(p.matched, r) << pat;
-    return {r, p.len, p.done};
+    return out;
 }
 
-// Every group starts from a fresh message state and restores it.
-class ScannerAlternation : public vektest::VekTest {};
-class ScannerCursor : public vektest::VekTest {};
-class ScannerDecoderWalk : public vektest::VekTest {};
-class ScannerDestinations : public vektest::VekTest {};
-class ScannerGarbage : public vektest::VekTest {};
-class ScannerLongFields : public vektest::VekTest {};
-class ScannerMalformedPatterns : public vektest::VekTest {};
-class ScannerMissingText : public vektest::VekTest {};
-class ScannerNumbers : public vektest::VekTest {};
-class ScannerSets : public vektest::VekTest {};
-class ScannerTracing : public vektest::VekTest {};
-class ScannerWidths : public vektest::VekTest {};
-
-TEST_F(ScannerWidths, ExactWidthConsumesFieldAndFollowingBlanks) {
-    int v = 0;
-    EXPECT_EQ(scan("1234  AREA", "%4d ", &v), Result(1, 6, 1));
-    EXPECT_EQ(v, 1234);
+struct Case {
+    const char *text, *pat, *kinds, *expect;
+};
+void expect_all(std::initializer_list<Case> cases) {
+    for (const Case &c : cases)
+        EXPECT_EQ(scan(c.text, c.pat, c.kinds), c.expect) << '"' << c.text << "\" " << c.pat;
 }
 
-TEST_F(ScannerWidths, ExactWidthRejectsShorterField) {
-    int v = 7;
-    EXPECT_EQ(scan("123 AREA", "%4d ", &v), Result(0, 0, 0));
-    EXPECT_EQ(v, 7);
+class Scanner : public vektest::VekTest {};
+
+TEST_F(Scanner, WidthsAndNumbers) {
+    expect_all({
+        {"1234  AREA", "%4d ", "i", "1 1 6 1: 1234"}, // the field and all blanks after it
+        {"123 AREA", "%4d ", "i", "0 0 0 0: _"},      // exact width
+        {"123 AREA", "%<4d ", "i", "1 1 4 1: 123"},   // maximum width
+        {"KOKCXY 1130", "%<5s ", "9", "1 1 5 0: KOKCX"},
+        {"1234", "%4d ", "i", "1 1 4 0: 1234"},    // the blank fails after the count
+        {"AB DEF", "%3c", "6", "1 1 3 1: AB ###"}, // no terminator
+        {"ABCDEF", "%5c", "2", "1 1 2 1: AB"},     // bounded by the room
+        {" 5 7", "%2D%2D", "ii", "2 2 4 1: 5,7"},
+        {"5  |", "%3D|", "i", "1 1 4 1: 5"},
+        {"1.5 |", "%4F|", "f", "1 1 5 1: 1.5"},
+        {"  -  ", "%5D", "i", "0 0 0 0: _"},
+        {"-x", "%d", "i", "0 0 0 0: _"},
+        {"-x", "%f", "f", "0 0 0 0: _"},
+        {"-17x", "%d", "i", "1 1 3 1: -17"},
+        {"1.5e", "%f", "f", "1 1 3 1: 1.5"}, // "e" without digits stays
+        {"3e-2x", "%f", "f", "1 1 4 1: 0.03"},
+        {"2.5E+3 ", "%F", "f", "1 1 7 1: 2500"},
+        {"1.2.3", "%f", "f", "1 1 3 1: 1.2"},
+        {".", "%f", "f", "1 1 1 1: 0"},
+        {"99999999999", "%d", "i", "1 1 11 1: 2147483647"},
+        {"1234  X", "%4d %n", "ii", "2 2 6 1: 1234,6"},
+        {"MT 450 /", "%*(MT) %d AT %d/%d ", "iii", "2 1 7 0: 450,_,_"}, // values stay
+        // patterns of the decoders
+        {"MM5/ NL1", "%c%c%[^// ] ", "cc9", "3 3 3 0: M,M,5"},
+        {"AA2520C/", "%*2[A]%2d%2d%[ALC]", "ii9", "4 3 7 1: 25,20,C"},
+        {"12  35.333   -97.278 370", "%*2D%8F%10F%4F", "fff", "4 3 24 1: 35.333,-97.278,370"},
+        {"/NI12: AAB", "%*(/NI)%d: ", "i", "2 1 7 1: 12"},
+        {"/NEXRAA 123 0105951230 /MD", "%*(/NEXRAA) %d %2D%2D%2D%2D%2D ", "iiiiii",
+         "7 6 23 1: 123,1,5,95,12,30"},
+    });
 }
 
-TEST_F(ScannerWidths, MaximumWidthAcceptsShorterField) {
-    int v = 0;
-    EXPECT_EQ(scan("123 AREA", "%<4d ", &v), Result(1, 4, 1));
-    EXPECT_EQ(v, 123);
-    char id[11];
-    EXPECT_EQ(scan("OKC 1130", "%<5s ", id), Result(1, 4, 1));
-    EXPECT_STREQ(id, "OKC");
-    EXPECT_EQ(scan("KOKCXY 1130", "%<5s ", id), Result(1, 5, 0));
-    EXPECT_STREQ(id, "KOKCX");
+TEST_F(Scanner, MissingTextsSetsAndAlternations) {
+    expect_all({
+        {"TRW", "%!!d%[TRWSZLPAI]", "is", "2 2 3 1: -9999,TRW"},
+        {"--/", "%2!--!d/", "i", "1 1 3 1: -9999"},
+        {"M 5", "%!M!F %d", "fi", "2 2 3 1: -9999,5"},
+        {"ABC", "%!XX!d%s", "is", "1 1 3 1: _,ABC"}, // passed over with its destination
+        {"--", "%1!--!d", "i", "0 0 0 1: _"},        // marker wider than the field
+        {"ABD", "%!ABC!(X|Y)", "9", "1 1 2 1: "},    // the equal leading part of the marker
+        {"12N3x", "%[/N]", "s", "1 1 4 1: 12N3"},
+        {"Ab1", "%[/A]", "s", "1 1 2 1: Ab"},
+        {"//a", "%[//]", "s", "1 1 2 1: //"},
+        {"/X/Y", "%[/X]", "s", "1 1 3 1: /X/"}, // "/" before another is a member
+        {"B", "%[A-C]", "s", "0 0 0 0: _"},     // no ranges
+        {"123/4", "%[^// ]", "s", "1 1 3 1: 123"},
+        {"/12", "%[^// ]", "s", "0 0 0 0: _"},
+        {"COR 1234", "%*(RTD|SPL|COR) ", "", "1 0 4 1:"},
+        {"ABC", "%(AB|ABC)", "9", "1 1 2 1: AB"}, // the first equal alternative wins
+        {"NEXRAA", "%(NEXRAA)", "4", "1 1 6 1: NEX"},
+        {"X", "%<(A|B)X", "9", "1 1 1 1: _"}, // optional: counted, nothing stored
+        {"X", "%<3(A|B)X", "9", "0 0 0 0: _"},
+        {"x%y", "%x%%y", "", "0 0 3 1:"}, // an unknown letter is a pattern character
+        {"12", "%99999999999999999999d", "i", "0 0 0 0: _"},
+        {"12", "%<99999999999999999999d", "i", "1 1 2 1: 12"},
+    });
 }
 
-TEST_F(ScannerWidths, FieldEndingTheTextMatchesButLeavesDoneUnset) {
-    int v = 0;
-    EXPECT_EQ(scan("1234", "%4d ", &v), Result(1, 4, 0));
-    EXPECT_EQ(v, 1234);
-}
-
-TEST_F(ScannerWidths, CharArrayGetsExactlyTheCharactersBoundedByItsRoom) {
-    char buf[6];
-    std::memset(buf, '#', sizeof buf);
-    EXPECT_EQ(scan("AB DEF", "%3c", buf), Result(1, 3, 1));
-    EXPECT_EQ(std::memcmp(buf, "AB ###", 6), 0);
-    char two[2] = {'#', '#'};
-    EXPECT_EQ(scan("ABCDEF", "%5c", two), Result(1, 2, 1));
-    EXPECT_EQ(std::memcmp(two, "AB", 2), 0);
-}
-
-TEST_F(ScannerNumbers, PaddedColumnsReadNumbersBetweenBlanks) {
-    int a = 0, b = 0;
-    EXPECT_EQ(scan(" 5 7", "%2D%2D", &a, &b), Result(2, 4, 1));
-    EXPECT_EQ(a, 5);
-    EXPECT_EQ(b, 7);
-    float lat = 0, lon = 0, elev = 0;
-    EXPECT_EQ(scan("12  35.333   -97.278 370", "%*2D%8F%10F%4F", &lat, &lon, &elev),
-              Result(4, 24, 1));
-    EXPECT_FLOAT_EQ(lat, 35.333f);
-    EXPECT_FLOAT_EQ(lon, -97.278f);
-    EXPECT_FLOAT_EQ(elev, 370.0f);
-    EXPECT_EQ(scan("5  |", "%3D|", &a), Result(1, 4, 1)); // blanks after the number
-    float f = 0;
-    EXPECT_EQ(scan("1.5 |", "%4F|", &f), Result(1, 5, 1));
-    EXPECT_FLOAT_EQ(f, 1.5f);
-    EXPECT_EQ(scan("  -  ", "%5D", &a), Result(0, 0, 0));
-    EXPECT_EQ(scan(" 5 7", "%4D", &a), Result(0, 0, 0));
-}
-
-TEST_F(ScannerNumbers, LoneMinusIsNoNumber) {
-    int i = 1;
-    float f = 1;
-    EXPECT_EQ(scan("-x", "%d", &i), Result(0, 0, 0));
-    EXPECT_EQ(scan("-x", "%f", &f), Result(0, 0, 0));
-    EXPECT_EQ(i, 1);
-    EXPECT_EQ(scan("-17x", "%d", &i), Result(1, 3, 1));
-    EXPECT_EQ(i, -17);
-}
-
-TEST_F(ScannerNumbers, FloatTakesOnePointAndAnExponentOnlyWithDigits) {
-    float f = 1;
-    EXPECT_EQ(scan("1.5e", "%f", &f), Result(1, 3, 1));
-    EXPECT_FLOAT_EQ(f, 1.5f);
-    EXPECT_EQ(scan("2.5E+3 ", "%f ", &f), Result(1, 7, 1));
-    EXPECT_FLOAT_EQ(f, 2500.0f);
-    EXPECT_EQ(scan("1.2.3", "%f", &f), Result(1, 3, 1));
-    EXPECT_FLOAT_EQ(f, 1.2f);
-    EXPECT_EQ(scan(".", "%f", &f), Result(1, 1, 1));
-    EXPECT_EQ(f, 0.0f);
-}
-
-TEST_F(ScannerNumbers, OutOfRangeIntegersSaturate) {
-    int v = 0;
-    EXPECT_EQ(scan("99999999999", "%d", &v), Result(1, 11, 1));
-    EXPECT_EQ(v, INT_MAX);
-    EXPECT_EQ(scan("-99999999999", "%d", &v), Result(1, 12, 1));
-    EXPECT_EQ(v, INT_MIN);
-}
-
-TEST_F(ScannerNumbers, CountDirectiveStoresCharactersConsumedSoFar) {
-    int v = 0, n = 0;
-    EXPECT_EQ(scan("1234  X", "%4d %n", &v, &n), Result(2, 6, 1));
-    EXPECT_EQ(n, 6);
-}
-
-TEST_F(ScannerMissingText, EmptyMarkerMakesTheNumberOptional) {
-    int cov = 0;
-    char type[5], sym[4];
-    EXPECT_EQ(scan("TRW", "%!!d%[TRWSZLPAI]", &cov, type), Result(2, 3, 1));
-    EXPECT_EQ(cov, VEK_MISS);
-    EXPECT_STREQ(type, "TRW");
-    EXPECT_EQ(scan("4TRW+ /NC", "%!!d%[TRWSZLPAI]%[-+XU] ", &cov, type, sym), Result(3, 6, 1));
-    EXPECT_EQ(cov, 4);
-    EXPECT_STREQ(sym, "+");
-}
-
-TEST_F(ScannerMissingText, MarkerInTheTextGivesTheMissingValue) {
-    int i = 0;
-    float f = 0;
-    EXPECT_EQ(scan("--/", "%2!--!d/", &i), Result(1, 3, 1));
-    EXPECT_EQ(i, VEK_MISS);
-    EXPECT_EQ(scan("M 5", "%!M!F %d", &f, &i), Result(2, 3, 1));
-    EXPECT_EQ(f, VEK_FMISS);
-    EXPECT_EQ(i, 5);
-}
-
-TEST_F(ScannerMissingText, AbsentMarkerPassesTheDirectiveOverWithItsDestination) {
-    int i = 5;
-    char w[8];
-    EXPECT_EQ(scan("ABC", "%!XX!d%s", &i, w), Result(1, 3, 1));
-    EXPECT_EQ(i, 5);
-    EXPECT_STREQ(w, "ABC");
-    EXPECT_EQ(scan("--", "%1!--!d", &i), Result(0, 0, 1)); // marker wider than the field
-    EXPECT_EQ(i, 5);
-}
-
-TEST_F(ScannerMissingText, AlternationConsumesTheEqualLeadingPartOfTheMarker) {
-    char w[8] = "old";
-    EXPECT_EQ(scan("ABD", "%!ABC!(X|Y)", w), Result(1, 2, 1));
-    EXPECT_STREQ(w, "");
-}
-
-TEST_F(ScannerSets, SlashEscapesAdmitAClassAndTheirOwnLetter) {
-    char s[16];
-    EXPECT_EQ(scan("12N3x", "%[/N]", s), Result(1, 4, 1));
-    EXPECT_STREQ(s, "12N3");
-    EXPECT_EQ(scan("Ab1", "%[/A]", s), Result(1, 2, 1));
-    EXPECT_EQ(scan("/X/Y", "%[/X]", s), Result(1, 3, 1)); // "/" before another is a member
-    EXPECT_EQ(scan("B", "%[A-C]", s), Result(0, 0, 0));   // no ranges
-    EXPECT_EQ(scan("-+XU", "%[-+XU]", s), Result(1, 4, 1));
-}
-
-TEST_F(ScannerSets, NegatedSetStopsAtSlashOrBlank) {
-    char s[16];
-    EXPECT_EQ(scan("123/4", "%[^// ]", s), Result(1, 3, 1));
-    EXPECT_STREQ(s, "123");
-    EXPECT_EQ(scan("/12", "%[^// ]", s), Result(0, 0, 0));
-}
-
-TEST_F(ScannerAlternation, SkipsOneOfTheWordsOrFails) {
-    EXPECT_EQ(scan("COR 1234", "%*(RTD|SPL|COR) "), Result(1, 4, 1));
-    EXPECT_EQ(scan("AREA 1234", "%*(RTD|SPL|COR) "), Result(0, 0, 0));
-    char w[8];
-    EXPECT_EQ(scan("ABC", "%(AB|ABC)", w), Result(1, 2, 1)); // first equal one wins
-    EXPECT_STREQ(w, "AB");
-    char small[4];
-    EXPECT_EQ(scan("NEXRAA", "%(NEXRAA)", small), Result(1, 6, 1));
-    EXPECT_STREQ(small, "NEX");
-}
-
-TEST_F(ScannerAlternation, OptionalAlternationMatchesWithoutConsumingOrStoring) {
-    char w[8] = "old";
-    parse_param p{};
-    scanp_set(&p, "X");
-    EXPECT_EQ(scanp(&p, "%<(A|B)X", w), 1);
-    EXPECT_EQ(p.len, 1);
-    EXPECT_EQ(p.assigned, 1);
-    EXPECT_STREQ(w, "old");
-    EXPECT_EQ(scanp(&p, "%<3(A|B)X", w), 0); // a maximum width does not make it optional
-}
-
-TEST_F(ScannerCursor, FailedAttemptsKeepTheirValuesButNotTheCursor) {
-    parse_param p{};
-    scanp_set(&p, "MT 450 /");
-    int h = 0, dir = 1, rad = 2;
-    EXPECT_EQ(scanp(&p, "%*(MT) %d AT %d/%d ", &h, &dir, &rad), 2);
-    EXPECT_EQ(scanp(&p, "%*(MT) %*(U)%d ", &h), 1);
-    EXPECT_EQ(h, 450);
-    EXPECT_EQ(dir, 1);
-    EXPECT_STREQ(scanp_str(&p), "MT 450 /");
-    scanp_set(&p, "MT U450 /");
-    ASSERT_EQ(scanp(&p, "%*(MT) %*(U)%d ", &h), 3);
-    scanp_inc(&p);
-    EXPECT_STREQ(scanp_str(&p), "/");
-}
-
-TEST_F(ScannerCursor, ScanAtTheEndOrWithoutPatternReturnsMinusOne) {
-    parse_param p{};
-    scanp_set(&p, "12");
-    int v = 0;
-    ASSERT_EQ(scanp(&p, "%d", &v), 1);
-    scanp_inc(&p);
-    EXPECT_EQ(scanp(&p, "%d", &v), -1);
-    EXPECT_EQ(p.len, 0);
-    EXPECT_EQ(p.matched, 0);
-    scanp_set(&p, "12");
-    EXPECT_EQ(scanp(&p, "", &v), -1);
-    scanp_set(&p, "1234");
-    p.length = 2; // the text ends at its length even before its terminator
-    EXPECT_EQ(scanp(&p, "%d", &v), 1);
-    EXPECT_EQ(v, 12);
-    EXPECT_EQ(scanp(&p, "%*(1234)"), 0);
-    EXPECT_EQ(scanp_search(&p, "34"), 0);
-}
-
-TEST_F(ScannerCursor, CursorAndCharactersStayInsideTheText) {
-    parse_param p{};
-    scanp_set(&p, "AB");
-    scanp_inc_off(&p, 1);
-    EXPECT_EQ(scanp_char(&p, 0), 'B');
-    EXPECT_EQ(scanp_char(&p, -1), 'A');
-    for (int off : {1, -2, INT_MAX, INT_MIN}) EXPECT_EQ(scanp_char(&p, off), '\0') << off;
-    scanp_inc_off(&p, INT_MAX);
-    EXPECT_EQ(p.off, 2);
-    EXPECT_STREQ(scanp_str(&p), "");
-    scanp_inc_off(&p, INT_MIN);
-    EXPECT_EQ(p.off, 0);
-}
-
-TEST_F(ScannerCursor, SearchLooksFromTheTextStartEvenBehindTheCursor) {
-    parse_param p{};
-    scanp_set(&p, "OKC ^MM5 NL1");
-    scanp_inc_off(&p, 8);
-    EXPECT_EQ(scanp_search(&p, "^"), 1);
-    EXPECT_EQ(p.off, 4);
-    EXPECT_EQ(scanp_search(&p, "#"), 0);
-    EXPECT_EQ(scanp_search(&p, ""), 0);
-    EXPECT_EQ(p.off, 4);
-}
-
-TEST_F(ScannerDestinations, WrongKindIsReportedOnceAndNothingIsStored) {
-    float f = 1;
-    int i = 2;
+TEST_F(Scanner, UnsuitableDestinationsAreReportedAndNeverWritten) {
     vektest::Capture cap;
-    EXPECT_EQ(scan("12 34", "%d %d", &f, &i), Result(0, 0, 0));
-    EXPECT_EQ(cap.err(), "scanp: destination 1 for %d in pattern \"%d %d\" must be an int\n");
-    EXPECT_EQ(f, 1);
-    EXPECT_EQ(i, 2);
-}
-
-TEST_F(ScannerDestinations, MissingOrUnsuitableDestinationsStopTheMatch) {
-    int a = 0;
-    char c = 'x';
-    vektest::Capture cap;
-    EXPECT_EQ(scan("12 34", "%d %d", &a), Result(1, 3, 0));
-    EXPECT_EQ(scan("AB", "%2c", c), Result(0, 0, 0));
-    EXPECT_EQ(scan("AB", "%s", c), Result(0, 0, 0));
+    expect_all({
+        {"12 34", "%d %d", "fi", "0 0 0 0: _,_"},
+        {"12 34", "%d %d", "i", "1 1 3 0: 12"},
+        {"AB", "%2c", "c", "0 0 0 0: _"},
+        {"AB", "%s", "c", "0 0 0 0: _"},
+        {"AB", "%f", "s", "0 0 0 0: _"},
+    });
     parse_param p{};
     scanp_set(&p, "12");
     const scan_dest null_int[] = {{scan_dest::INT, nullptr, 0}};
     EXPECT_EQ(scanp_list(&p, "%d", null_int), 0);
-    const std::string err = cap.err();
-    EXPECT_NE(err.find("destination 1 for %d in pattern \"%d\" must be an int"), std::string::npos);
-    EXPECT_NE(err.find("no destination 2 for %d"), std::string::npos) << err;
-    EXPECT_NE(err.find("for %c in pattern \"%2c\" must be a char array"), std::string::npos);
-    EXPECT_NE(err.find("for %s in pattern \"%s\" must be a char array"), std::string::npos);
-    EXPECT_EQ(a, 12);
-    EXPECT_EQ(c, 'x');
+    EXPECT_EQ(cap.err(), "scanp: destination 1 for %d in pattern \"%d %d\" must be an int\n"
+                         "scanp: no destination 2 for %d in pattern \"%d %d\"\n"
+                         "scanp: destination 1 for %c in pattern \"%2c\" must be a char array, "
+                         "or a char for a width of 1\n"
+                         "scanp: destination 1 for %s in pattern \"%s\" must be a char array\n"
+                         "scanp: destination 1 for %f in pattern \"%f\" must be a float\n"
+                         "scanp: destination 1 for %d in pattern \"%d\" must be an int\n");
 }
 
-TEST_F(ScannerDestinations, StringsAreCutToFitButConsumedWhole) {
-    char w[4];
-    std::memset(w, '#', sizeof w);
-    EXPECT_EQ(scan("ABCDEFGH rest", "%s ", w), Result(1, 9, 1));
-    EXPECT_STREQ(w, "ABC");
-    int v = 0;
-    EXPECT_EQ(scan("12 34", "%*d %d", &v), Result(2, 5, 1)); // suppressed: no destination
-    EXPECT_EQ(v, 34);
-}
-
-// The directives after the number are suppressed: they need no destination,
-// so only the pattern's form can stop the match.
-TEST_F(ScannerMalformedPatterns, UnclosedOrTruncatedDirectivesStopTheMatch) {
+// Each malformed directive comes after a number; it only ends the match.
+TEST_F(Scanner, MalformedPatternsEndTheMatch) {
     for (const char *pat : {"%d%*[AB", "%d%*(AB|C", "%d%*!--d", "%d%", "%d%*", "%d%*<12",
-                            "%d%*!12345678901234567890!d"}) {
-        int v = 0;
-        EXPECT_EQ(scan("12AB", pat, &v), Result(1, 2, 0)) << pat;
-        EXPECT_EQ(v, 12) << pat;
-    }
-    int v = 0;
-    EXPECT_EQ(scan("12AB", "%d%*!1234567890123456789!dAB", &v), Result(1, 4, 1));
+                            "%d%*!12345678901234567890!d"})
+        EXPECT_EQ(scan("12AB", pat, "i"), "1 1 2 0: 12") << pat;
+    EXPECT_EQ(scan("12AB", "%d%*!1234567890123456789!dAB", "i"), "1 1 4 1: 12");
 }
 
-TEST_F(ScannerMalformedPatterns, HugeWidthsSaturate) {
-    int v = 0;
-    EXPECT_EQ(scan("12", "%99999999999999999999d", &v), Result(0, 0, 0));
-    EXPECT_EQ(scan("12", "%<99999999999999999999d", &v), Result(1, 2, 1));
-    EXPECT_EQ(v, 12);
-}
-
-TEST_F(ScannerMalformedPatterns, UnknownLetterIsMatchedAsAPatternCharacter) {
-    EXPECT_EQ(scan("x%y", "%x%%y"), Result(0, 3, 1));
-    EXPECT_EQ(scan("xy", "%x%%y"), Result(0, 1, 0));
-    EXPECT_EQ(scan("%d", "%%d"), Result(0, 2, 1)); // "%%" never starts a directive
-}
-
-TEST_F(ScannerLongFields, EveryFieldStopsAt79Characters) {
-    const std::string word(100, 'A'), digits(100, '7');
-    char big[200];
-    for (const char *pat : {"%s", "%S", "%A", "%[A]", "%<150c"}) {
-        std::memset(big, 0, sizeof big);
-        EXPECT_EQ(scan(word.c_str(), pat, big), Result(1, 79, 1)) << pat;
-        EXPECT_EQ(std::strlen(big), 79u) << pat;
-    }
-    int v = 0;
-    EXPECT_EQ(scan(digits.c_str(), "%d", &v), Result(1, 79, 1));
-    EXPECT_EQ(v, INT_MAX);
-    EXPECT_EQ(scan(word.c_str(), "%80S", big), Result(0, 0, 0));
-    EXPECT_EQ(scan(word.c_str(), ("%*(" + word + ")").c_str()), Result(0, 0, 0));
-}
-
-TEST_F(ScannerGarbage, BinaryBytesAreNotLettersDigitsOrBlanks) {
-    const char text[] = "\x80\xff\x01\x7f\xc3\xa9";
-    int i = 0;
-    float f = 0;
-    char s[16];
+TEST_F(Scanner, FieldsStopAt79CharactersAndBinaryBytesAreNoClass) {
+    const std::string word(100, 'A');
+    for (const char *pat : {"%s", "%S", "%A", "%[A]"})
+        EXPECT_EQ(scan(word.c_str(), pat, "s"), "1 1 79 1: " + word.substr(21)) << pat;
+    EXPECT_EQ(scan(word.c_str(), "%<150c", "s"), "1 1 79 1: " + word.substr(21) + "#");
+    EXPECT_EQ(scan(std::string(100, '7').c_str(), "%d", "i"), "1 1 79 1: 2147483647");
+    EXPECT_EQ(scan(word.c_str(), "%80S", "s"), "0 0 0 0: _");
+    EXPECT_EQ(scan(word.c_str(), ("%*(" + word + ")").c_str()), "0 0 0 0:");
+    const char bin[] = "\x80\xff\x01\x7f\xc3\xa9";
     for (const char *pat : {"%A", "%N", "%w", "%W", "%[/A/N]", " "})
-        EXPECT_EQ(scan(text, pat, s), Result(0, 0, 0)) << pat;
-    EXPECT_EQ(scan(text, "%D", &i), Result(0, 0, 0));
-    EXPECT_EQ(scan(text, "%F", &f), Result(0, 0, 0));
-    EXPECT_EQ(scan(text, "%s", s), Result(1, 6, 1));
-    EXPECT_STREQ(s, text);
+        EXPECT_EQ(scan(bin, pat, "s"), "0 0 0 0: _") << pat;
+    EXPECT_EQ(scan(bin, "%D", "i") + scan(bin, "%F", "f"), "0 0 0 0: _0 0 0 0: _");
+    EXPECT_EQ(scan(bin, "%s", "s"), std::string("1 1 6 1: ") + bin);
 }
 
-// Every directive at every place of a long text of all byte values: each call
-// stays within the text, and a walk that commits what matches ends at its end.
-TEST_F(ScannerGarbage, LongTextsAreScannedWithinBoundsAndWalkedToTheEnd) {
+// A long text of all byte values, walked with every kind of directive.
+TEST_F(Scanner, LongTextIsWalkedWithinItsBoundsToTheEnd) {
     std::string text(10000, ' ');
     for (size_t k = 0; k < text.size(); ++k) text[k] = static_cast<char>(k * 7919 % 255 + 1);
     parse_param p{};
     scanp_set(&p, text.c_str());
-    int i = 0, steps = 0;
-    float f = 0;
-    char s[80];
-    while (scanp_char(&p, 0) != '\0' && steps++ < 20000) {
-        const int left = p.length - p.off;
-        for (const char *pat : {"%s ", "%S", "%[^// ]", "%c%c", "%w", "%<5A"}) {
-            scanp(&p, pat, s, s);
-            EXPECT_LE(p.len, left);
-        }
-        scanp(&p, "%!!d%n", &i, &i);
-        EXPECT_LE(p.len, left);
-        scanp(&p, "%F", &f);
-        EXPECT_LE(p.len, left);
-        if (scanp(&p, "%*(MT|AT) ") == 1) {
-            scanp_inc(&p);
-        } else {
-            scanp_inc_off(&p, 1);
-        }
+    for (int steps = 0; scanp_char(&p, 0) != '\0' && steps < 20000; ++steps) {
+        for (const char *pat : {"%s ", "%S", "%[^// ]", "%w", "%<5A", "%N"}) scan_at(p, pat, "s");
+        scan_at(p, "%c%2c%!!d%n%F", "c2iif");
+        scanp(&p, "%*(MT|AT) ") == 1 ? scanp_inc(&p) : scanp_inc_off(&p, 1);
     }
     EXPECT_EQ(p.off, p.length);
-    EXPECT_EQ(scanp_char(&p, 0), '\0');
 }
 
-TEST_F(ScannerTracing, StepsAndSummaryArePrintedOnlyWhenDebugDIsSelected) {
-    int v = 0;
-    vektest::Capture quiet;
-    scan("1234 rest", "%4d ", &v);
-    EXPECT_EQ(quiet.out(), "");
-    MESS_set(1, 0x80000000);
-    vektest::Capture traced;
-    scan("1234 rest", "%4d ", &v);
-    const std::string out = traced.out();
-    EXPECT_EQ(out, "     : : rest:\n     ::rest:\nSCANP:1234 rest:%4d :0:5:1:1:1\n");
+TEST_F(Scanner, CursorStaysInsideTheText) {
+    parse_param p{};
+    scanp_set(&p, "OKC ^MM5 NL1");
+    scanp_inc_off(&p, 8);
+    EXPECT_EQ(scanp_search(&p, "^"), 1); // from the text's start, behind the cursor
+    EXPECT_EQ(scanp_search(&p, "#") + scanp_search(&p, ""), 0);
+    EXPECT_STREQ(scanp_str(&p), "^MM5 NL1");
+    EXPECT_EQ(scanp_char(&p, -1), ' ');
+    for (int off : {8, -5, INT_MAX, INT_MIN}) EXPECT_EQ(scanp_char(&p, off), '\0') << off;
+    scanp_inc_off(&p, INT_MAX);
+    EXPECT_EQ(p.off, 12);
+    EXPECT_EQ(scan_at(p, "%s", "s"), "-1 0 0 0: _"); // at the end
+    scanp_inc_off(&p, INT_MIN);
+    EXPECT_EQ(p.off, 0);
+    EXPECT_EQ(scan_at(p, "", ""), "-1 0 0 0:");
+    scanp_set(&p, "1234");
+    p.length = 2; // the text ends at its length even before its terminator
+    EXPECT_EQ(scan_at(p, "%d", "i"), "1 1 2 1: 12");
+    EXPECT_EQ(scanp_search(&p, "34"), 0);
 }
 
-// A standard-form MDR report walked the way the decoder walks it: each
-// pattern is committed only when it matched the count wanted.
-TEST_F(ScannerDecoderWalk, StandardReportYieldsEveryGroup) {
+// A report walked the way the decoder walks it: a pattern is committed only
+// when it matched the count wanted; otherwise the next one starts there.
+TEST_F(Scanner, DecoderWalkCommitsOnlyFullMatches) {
     parse_param p{};
     scanp_set(&p, "OKC 1130 AREA 4TRW+ 6R- /NC 25/50 C2520 MT 450 AT 230/60 ^MM5 NL12");
-    auto take = [&p](int want, const char *pat, auto &&...dest) {
-        const bool ok = scanp(&p, pat, dest...) == want;
-        if (ok) scanp_inc(&p);
-        return ok;
+    std::string log;
+    auto take = [&](int want, const char *pat, const char *kinds) {
+        log += scan_at(p, pat, kinds) + "\n";
+        if (p.matched == want) scanp_inc(&p);
     };
-    char id[11], config[10], type[3][5], sym[3][4], trend[4], run[4], digits[2][27];
-    int time = 0, cov[3] = {}, dir = 0, rad = 0, mdir = 0, spd = 0, h = 0, tdir = 0, trad = 0;
-    char row[2], col[2];
-    EXPECT_TRUE(take(1, "%<5s ", id));
-    EXPECT_FALSE(take(1, "%*(RTD|SPL|COR) "));
-    EXPECT_TRUE(take(1, "%4d ", &time));
-    EXPECT_TRUE(take(1, "%s ", config));
-    int groups = 0;
-    while (groups < 3 &&
-           take(3, "%!!d%[TRWSZLPAI]%[-+XU] ", &cov[groups], type[groups], sym[groups]))
-        ++groups;
-    EXPECT_TRUE(take(2, "%*(/)%s ", trend));
-    EXPECT_TRUE(take(2, "%d/%d ", &dir, &rad));
-    EXPECT_TRUE(take(3, "%[ALC]%2d%2d ", run, &mdir, &spd));
-    EXPECT_TRUE(take(4, "%*(MT) %d AT %d/%d ", &h, &tdir, &trad));
+    take(1, "%<5s ", "9");
+    take(1, "%*(RTD|SPL|COR) ", "");
+    take(1, "%4d ", "i");
+    take(1, "%s ", "s");
+    for (int g = 0; g < 3; ++g) take(3, "%!!d%[TRWSZLPAI]%[-+XU] ", "i54");
+    take(2, "%*(/)%s ", "4");
+    take(2, "%d/%d ", "ii");
+    take(3, "%[ALC]%2d%2d ", "4ii");
+    take(4, "%*(MT) %d AT %d/%d ", "iii");
     ASSERT_EQ(scanp_search(&p, "^"), 1);
     scanp_inc_off(&p, 1);
-    for (int g = 0; g < 2; ++g) EXPECT_TRUE(take(3, "%c%c%s ", row[g], col[g], digits[g]));
+    for (int g = 0; g < 2; ++g) take(3, "%c%c%s ", "cc9");
     EXPECT_EQ(scanp_char(&p, 0), '\0');
-
-    EXPECT_STREQ(id, "OKC");
-    EXPECT_EQ(time, 1130);
-    EXPECT_STREQ(config, "AREA");
-    ASSERT_EQ(groups, 2);
-    EXPECT_EQ(cov[1], 6);
-    EXPECT_STREQ(type[1], "R");
-    EXPECT_STREQ(sym[1], "-");
-    EXPECT_STREQ(trend, "NC");
-    EXPECT_EQ(std::tie(dir, rad, mdir, spd, h, tdir, trad),
-              std::make_tuple(25, 50, 25, 20, 450, 230, 60));
-    EXPECT_STREQ(run, "C");
-    EXPECT_EQ(std::string({row[1], col[1]}) + digits[1], "NL12");
-}
-
-// The RCM part-A header and the grid-form movement group.
-TEST_F(ScannerDecoderWalk, CodedGroupsOfRcmAndGridReports) {
-    int num = 0, d[5] = {}, ni = 0, mdir = 0, spd = 0;
-    char mode[5], run[4];
-    EXPECT_EQ(scan("/NEXRAA 123 0105951230 /MDCLAR /NI12: AAB", "%*(/NEXRAA) %d %2D%2D%2D%2D%2D ",
-                   &num, &d[0], &d[1], &d[2], &d[3], &d[4]),
-              Result(7, 23, 1));
-    EXPECT_EQ(std::tie(num, d[0], d[1], d[2], d[3], d[4]), std::make_tuple(123, 1, 5, 95, 12, 30));
-    EXPECT_EQ(scan("/MDCLAR /NI", "%*(/MD)%4s ", mode), Result(2, 8, 1));
-    EXPECT_STREQ(mode, "CLAR");
-    EXPECT_EQ(scan("/MD CLAR", "%*(/MD)%4s ", mode), Result(1, 3, 0));
-    EXPECT_EQ(scan("/NI12: AAB", "%*(/NI)%d: ", &ni), Result(2, 7, 1));
-    EXPECT_EQ(ni, 12);
-    EXPECT_EQ(scan("AA2520C/", "%*2[A]%2d%2d%[ALC]", &mdir, &spd, run), Result(4, 7, 1));
-    EXPECT_EQ(std::tie(mdir, spd), std::make_tuple(25, 20));
-    EXPECT_STREQ(run, "C");
+    EXPECT_EQ(log, "1 1 4 1: OKC\n0 0 0 0:\n1 1 5 1: 1130\n1 1 5 1: AREA\n"
+                   "3 3 6 1: 4,TRW,+\n3 3 4 1: 6,R,-\n1 1 0 0: -9999,_,_\n"
+                   "2 1 4 1: NC\n2 2 6 1: 25,50\n3 3 6 1: C,25,20\n4 3 17 1: 450,230,60\n"
+                   "3 3 4 1: M,M,5\n3 3 4 0: N,L,12\n");
 }
 
 } // namespace
