@@ -1,7 +1,10 @@
-// File name conventions: the convention file and its lookup, keys, reading
-// a typed name through the template walk, and making the name of a date.
+// File name conventions and dated files: the convention file and its lookup,
+// keys, reading typed names through the template walk, making the name of a
+// date, current and latest files in a temporary directory with the clock
+// fixed by "vekcurtime", the listing command, and the input-file dialogue.
 
-#include <cstring>
+#include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "vek_test.h"
@@ -10,18 +13,41 @@ namespace {
 
 using vektest::Capture;
 constexpr int X = VEK_MISS;
+constexpr Date NONE = {X, X, X, X, X, X, X, 0};
 
 Date make(int y, int mo, int d, int h = X, int mi = X) {
     return Date{y, mo, d, X, X, h, mi, 0};
 }
 
+// The exit status that RUN ends the program with, -1 when it returns.
+int exit_status(const std::function<void()> &run) {
+    try {
+        run();
+    } catch (const vektest::Exited &e) {
+        return e.status;
+    }
+    return -1;
+}
+
+// An hourly convention for radar files with a minimum size of 100 bytes,
+// a daily and a monthly one, all in a temporary directory; the clock at
+// 2024-01-01 11:30.
 class Names : public vektest::VekTest {
   protected:
     vektest::TempDir dir;
 
-    void conventions(const std::string &text) {
+    void SetUp() override {
+        VekTest::SetUp();
+        conventions("rad %D/%y%m%d%h_rad.%e - 100\ndaily %D/%y%m%d.x\nmonthly %D/%y%m.x\n");
+        setenv("vekcurtime", "#202401011130", 1);
+    }
+    void conventions(const std::string &text) const {
         vektest::write_file(dir.file("name_conv"), text);
+        paths();
+    }
+    void paths() const {
         RES_put("file_path", dir.path().c_str());
+        RES_put("data_path", dir.path().c_str());
     }
     static int select(std::string type) { return FILE_set_name(type.data()); }
     static std::string typed(const std::string &name) {
@@ -34,16 +60,25 @@ class Names : public vektest::VekTest {
         EXPECT_EQ(FILE_set_date(&d, out), result);
         return out;
     }
-    static Date read_date() {
+    // The date of the last name as year, month, day, hour and minute; "_" for
+    // a field not given.
+    static std::string file_date() {
         Date d;
         FILE_get_date(&d);
-        return d;
+        std::string s;
+        for (int v : {d.year, d.month, d.day, d.hour, d.min})
+            s += (s.empty() ? "" : " ") + (v == X ? std::string("_") : std::to_string(v));
+        return s;
+    }
+    std::string data(const std::string &stamp) const { return dir.file(stamp + "_rad.dat"); }
+    void present(const std::string &stamp, size_t bytes = 200) const {
+        vektest::write_file(data(stamp), std::string(bytes, 'x'));
     }
 };
 
 TEST_F(Names, ConventionLookup) {
-    conventions("# radar files\n\n   \nrad first_%y.%e - 100\nrad_dat second_%y\n"
-                "RCM_DAT %y.rcm\n");
+    conventions("# radar files\n\n   \nfiller " + std::string(160, 'q') + " rad_dat tail_%y\n" +
+                "rad first_%y.%e - 100\nrad_dat second_%y\nRCM_DAT %y.rcm\n");
     EXPECT_EQ(select("rad_dat"), 1); // the first line that matches, here partially
     EXPECT_EQ(made(make(2024, 1, 1)), "first_24.dat");
     EXPECT_EQ(select("rcm_dat"), 1);
@@ -57,7 +92,6 @@ TEST_F(Names, ConventionLookup) {
     EXPECT_EQ(made(make(2024, 1, 1), 1), "whatever.txt");
     select("none");
     EXPECT_EQ(made(make(2024, 1, 1), 1), "filename");
-
     RES_put("name_conv", "other.conv");
     Capture cap;
     EXPECT_EQ(select("%y.x"), 0);
@@ -66,22 +100,7 @@ TEST_F(Names, ConventionLookup) {
               "FILE_set_name: No file name convention file: " + dir.file("other.conv") + "\n");
 }
 
-TEST_F(Names, LookupMessagesAndOverlongLines) {
-    std::string filler = "filler " + std::string(160, 'q') + " rad_dat tail_%y\n";
-    conventions(filler + "rad %y_rad.%e\n");
-    MESS_set_str("debug");
-    Capture cap;
-    select("rad_dat");
-    EXPECT_EQ(made(make(2024, 1, 1)), "24_rad.dat"); // the cut tail is no line of its own
-    select("zzz");
-    std::string out = cap.out();
-    for (std::string m : {"Opening name convention file: " + dir.file("name_conv") + "\n",
-                          std::string("File name partial match for: rad_dat-rad ext: dat\n"),
-                          std::string("No file name conversion for: zzz\n")})
-        EXPECT_NE(out.find(m), std::string::npos) << m;
-}
-
-TEST_F(Names, Keys) {
+TEST_F(Names, KeysUpTo29Characters) {
     FILE_set_key('r', "east"); // set before the first convention: kept
     conventions("rad_dat %X_%Z_%r_%2r_%q\n");
     char type[] = "rad_dat:X=abc:Z=d e";
@@ -91,117 +110,91 @@ TEST_F(Names, Keys) {
     char no_value[] = "%q:q=";
     EXPECT_EQ(FILE_set_name(no_value), 0);
     EXPECT_STREQ(no_value, "%q:q=");
-    FILE_set_key('a', std::string(40, 'k').c_str());
-    select("@%a");
-    EXPECT_EQ(made(make(2024, 1, 1)), std::string(29, 'k'));
-    vektest::reset_all(); // keys, convention and name are forgotten
+    for (size_t len : {29u, 30u, 40u}) {
+        FILE_set_key('a', std::string(len, 'k').c_str());
+        select("@%a");
+        EXPECT_EQ(made(make(2024, 1, 1)), std::string(29, 'k'));
+    }
+    vektest::reset_all(); // keys are forgotten
     select("@%a");
     EXPECT_EQ(made(make(2024, 1, 1)), "0");
 }
 
-TEST_F(Names, WorkedExample) {
-    conventions("rad %D/%y%m%d%h_rad.%e - 100\n");
-    RES_put("data_path", "/data");
-    select("rad_dat");
-    EXPECT_EQ(typed("24010112"), "/data/24010112_rad.dat");
-    Date d = read_date();
-    EXPECT_EQ(d.year * 1000000 + d.month * 10000 + d.day * 100 + d.hour, 2024010112);
-    EXPECT_EQ(d.min, X);
-    EXPECT_EQ(typed("/arch/24010112_rad.dat"), "/arch/24010112_rad.dat");
-    EXPECT_EQ(read_date().hour, 12);
-}
-
+// Each name is read under its type with no time requested.
 TEST_F(Names, ReadingTypedNames) {
-    RES_put("data_path", "/d");
+    RES_put("data_path", "/data");
     FILE_set_key('K', "ab");
-    struct Case {
-        const char *tpl, *name, *out;
+    const struct {
+        const char *type, *name, *out, *date;
     } cases[] = {
-        {"%y%m%d%h.x", "2401", "2401"}, // the day finds no input: the walk stops
-        {"%y%m%d.x", "24ab01", "24ab01"},
-        {"%D/ab%y_cd.x", "ab24", "/d/ab24_cd.x"},
-        {"%D/ab%y_cd.x", "ab24_cX", "/d/ab24_cX"},
-        {"%y%m*.x", "2401abc", "2401abc"},
-        {"{pre_}%y.dat", "24", "pre_24.dat"},
-        {"{%D/}%y.dat", "24", "/d/24.dat"},
-        {"%K%y.x", "zz24", "ab24.x"},
-        {"%1K%y.x", "z24", "a24.x"},
-        {"%Q%y.x", "24", "24"}, // an empty key stops the walk
-        {"%Y%b.x", "2024Jun", "2024Jun"},
-        {"%F/%y.x", "24", "./24.x"},
-        {"%y.x", "StdN", "-"},
-        {"%y.x", "", "-"},
-        {"stdn", "24", "-"},
-        {"/data/%y.x", "@my odd name", "my odd name"},
-        {"/data/%y.x", "none", "none"},
-        {"/data/%y.x", "/else/where.x", "/else/where.x"},
-        {"%y{abc", "24", "24abc"},
-        {"%y%", "24", "24"},
+        {"rad_dat", "24010112", "/data/24010112_rad.dat", "2024 1 1 12 _"}, // directory completed
+        {"rad_dat", "/arch/24010112_rad.dat", "/arch/24010112_rad.dat", "2024 1 1 12 _"},
+        {"@%y%m%d%h.x", "2401", "2401", "2024 1 _ _ _"}, // the day finds no input: the walk stops
+        {"@%y%m%d.x", "24ab01", "24ab01", "2024 _ _ _ _"},
+        {"@%Y%b.x", "2024Jun", "2024Jun", "2024 _ _ _ _"},
+        {"@%y.x", "49", "49.x", "2049 _ _ _ _"},
+        {"@%y.x", "50", "50.x", "1950 _ _ _ _"},
+        {"@%Y%j.x", "2024060", "2024060.x", "2024 2 29 _ _"},
+        {"@%y%m%d%h.x", "24010112#202401011230", "24010112.x", "2024 1 1 12 30"},
+        {"@%D/ab%y_cd.x", "ab24", "/data/ab24_cd.x", nullptr},
+        {"@%D/ab%y_cd.x", "ab24_cX", "/data/ab24_cX", nullptr},
+        {"@%y%m*.x", "2401abc", "2401abc", nullptr},
+        {"@{%D/}%y.dat", "24", "/data/24.dat", nullptr},
+        {"@%K%y.x", "zz24", "ab24.x", nullptr},
+        {"@%1K%y.x", "z24", "a24.x", nullptr},
+        {"@%Q%y.x", "24", "24", nullptr}, // an empty key stops the walk
+        {"@%y.x", "StdN", "-", nullptr},
+        {"@stdn", "24", "-", nullptr},
+        {"@/data/%y.x", "@my odd name", "my odd name", nullptr},
+        {"@/data/%y.x", "none", "none", nullptr},
+        {"@/data/%y.x", "/else/where.x", "/else/where.x", nullptr},
+        {"@%y{abc", "24", "24abc", nullptr},
+        {"@%y%", "24", "24", nullptr},
+        {"%y%m%d.%e", "240102.foo", "240102.foo", nullptr}, // opening the file empties %e
     };
-    for (const Case &c : cases) {
-        select(std::string("@") + c.tpl);
-        EXPECT_EQ(typed(c.name), c.out) << c.tpl << " / " << c.name;
+    for (const auto &c : cases) {
+        FILE_set_time(&NONE);
+        select(c.type);
+        EXPECT_EQ(typed(c.name), c.out) << c.type << " / " << c.name;
+        EXPECT_TRUE(!c.date || file_date() == c.date) << c.name << ": " << file_date();
     }
-    select("@%y.x");
-    typed("49");
-    EXPECT_EQ(read_date().year, 2049);
-    typed("50");
-    EXPECT_EQ(read_date().year, 1950);
-    select("@%Y%j.x");
-    typed("2024060");
-    EXPECT_EQ(read_date().month * 100 + read_date().day, 229);
-    select("@%y%m%d.%e");
-    EXPECT_EQ(typed("240102.foo"), "240102.foo");
     EXPECT_EQ(made(make(2024, 5, 6)), "240506.foo"); // the extension read is kept
-}
-
-TEST_F(Names, DateSuffixAndExit) {
     select("@%y%m%d%h.x");
-    EXPECT_EQ(typed("24010112#202401011230"), "24010112.x");
+    typed("24010112#202401011230");
+    typed("24010113#2025#x"); // a later suffix replaces only what it gives
     Date s;
     FILE_get_time(&s);
-    EXPECT_EQ(s.year * 100000000L + s.month * 1000000 + s.day * 10000 + s.hour * 100 + s.min,
-              202401011230L);
-    EXPECT_EQ(read_date().min, 30);
-    typed("24010113#2025#x"); // later suffixes replace only what they give
-    FILE_get_time(&s);
-    EXPECT_EQ(s.year * 100 + s.hour, 202512);
-    try {
-        typed("Exit");
-        FAIL() << "exit did not end the program";
-    } catch (const vektest::Exited &e) {
-        EXPECT_EQ(e.status, 0);
-    }
+    EXPECT_EQ(std::tie(s.year, s.month, s.hour, s.min), std::make_tuple(2025, 1, 12, 30));
+    EXPECT_EQ(exit_status([] { typed("Exit"); }), 0);
 }
 
 TEST_F(Names, MakingNames) {
     RES_put("my_dir", "/q");
-    struct Case {
+    const struct {
         const char *tpl;
         Date request, date;
         const char *out;
     } cases[] = {
-        {"%Y|%y|%m|%b|%d|%j|%h|%n|%%", Date{X, X, X, X, X, X, X, 0}, make(2024, 3, 5, 7, 9),
+        {"%Y|%y|%m|%b|%d|%j|%h|%n|%%", NONE, make(2024, 3, 5, 7, 9),
          "2024|24|03|mar|05|065|07|09|%"},
-        {"%Y|%y|%m|%b|%d|%j|%h|%n|%q", Date{X, X, X, X, X, X, X, 0}, make(-1, -1, -1, -1, -1),
+        {"%Y|%y|%m|%b|%d|%j|%h|%n|%q", NONE, make(-1, -1, -1, -1, -1),
          "0000|00|00|xxx|00|000|00|00|0"},
-        {"%y%m%d%3h%15n", Date{X, X, X, X, X, X, X, 0}, make(2024, 6, 15, 14, 44), "2406151230"},
-        {"%5y%2d|%3m", Date{X, X, X, X, X, X, X, 0}, make(2024, 2, 15), "2014|01"},
+        {"%y%m%d%3h%15n", NONE, make(2024, 6, 15, 14, 44), "2406151230"},
+        {"%5y%2d|%3m", NONE, make(2024, 2, 15), "2014|01"},
         {"%Y%m%d%h%n", Date{2020, 2, 3, X, X, 4, 5, 0}, make(2024, 6, 15, 14, 44), "202002030405"},
         {"%d|%h|%n", Date{X, X, -2, X, X, -306, -30, 0}, make(2024, 6, 15, 14, 44), "14|15|30"},
-        {"a b{c}d.%y", Date{X, X, X, X, X, X, X, 0}, make(2024, 1, 1), "a_bcd.24"},
-        {"%{my_dir}/x%{unset}%y", Date{X, X, X, X, X, X, X, 0}, make(2024, 1, 1), "/q/x24"},
-        {"%y%{never_closed", Date{X, X, X, X, X, X, X, 0}, make(2024, 1, 1), "24"},
-        {"%y%12", Date{X, X, X, X, X, X, X, 0}, make(2024, 1, 1), "24"},
-        {"%99999999999h", Date{X, X, X, X, X, X, X, 0}, make(2024, 1, 1, 5), "00"},
+        {"a b{c}d.%y", NONE, make(2024, 1, 1), "a_bcd.24"},
+        {"%{my_dir}/x%{unset}%y", NONE, make(2024, 1, 1), "/q/x24"},
+        {"%y%{never_closed", NONE, make(2024, 1, 1), "24"},
+        {"%y%12", NONE, make(2024, 1, 1), "24"},
+        {"%99999999999h", NONE, make(2024, 1, 1, 5), "00"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         FILE_set_time(&c.request);
         select(std::string("@") + c.tpl);
         EXPECT_EQ(made(c.date), c.out) << c.tpl;
     }
-    Date d = read_date();
-    EXPECT_EQ(d.hour, 0); // each field made is kept as the file's date
+    EXPECT_EQ(file_date(), "_ _ _ 0 _"); // each field made is kept as the file's date
     select("@-");
     EXPECT_EQ(made(make(2024, 1, 1), 1), "-");
     select("@%y%m%d.x");
@@ -213,19 +206,6 @@ TEST_F(Names, MakingNames) {
     char out[FILE_NAME_LEN];
     EXPECT_EQ(FILE_set_date(nullptr, out), 0);
     EXPECT_STREQ(out, "out_2024010112.y");
-}
-
-TEST_F(Names, ExtractedPathOfAnExplicitFullPath) {
-    conventions("rad %D/%y%m%d%h_rad.%e - 100\n");
-    RES_put("data_path", "/data");
-    RES_put("filename", (dir.path() + "/arch/24010112_rad.dat").c_str());
-    select("rad_dat");
-    char in[FILE_NAME_LEN];
-    EXPECT_EQ(FILE_get_file("file? ", in), 0); // no such file: 0, without a message
-    MESS_set_str("debug");
-    Capture cap;
-    EXPECT_EQ(made(make(2024, 1, 1, 13)), dir.path() + "/arch/24010113_rad.dat");
-    EXPECT_NE(cap.out().find("Extracted path: " + dir.path() + "/arch\n"), std::string::npos);
 }
 
 TEST_F(Names, LimitsOfNamesAndTemplates) {
@@ -241,6 +221,147 @@ TEST_F(Names, LimitsOfNamesAndTemplates) {
         EXPECT_LE(typed("2401/abc").size(), 159u);
         EXPECT_LE(made(make(2024, 1, 1)).size(), 159u);
     }
+}
+
+// Typed requests for current and latest files, with the clock at 11:30 and
+// files of 06, 09 and 15 h present; the 10 h file has exactly the minimum
+// size, so it does not count.
+TEST_F(Names, CurrentAndLatestFiles) {
+    select("rad_dat");
+    for (const char *stamp : {"24010106", "24010109", "24010115"}) present(stamp);
+    present("24010110", 100);
+    const struct {
+        const char *request, *stamp;
+    } cases[] = {
+        {"cu", "24010111"},      {"cu-6", "24010105"},        {"CU+6", "24010117"},
+        {"cu-12", "23123123"},   {"cu-1:45", "24010109"},     {"cu-1d2", "23123109"},
+        {"cu+2d", "24010311"},   {"la", "24010109"},          {"la-1", "24010108"},
+        {"cu+la", "24010115"},   {"cu-1la", "24010109"},      {"la#0", "24010111"},
+        {"la#3", "24010109"},    {"#2024010112", "24010112"}, {"#2024010112la", "24010109"},
+        {"#202401", "23123100"}, // no day: the last day of the month before
+        {"la#1", "24010110"},    // a limit, not a date suffix; none found: one step beyond
+        {"LA", "24010111"},      // the search starts only at a lower-case "l"
+    };
+    Capture quiet;
+    for (const auto &c : cases) EXPECT_EQ(typed(c.request), data(c.stamp)) << c.request;
+    const struct {
+        Date set;
+        const char *clock, *request, *stamp;
+    } requested[] = {
+        {{X, X, X, X, X, 12, X, 0}, "#202401011020", "cu", "23123112"}, // 12 h of the day before
+        {{X, X, X, X, X, 12, X, 0}, "#202401011220", "cu", "24010112"},
+        {{X, X, 15, X, X, X, X, 0}, "#202401101030", "cu", "23121510"},
+        {{X, X, X, X, X, -6, X, 0}, "#202401011530", "la#2", "24010106"}, // six-hour steps
+        {NONE, "202401010800", "cu", "24010108"}, // the clock's "#" is optional
+    };
+    for (const auto &c : requested) {
+        FILE_set_time(&c.set);
+        setenv("vekcurtime", c.clock, 1);
+        EXPECT_EQ(typed(c.request), data(c.stamp)) << c.clock;
+    }
+    setenv("vekcurtime", "#202401011130", 1);
+    select("daily");
+    vektest::write_file(dir.file("231231.x"), "x");
+    EXPECT_EQ(typed("la#2"), dir.file("231231.x")); // a day back at once
+    select("monthly");                              // no step: one try only
+    vektest::write_file(dir.file("2312.x"), "x");
+    EXPECT_EQ(typed("la"), dir.file("2401.x"));
+    conventions("rad %D/%y%m%d%h_rad.%e - 0\n");
+    select("rad_dat");
+    present("24010111", 0); // empty: not there even at minimum 0
+    EXPECT_EQ(typed("la"), data("24010110"));
+}
+
+// The listing command as the debug trace shows it; it is also run.
+std::string search_command() {
+    MESS_set_str("debug");
+    Capture cap;
+    FILE_list_file();
+    const std::string out = cap.out();
+    const size_t at = out.find("SEARCH: ");
+    return at == std::string::npos ? "" : out.substr(at + 8, out.find('\n', at) - at - 8);
+}
+
+TEST_F(Names, ListingCommandQuotesWhatTheShellWouldRead) {
+    RES_put("data_path", "/data");
+    select("rad_dat");
+    EXPECT_EQ(search_command(), "ls -x /data/[0-9]?[0-9]?[0-9]?[0-9]?_rad.dat");
+    select("@%Y_%y%m%d%h%n_%b_%j");
+    EXPECT_EQ(search_command(), "ls -x ?[0-9]??_[0-9]?[0-9]?[0-9]?[0-9]?[0-9]?_?[a-z]?_?[0-9]?");
+    vektest::reset_all();
+    select("@%e_%%_%q_%3q_%D_{x}_%{name}");
+    EXPECT_EQ(search_command(), "ls -x *_%_*_???_._x_*name");
+    FILE_set_key('q', "key");
+    EXPECT_EQ(search_command(), "ls -x *_%_key_key_._x_*name");
+    select("@-rf%y"); // never an option of ls
+    EXPECT_EQ(search_command(), "ls -x ./-rf[0-9]?");
+    select("@" + std::string(150, ';'));
+    const std::string cmd = search_command();
+    EXPECT_EQ(cmd.size(), 79u);
+    EXPECT_EQ(cmd.substr(cmd.size() - 3), "\\;*"); // cut between quoted pairs, ends in "*"
+    const std::string victim = dir.file("pwned");
+    FILE_set_key('k', ("a|touch " + victim).c_str());
+    RES_put("data_path", ("&touch " + victim + "&").c_str());
+    select("@%D/%k;touch " + victim + ";`touch " + victim + "`$(touch " + victim + ")<>'\"");
+    EXPECT_EQ(search_command().substr(0, 16), "ls -x \\&touch\\ /");
+    EXPECT_FALSE(vektest::file_exists(victim));
+}
+
+// The input-file search: the dialogue answered through standard input, then
+// the filename and current resources and batch mode.
+TEST_F(Names, InputFileSearch) {
+    select("rad_dat");
+    present("24010109");
+    // The result and the name found, or the exit status.
+    auto search = []() -> std::string {
+        char out[FILE_NAME_LEN] = "";
+        int r = 0;
+        const int status = exit_status([&] { r = FILE_get_file("file? ", out); });
+        return status >= 0 ? "exit " + std::to_string(status) : std::to_string(r) + " " + out;
+    };
+    const std::string found = "1 " + data("24010109");
+    MESS_set_str("debug");
+    Capture cap(
+        "24010109\nla\ncu-2\n#2024010109\nlist\n24010109\nset colour=red\nno1\nno2\nno3\n"
+        "24010109\n\nnope\nexit\nlist\nno1\nno2\nno3\n24010109\nnope1\nnope2\nnope3\nnope4\n");
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(search(), found) << i;
+    EXPECT_STREQ(RES_get("colour"), "red");
+    EXPECT_EQ(search(), "1 -"); // an empty answer: standard input
+    EXPECT_EQ(search(), "exit 0");
+    EXPECT_EQ(search(), "exit 10"); // "list" uses up an attempt
+    EXPECT_EQ(search(), found);
+    EXPECT_EQ(search(), "exit 10"); // four failed attempts
+
+    RES_put("filename", "24010109");
+    EXPECT_EQ(search(), found);
+    EXPECT_EQ(file_date(), "2024 1 1 9 _");
+    RES_put("filename", (dir.path() + "/arch/24010112_rad.dat").c_str());
+    EXPECT_EQ(search(), "0 " + dir.path() + "/arch/24010112_rad.dat"); // without a message
+    // The directory of an explicitly given full path replaces the directory field.
+    EXPECT_EQ(made(make(2024, 1, 1, 13)), dir.path() + "/arch/24010113_rad.dat");
+    RES_put("filename", "list");
+    EXPECT_EQ(search(), "exit 0");
+    resrc_reset_state();
+    paths();
+    RES_put("current", "la");
+    EXPECT_EQ(search(), found);
+    RES_put("current", "-3");
+    EXPECT_EQ(search(), "exit 10");
+    resrc_reset_state();
+    paths();
+    FLAG_set_batch(1);
+    EXPECT_EQ(search(), found);
+    std::remove(data("24010109").c_str());
+    EXPECT_EQ(search(), "exit 10");
+    const std::string shown = cap.out(), err = cap.err();
+    EXPECT_EQ(shown.find("List of available files:\n"), 0u);
+    for (const std::string &m :
+         {"Current filename: " + data("24010109"), std::string("24010109_rad.dat\n\nfile? "),
+          "Extracted path: " + dir.path() + "/arch\n"})
+        EXPECT_NE(shown.find(m), std::string::npos) << m;
+    for (const std::string &n :
+         {dir.file("nope"), dir.file("no3"), dir.file("nope4"), data("24010108"), data("23121115")})
+        EXPECT_NE(err.find("File not found: " + n + "\n"), std::string::npos) << n;
 }
 
 } // namespace
