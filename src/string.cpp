@@ -131,48 +131,52 @@ int clean_line(unsigned char *line) {
 
 namespace {
 
-// Copies characters of the current line into STRING from N on, up to WIDTH
-// in all, leaving the newline that ends the line in the stream. With glibc
-// the stream's own read buffer is searched with memchr and copied in blocks;
+// Takes one character of the current line at a time into STRING from N on,
+// up to WIDTH in all, leaving the newline that ends the line in the stream.
+// With ALL false it stops after one character. Returns the new count.
+int copy_chars(FILE *ifile, char *string, int n, int width, bool all) {
+    while (n < width) {
+        int c = getc_unlocked(ifile);
+        if (c == EOF) return n;
+        if (c == '\n') {
+            ungetc(c, ifile);
+            return n;
+        }
+        string[n++] = static_cast<char>(c);
+        if (!all) return n;
+    }
+    return n;
+}
+
+// Copies the rest of the current line into STRING from N on, up to WIDTH in
+// all, leaving the newline that ends the line in the stream. With glibc the
+// stream's own read buffer is searched with memchr and copied in blocks;
 // elsewhere one character is taken at a time. Returns the new count.
 int copy_rest_of_line(FILE *ifile, char *string, int n, int width) {
 #ifdef __GLIBC__
     while (n < width) {
         char *p = ifile->_IO_read_ptr;
         char *end = ifile->_IO_read_end;
-        if (p < end) {
-            size_t avail = static_cast<size_t>(end - p);
-            size_t want = static_cast<size_t>(width - n);
-            if (avail > want) avail = want;
-            const char *nl = static_cast<const char *>(memchr(p, '\n', avail));
-            size_t take = nl ? static_cast<size_t>(nl - p) : avail;
-            memcpy(string + n, p, take);
-            n += static_cast<int>(take);
-            ifile->_IO_read_ptr = p + take;
-            if (nl) return n;
+        if (p >= end) {
+            // The buffer is used up: let the stream refill it.
+            int before = n;
+            n = copy_chars(ifile, string, n, width, false);
+            if (n == before) return n;
             continue;
         }
-        // The buffer is used up: let the stream refill it.
-        int c = getc_unlocked(ifile);
-        if (c == EOF) return n;
-        if (c == '\n') {
-            ungetc(c, ifile);
-            return n;
-        }
-        string[n++] = static_cast<char>(c);
+        size_t avail = static_cast<size_t>(end - p);
+        size_t want = static_cast<size_t>(width - n);
+        if (avail > want) avail = want;
+        const char *nl = static_cast<const char *>(memchr(p, '\n', avail));
+        size_t take = nl ? static_cast<size_t>(nl - p) : avail;
+        memcpy(string + n, p, take);
+        n += static_cast<int>(take);
+        ifile->_IO_read_ptr = p + take;
+        if (nl) return n;
     }
     return n;
 #else
-    while (n < width) {
-        int c = getc_unlocked(ifile);
-        if (c == EOF) return n;
-        if (c == '\n') {
-            ungetc(c, ifile);
-            return n;
-        }
-        string[n++] = static_cast<char>(c);
-    }
-    return n;
+    return copy_chars(ifile, string, n, width, true);
 #endif
 }
 

@@ -10,21 +10,18 @@ using namespace vektest;
 
 class FileHelpers : public VekTest {};
 
-TEST_F(FileHelpers, NameTests) {
+TEST_F(FileHelpers, NameTestsAndStandardStreams) {
     for (const char *n : {"", "-", "std", "STD", "stdn", "StdN"})
         EXPECT_TRUE(FILE_is_stdio(n)) << n;
-    for (const char *n : {"--", "stdx", "x", "std "}) EXPECT_FALSE(FILE_is_stdio(n)) << n;
-    for (const char *n : {"/a", "./a", "../a", "~/a", "~user"}) EXPECT_TRUE(FILE_fullpath(n)) << n;
-    for (const char *n : {"a/b", "", "-"}) EXPECT_FALSE(FILE_fullpath(n)) << n;
-}
-
-TEST_F(FileHelpers, StandardStreamNames) {
+    for (const char *n : {"--", "stdx", "std "}) EXPECT_FALSE(FILE_is_stdio(n)) << n;
+    for (const char *n : {"/a", "./a", "~/a"}) EXPECT_TRUE(FILE_fullpath(n)) << n;
+    for (const char *n : {"a/b", "-"}) EXPECT_FALSE(FILE_fullpath(n)) << n;
     EXPECT_EQ(FILE_open("-", "r"), stdin);
     EXPECT_EQ(FILE_open("", "w"), stdout);
-    EXPECT_EQ(FILE_open("STD", "a"), stdout);
     EXPECT_EQ(FILE_close(stdout), 0); // standard streams stay open
-    EXPECT_TRUE(FILE_exist("-"));
     EXPECT_TRUE(FILE_exist("std"));
+    EXPECT_EQ(FILE_open("/nonexistent/not.here", "r"), nullptr);
+    EXPECT_EQ(FILE_size("/nonexistent/not.here"), -1);
 }
 
 TEST_F(FileHelpers, CommandNamesReadAndWriteThroughTheShell) {
@@ -33,15 +30,12 @@ TEST_F(FileHelpers, CommandNamesReadAndWriteThroughTheShell) {
     ASSERT_NE(f, nullptr);
     char line[161];
     EXPECT_EQ(fgetline(f, line), 3);
-    EXPECT_STREQ(line, "one");
     EXPECT_EQ(FILE_close(f), 0);
-
-    std::string out = dir.file("piped.txt");
-    f = FILE_open(("|cat > " + out).c_str(), "w");
+    f = FILE_open(("|cat > " + dir.file("piped.txt")).c_str(), "w");
     ASSERT_NE(f, nullptr);
     fputs("via shell\n", f);
-    EXPECT_EQ(FILE_close(f), 0); // pclose waits for the command
-    EXPECT_EQ(read_file(out), "via shell\n");
+    EXPECT_EQ(FILE_close(f), 0); // waits for the command
+    EXPECT_EQ(read_file(dir.file("piped.txt")), "via shell\n");
 }
 
 TEST_F(FileHelpers, WritingCreatesMissingDirectories) {
@@ -51,69 +45,34 @@ TEST_F(FileHelpers, WritingCreatesMissingDirectories) {
     ASSERT_NE(f, nullptr);
     FILE_close(f);
     EXPECT_TRUE(FILE_is_dir("out/a"));
-    EXPECT_TRUE(FILE_exist("out/a/b.dat"));
     EXPECT_EQ(FILE_size("out/a/b.dat"), 0);
-
-    // Absolute names with doubled slashes and backslashes.
-    std::string deep = dir.path() + "//x\\y/z.dat";
-    f = FILE_open(deep.c_str(), "a");
+    f = FILE_open((dir.path() + "//x\\y/z.dat").c_str(), "a");
     ASSERT_NE(f, nullptr);
     FILE_close(f);
     EXPECT_TRUE(FILE_is_dir((dir.path() + "/x/y").c_str()));
-}
-
-TEST_F(FileHelpers, MakeDirReportsAnExistingParent) {
-    TempDir dir;
     char name[FILE_NAME_LEN];
     snprintf(name, sizeof name, "%s/file.dat", dir.path().c_str());
-    EXPECT_EQ(FILE_make_dir(name, 1), 1);
-    snprintf(name, sizeof name, "%s/new/file.dat", dir.path().c_str());
-    EXPECT_EQ(FILE_make_dir(name, 1), 0);
-    EXPECT_TRUE(FILE_is_dir((dir.path() + "/new").c_str()));
-    EXPECT_FALSE(FILE_exist((dir.path() + "/new/file.dat").c_str()));
+    EXPECT_EQ(FILE_make_dir(name, 1), 1); // the parent exists: nothing to do
 }
 
-TEST_F(FileHelpers, ReadingAMissingFileFails) {
-    EXPECT_EQ(FILE_open("/nonexistent/really/not.here", "r"), nullptr);
-    EXPECT_EQ(FILE_size("/nonexistent/really/not.here"), -1);
-    EXPECT_FALSE(FILE_exist("/nonexistent/really/not.here"));
-    EXPECT_EQ(FILE_open(nullptr, "r"), nullptr);
-}
-
-TEST_F(FileHelpers, JoiningDirectoryAndFile) {
+TEST_F(FileHelpers, JoiningNamesAndHomeDirectories) {
     char out[FILE_NAME_LEN];
     EXPECT_STREQ(FILE_add_path("/data", "x.dat", out), "/data/x.dat");
     EXPECT_STREQ(FILE_add_path("/data/", "x.dat", out), "/data/x.dat");
     EXPECT_STREQ(FILE_add_path(nullptr, "x.dat", out), "x.dat");
-    EXPECT_STREQ(FILE_add_path("", "x.dat", out), "x.dat");
-    EXPECT_STREQ(FILE_add_path("/data", "./x.dat", out), "./x.dat");
-    EXPECT_STREQ(FILE_add_path("/data", "~/x.dat", out), "~/x.dat");
-    EXPECT_STREQ(FILE_add_path("/data", "-", out), "-");
-    std::string longdir(300, 'd');
-    FILE_add_path(longdir.c_str(), "x", out);
+    for (const char *kept : {"./x.dat", "~/x.dat", "-"})
+        EXPECT_STREQ(FILE_add_path("/data", kept, out), kept);
+    FILE_add_path(std::string(300, 'd').c_str(), "x", out);
     EXPECT_EQ(strlen(out), 159u);
 
-    char path[8] = "abc";
-    FILE_add_path_delim(path);
-    EXPECT_STREQ(path, "abc/");
-    FILE_add_path_delim(path);
-    EXPECT_STREQ(path, "abc/");
-}
-
-TEST_F(FileHelpers, HomeDirectoryExpansion) {
     const passwd *pw = getpwuid(getuid());
     ASSERT_NE(pw, nullptr);
-    char out[FILE_NAME_LEN];
     FILE_add_user_path("~/x", out);
     EXPECT_EQ(std::string(out), std::string(pw->pw_dir) + "/x");
-    FILE_add_user_path((std::string("~") + pw->pw_name + "/y/z").c_str(), out);
-    EXPECT_EQ(std::string(out), std::string(pw->pw_dir) + "/y/z");
-    FILE_add_user_path((std::string("~") + pw->pw_name).c_str(), out);
-    EXPECT_EQ(std::string(out), std::string(pw->pw_dir));
+    FILE_add_user_path((std::string("~") + pw->pw_name + "/y").c_str(), out);
+    EXPECT_EQ(std::string(out), std::string(pw->pw_dir) + "/y");
     FILE_add_user_path("~nosuchuserhere/x", out);
     EXPECT_STREQ(out, "~nosuchuserhere/x");
-    FILE_add_user_path("plain/name", out);
-    EXPECT_STREQ(out, "plain/name");
 }
 
 TEST_F(FileHelpers, OverwriteRule) {
@@ -121,8 +80,6 @@ TEST_F(FileHelpers, OverwriteRule) {
     std::string existing = dir.file("exists.dat");
     write_file(existing, "x");
     EXPECT_EQ(FILE_overwrite(dir.file("new.dat").c_str(), 1), 1);
-    EXPECT_EQ(FILE_overwrite("-", 1), 1);
-
     FLAG_set_batch(1);
     EXPECT_EQ(FILE_overwrite(existing.c_str(), 1), 3);
     FLAG_set(15, 2);
@@ -130,23 +87,15 @@ TEST_F(FileHelpers, OverwriteRule) {
     FLAG_set(15, -9999);
     FLAG_set_batch(-9999);
     EXPECT_EQ(FILE_overwrite(existing.c_str(), 3), 0);
-}
-
-TEST_F(FileHelpers, OverwritePromptAnswers) {
-    TempDir dir;
-    std::string existing = dir.file("exists.dat");
-    write_file(existing, "x");
     struct {
         const char *answer;
-        int flag;
-        int result;
+        int flag, result;
     } cases[] = {{"Y\n", 1, 1}, {"over\n", 1, 1}, {"N\n", 1, 3}, {"Use\n", 1, 3},
-                 {"a\n", 1, 3}, {"App\n", 2, 2},  {"y\n", 2, 1}, {"\n", 2, 3}};
+                 {"a\n", 1, 3}, {"App\n", 2, 2},  {"\n", 2, 3}};
     for (auto c : cases) {
         Capture cap(c.answer);
         EXPECT_EQ(FILE_overwrite(existing.c_str(), c.flag), c.result) << c.answer;
-        std::string expected = existing + (c.flag == 1 ? ": exists overwrite (Y,N,Use,Over): "
-                                                       : ": exists overwrite (Y,N,Use,Over,App): ");
-        EXPECT_EQ(cap.out(), expected);
+        EXPECT_EQ(cap.out(), existing + (c.flag == 1 ? ": exists overwrite (Y,N,Use,Over): "
+                                                     : ": exists overwrite (Y,N,Use,Over,App): "));
     }
 }

@@ -6,212 +6,137 @@ using namespace vektest;
 
 class ValueConversion : public VekTest {};
 
-TEST_F(ValueConversion, IntegersDecimalHexAndRefused) {
-    int v = 77;
-    RES_conv_data("0x10", &v, CV_int);
-    EXPECT_EQ(v, 16);
-    RES_conv_data("-12", &v, CV_int);
-    EXPECT_EQ(v, -12);
-    RES_conv_data("+7", &v, CV_int);
-    EXPECT_EQ(v, 7);
-    RES_conv_data("x10", &v, CV_int);
-    EXPECT_EQ(v, 7);
-    RES_conv_data("99999999999999999999", &v, CV_int);
-    EXPECT_EQ(v, 2147483647);
-    short s = 5;
-    RES_conv_data("-12", &s, CV_short);
-    EXPECT_EQ(s, 5);
-    RES_conv_data("12", &s, CV_short);
-    EXPECT_EQ(s, 12);
-    long l = 0;
-    RES_conv_data("123456789012", &l, CV_long);
-    EXPECT_EQ(l, 123456789012L);
+TEST_F(ValueConversion, NumbersByKind) {
+    struct {
+        const char *text;
+        DEF_convert cvt;
+        long expect; // from a start of 77
+    } cases[] = {
+        {"0x10", CV_int, 16},
+        {"-12", CV_int, -12},
+        {"+7", CV_int, 7},
+        {"x10", CV_int, 77},
+        {"99999999999999999999", CV_int, 2147483647},
+        {"-12", CV_short, 77},
+        {"12", CV_short, 12},
+        {"123456789012", CV_long, 123456789012L},
+        {"abc", CV_long, 77},
+        {"-3", CV_color, -3},
+    };
+    for (auto c : cases) {
+        int i = 77;
+        short s = 77;
+        long l = 77;
+        void *out = c.cvt == CV_int     ? static_cast<void *>(&i)
+                    : c.cvt == CV_short ? static_cast<void *>(&s)
+                                        : static_cast<void *>(&l);
+        RES_conv_data(c.text, out, c.cvt);
+        long got = c.cvt == CV_int ? i : c.cvt == CV_short ? s : l;
+        EXPECT_EQ(got, c.expect) << c.text;
+    }
     float f = 0;
     RES_conv_data("2.5", &f, CV_float);
     EXPECT_FLOAT_EQ(f, 2.5f);
 }
 
-TEST_F(ValueConversion, BooleansWithAndWithoutValue) {
+TEST_F(ValueConversion, BooleansPathsStringsAndMissingParts) {
     int b = 7;
     EXPECT_EQ(RES_conv_data(nullptr, &b, CV_bool), 1);
-    EXPECT_EQ(b, 1);
+    EXPECT_EQ(b, 1); // an option given alone
     RES_conv_data("OFF", &b, CV_bool);
-    EXPECT_EQ(b, 0);
     RES_conv_data("maybe", &b, CV_bool);
     EXPECT_EQ(b, 0);
-    RES_conv_data("Yes", &b, CV_bool);
-    EXPECT_EQ(b, 1);
-}
-
-TEST_F(ValueConversion, MissingDataOrDestination) {
-    int v = 3;
-    EXPECT_EQ(RES_conv_data(nullptr, &v, CV_int), 0);
     EXPECT_EQ(RES_conv_data("5", nullptr, CV_int), 0);
-    EXPECT_EQ(v, 3);
-    EXPECT_EQ(RES_conv_data(nullptr, nullptr, CV_batch), 1);
     EXPECT_EQ(RES_conv_data(nullptr, nullptr, CV_help), 1);
-    EXPECT_TRUE(FLAG_batch());
     EXPECT_TRUE(FLAG_help());
-}
 
-TEST_F(ValueConversion, PathsGainATrailingSlash) {
-    const char *path = nullptr;
+    char *path = nullptr;
     RES_conv_data("data", &path, CV_path);
     EXPECT_STREQ(path, "data/");
-    free(const_cast<char *>(path));
-    RES_conv_data("/x/", &path, CV_path);
-    EXPECT_STREQ(path, "/x/");
-    free(const_cast<char *>(path));
-    RES_conv_data("NONE", &path, CV_path);
-    EXPECT_STREQ(path, "");
-}
-
-TEST_F(ValueConversion, StringKinds) {
-    const char *text = "value";
-    const char *p = nullptr;
-    RES_conv_data(text, &p, CV_string);
-    EXPECT_EQ(p, text);
+    free(path);
+    const char *none = nullptr;
+    RES_conv_data("NONE", &none, CV_path);
+    EXPECT_STREQ(none, "");
     char buf[FILE_NAME_LEN];
-    std::string longer(500, 'a');
-    RES_conv_data(longer.c_str(), buf, CV_strcpy);
+    RES_conv_data(std::string(500, 'a').c_str(), buf, CV_strcpy);
     EXPECT_EQ(std::string(buf), std::string(159, 'a'));
 }
 
-TEST_F(ValueConversion, FileParameterWords) {
+TEST_F(ValueConversion, WordsThatSetFlagSlots) {
     struct {
         const char *word;
-        int slot;
-    } cases[] = {{"use", 3}, {"REUSE", 3}, {"over", 1}, {"calc", 1}, {"recalc", 1}, {"app", 2}};
+        DEF_convert cvt;
+        int slot, value;
+    } cases[] = {
+        {"use", CV_file_param, 15, 3},
+        {"REUSE", CV_file_param, 15, 3},
+        {"recalc", CV_file_param, 15, 1},
+        {"app", CV_file_param, 15, 2},
+        {"append", CV_file_param, 15, -9999},
+        {"SkewT", CV_plot_type, 11, 62},
+        {"nonsense", CV_plot_type, 11, -9999},
+        {"p", CV_device, 2, 4},
+        {"q", CV_device, 2, 5},
+        {"d", CV_device, 2, 1},
+    };
     for (auto c : cases) {
         flag_reset_state();
-        RES_conv_data(c.word, nullptr, CV_file_param);
-        EXPECT_EQ(FLAG_get(15), c.slot) << c.word;
+        const char *name = nullptr;
+        RES_conv_data(c.word, &name, c.cvt);
+        EXPECT_EQ(FLAG_get(c.slot), c.value) << c.word;
     }
-    flag_reset_state();
-    RES_conv_data("append", nullptr, CV_file_param);
-    EXPECT_EQ(FLAG_get(15), -9999);
-}
-
-TEST_F(ValueConversion, DevicesAndPlotTypes) {
-    EXPECT_EQ(RES_set_device("p"), 4);
-    EXPECT_EQ(RES_set_device("q"), 5);
-    EXPECT_EQ(RES_set_device("M"), 3);
-    EXPECT_EQ(RES_set_device("d"), 1);
     const char *name = nullptr;
     RES_conv_data("w,radar", &name, CV_device);
     EXPECT_EQ(FLAG_get(2), 6);
     EXPECT_STREQ(name, "radar");
-    name = nullptr;
-    RES_conv_data("h,", &name, CV_device);
-    EXPECT_EQ(FLAG_get(2), 5);
-    EXPECT_EQ(name, nullptr);
-    RES_conv_data("SkewT", nullptr, CV_plot_type);
-    EXPECT_EQ(FLAG_get(11), 62);
-    RES_conv_data("nonsense", nullptr, CV_plot_type);
-    EXPECT_EQ(FLAG_get(11), 62);
+    EXPECT_EQ(FLAG_set(30, 1), -1);
+    EXPECT_EQ(FLAG_get(30), 0);
+    FLAG_setl(3, 1L << 40);
+    EXPECT_EQ(FLAG_getl(3), 1L << 40);
 }
 
 TEST_F(ValueConversion, DrawListsSetThePlotSwitches) {
-    RES_conv_data("map,grid", nullptr, CV_draw);
-    EXPECT_EQ(FLAG_getplot(8), 1);
-    EXPECT_EQ(FLAG_getplot(9), 1);
+    RES_conv_data("map,grid", nullptr, CV_draw); // everything off, then these on
+    EXPECT_EQ(FLAG_getplot(8) + FLAG_getplot(9), 2);
     EXPECT_EQ(FLAG_getplot(7), 0);
-    EXPECT_EQ(FLAG_getplot(0), 0);
     EXPECT_EQ(FLAG_getplot(12), 2);
-
-    RES_conv_data("+data", nullptr, CV_draw);
-    EXPECT_EQ(FLAG_getplot(7), 1);
-    EXPECT_EQ(FLAG_getplot(8), 1);
-
-    RES_conv_data("text", nullptr, CV_draw);
+    RES_conv_data("+data", nullptr, CV_draw); // only adds
+    EXPECT_EQ(FLAG_getplot(7) + FLAG_getplot(8), 2);
+    RES_conv_data("text", nullptr, CV_draw); // six text positions and the border
     EXPECT_EQ(FLAG_getplot(0), 6);
     EXPECT_EQ(FLAG_getplot(11), 1);
     EXPECT_EQ(FLAG_getplot(8), 0);
-
     RES_conv_data("all,-text_ul", nullptr, CV_draw);
-    EXPECT_EQ(FLAG_getplot(1), 0);
     EXPECT_EQ(FLAG_getplot(0), 5);
-}
-
-TEST_F(ValueConversion, PlotSwitchSums) {
     FLAG_setplot(12, 1);
     EXPECT_EQ(FLAG_getplot(0), 6);
     EXPECT_EQ(FLAG_getplot(12), 17);
-    EXPECT_EQ(FLAG_getplot(13), 0);
-    EXPECT_EQ(FLAG_setplot(-1, 1), 0);
 }
-
-TEST_F(ValueConversion, FlagSlotsOutOfRange) {
-    EXPECT_EQ(FLAG_get(0), -9999);
-    EXPECT_EQ(FLAG_set(30, 1), -1);
-    EXPECT_EQ(FLAG_get(30), 0);
-    EXPECT_EQ(FLAG_get(-1), 0);
-    FLAG_setl(3, 1L << 40);
-    EXPECT_EQ(FLAG_getl(3), 1L << 40);
-    FLAG_set(4, -2);
-    EXPECT_EQ(FLAG_getl(4), -2);
-}
-
-namespace {
-Date requested(const char *text) {
-    RES_conv_data(text, nullptr, CV_hour);
-    Date d;
-    FILE_get_time(&d);
-    return d;
-}
-} // namespace
 
 TEST_F(ValueConversion, RequestedTimeForms) {
-    Date d = requested("061512");
-    EXPECT_EQ(d.month, 6);
-    EXPECT_EQ(d.day, 15);
-    EXPECT_EQ(d.hour, 12);
-    EXPECT_EQ(d.min, -9999);
-
-    d = requested("1512");
-    EXPECT_EQ(d.day, 15);
-    EXPECT_EQ(d.hour, 12);
-    EXPECT_EQ(d.month, -9999);
-
-    d = requested("912");
-    EXPECT_EQ(d.day, 9);
-    EXPECT_EQ(d.hour, 12);
-
-    d = requested("2d06:30");
-    EXPECT_EQ(d.day, 2);
-    EXPECT_EQ(d.hour, 6);
-    EXPECT_EQ(d.min, 30);
-
-    d = requested(":45");
-    EXPECT_EQ(d.min, 45);
-    EXPECT_EQ(d.hour, -9999);
-
-    d = requested("-:30");
-    EXPECT_EQ(d.min, -30);
-
-    d = requested("#2024031512");
-    EXPECT_EQ(d.year, 2024);
-    EXPECT_EQ(d.month, 3);
-    EXPECT_EQ(d.day, 15);
-    EXPECT_EQ(d.hour, 12);
-    EXPECT_EQ(d.min, -9999);
-
-    d = requested("#2024");
-    EXPECT_EQ(d.year, 2024);
-    EXPECT_EQ(d.month, -9999);
-
-    d = requested("12:30");
-    EXPECT_EQ(d.hour, 12);
-    EXPECT_EQ(d.min, 30);
-
-    d = requested("-0:30");
-    EXPECT_EQ(d.hour, -9999);
-    EXPECT_EQ(d.min, -30);
-
-    d = requested("-3");
-    EXPECT_EQ(d.hour, -3);
-
-    d = requested("garbage");
-    EXPECT_EQ(d.hour, -9999);
-    EXPECT_EQ(d.min, -9999);
+    struct {
+        const char *text;
+        Date d; // year, month, day, -, -, hour, minute
+    } cases[] = {
+        {"061512", {-9999, 6, 15, 0, 0, 12, -9999, 0}},
+        {"1512", {-9999, -9999, 15, 0, 0, 12, -9999, 0}},
+        {"912", {-9999, -9999, 9, 0, 0, 12, -9999, 0}},
+        {"2d06:30", {-9999, -9999, 2, 0, 0, 6, 30, 0}},
+        {":45", {-9999, -9999, -9999, 0, 0, -9999, 45, 0}},
+        {"-:30", {-9999, -9999, -9999, 0, 0, -9999, -30, 0}},
+        {"#2024031512", {2024, 3, 15, 0, 0, 12, -9999, 0}},
+        {"#2024", {2024, -9999, -9999, 0, 0, -9999, -9999, 0}},
+        {"12:30", {-9999, -9999, -9999, 0, 0, 12, 30, 0}},
+        {"-0:30", {-9999, -9999, -9999, 0, 0, -9999, -30, 0}},
+        {"-3", {-9999, -9999, -9999, 0, 0, -3, -9999, 0}},
+        {"garbage", {-9999, -9999, -9999, 0, 0, -9999, -9999, 0}},
+    };
+    for (auto c : cases) {
+        RES_conv_data(c.text, nullptr, CV_hour);
+        Date d;
+        FILE_get_time(&d);
+        EXPECT_EQ(std::vector<int>({d.year, d.month, d.day, d.hour, d.min}),
+                  std::vector<int>({c.d.year, c.d.month, c.d.day, c.d.hour, c.d.min}))
+            << c.text;
+    }
 }

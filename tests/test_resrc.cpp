@@ -5,6 +5,7 @@
 #include "vek_test.h"
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,8 +23,8 @@ const res_type prog_keys[] = {
 };
 const res_type prog_pos[] = {RES_filenames, RES_null};
 
-std::string get(const char *name) {
-    const char *v = RES_get(name);
+std::string get(const std::string &name) {
+    const char *v = RES_get(name.c_str());
     return v ? std::string(v) : std::string("<absent>");
 }
 
@@ -31,240 +32,144 @@ std::string get(const char *name) {
 
 class Resources : public VekTest {
   protected:
-    void SetUp() override {
-        VekTest::SetUp();
-        // An empty search path directory: no defaults file anywhere.
+    // Decodes ARGS as /usr/bin/dirida with an empty defaults directory (or
+    // the one the test wrote). The database keeps the command line, so the
+    // arguments live in the fixture.
+    void init(std::vector<std::string> args) {
+        reset_all();
         setenv("vekdefault", dir.path().c_str(), 1);
-    }
-    // The command line is kept by the database, so it lives in the fixture.
-    void init(Args args) {
-        kept.push_back(std::make_unique<Args>(std::move(args)));
+        args.insert(args.begin(), "/usr/bin/dirida");
+        kept.push_back(std::make_unique<Args>(args));
         RES_init(kept.back()->argc(), kept.back()->argv(), prog_keys, prog_pos);
     }
     TempDir dir;
     std::vector<std::unique_ptr<Args>> kept;
 };
 
-TEST_F(Resources, HelpFlagLeavesFollowingFileNamePositional) {
-    init({"/usr/bin/dirida", "-h", "file1"});
-    EXPECT_TRUE(FLAG_help());
-    EXPECT_EQ(get("help"), "");
-    EXPECT_EQ(get("filename"), "file1");
-}
-
-TEST_F(Resources, PositionalArgumentsAccumulate) {
-    init({"dirida", "-me", "debug", "file1", "file2"});
-    EXPECT_EQ(get("message"), "debug");
-    EXPECT_EQ(get("filename"), "file1\nfile2");
-    EXPECT_EQ(MESS_get(), 0xFFFFFFFFu);
-    int n;
-    char **list;
-    EXPECT_EQ(RES_getvals("filename", &n, &list), 2);
-    EXPECT_STREQ(list[1], "file2");
-    free_parsed_array(n, list);
-}
-
-TEST_F(Resources, ExactNameDoubleDashAndAbbreviationAllStoreMessage) {
-    for (Args args : {Args{"d", "-message=warn"}, Args{"d", "--message", "warn"},
-                      Args{"d", "-mess", "warn"}, Args{"d", "-me=warn"}}) {
-        reset_all();
-        init(args);
-        EXPECT_EQ(get("message"), "warn");
-        EXPECT_EQ(MESS_get(), 0xFFu);
+TEST_F(Resources, CommandLineWords) {
+    struct Case {
+        std::vector<std::string> args;
+        std::map<std::string, std::string> expect;
+    } cases[] = {
+        // help is a flag: the next word stays positional, and bare words accumulate
+        {{"-h", "file1", "file2"}, {{"help", ""}, {"filename", "file1\nfile2"}}},
+        {{"-me", "debug", "f"}, {{"message", "debug"}, {"filename", "f"}}},
+        // exact name, double dash, abbreviation of the name, the abbreviation
+        {{"-message=warn"}, {{"message", "warn"}}},
+        {{"--message", "warn"}, {{"message", "warn"}}},
+        {{"-mess", "warn"}, {{"message", "warn"}}},
+        {{"-me=warn"}, {{"message", "warn"}}},
+        // the first registered name that begins with the option
+        {{"-d", "x", "-in", "rcm", "-OU", "cdf"},
+         {{"data_path", "x"}, {"input", "rcm"}, {"output", "cdf"}}},
+        // free resources; a dash and a digit is a value, a dash and a letter is not
+        {{"-xyz", "3", "-abc", "-5", "-nov", "-q"},
+         {{"xyz", "3"}, {"abc", "-5"}, {"nov", ""}, {"q", ""}}},
+        {{"-5", "-", "--", "x"}, {{"filename", "-5\n-\nx"}}},
+        {{"-ba", "in.dat"}, {{"batch", ""}, {"filename", "in.dat"}}},
+        // the title from one lower-case dash only; other spellings are dropped
+        {{"-NAME=foo", "--name=foo"}, {{"name", "<absent>"}, {"NAME", "<absent>"}}},
+        {{"-n=alt"}, {{"name", "alt"}}},
+        // names are cut at 49 characters, values never
+        {{"-" + std::string(3000, 'k') + "=x", "-xy", std::string(5000, 'v')},
+         {{std::string(49, 'k'), "x"}, {"xy", std::string(5000, 'v')}}},
+    };
+    for (const Case &c : cases) {
+        init(c.args);
+        for (const auto &[name, value] : c.expect)
+            EXPECT_EQ(get(name), value) << c.args[0] << " " << name;
     }
 }
 
-TEST_F(Resources, AbbreviationTakesTheFirstRegisteredMatch) {
-    init({"dirida", "-d", "x", "-in", "rcm", "-OU", "cdf"});
-    EXPECT_EQ(get("data_path"), "x");
-    EXPECT_EQ(get("input"), "rcm");
-    EXPECT_EQ(get("output"), "cdf");
-}
-
-TEST_F(Resources, UnknownOptionsBecomeFreeResources) {
-    init({"dirida", "-xyz", "3", "-abc", "-5", "-nov", "-q"});
-    EXPECT_EQ(get("xyz"), "3");
-    EXPECT_EQ(get("abc"), "-5"); // a dash and a digit is a value
-    EXPECT_EQ(get("nov"), "");   // followed by an option: no value
-    EXPECT_EQ(get("q"), "");
-}
-
-TEST_F(Resources, DashDigitAndLoneDashArePositional) {
-    init({"dirida", "-5", "-", "--", "x"});
-    EXPECT_EQ(get("filename"), "-5\n-\nx");
-}
-
-TEST_F(Resources, BooleanKindsGiveTheNextArgumentBack) {
-    init({"dirida", "-ba", "in.dat", "-h", "more"});
-    EXPECT_TRUE(FLAG_batch());
-    EXPECT_EQ(get("batch"), "");
-    EXPECT_EQ(get("filename"), "in.dat\nmore");
-}
-
-TEST_F(Resources, ProgramTitleFromNameOption) {
-    write_file(dir.file("vek.cfg"), "foo.message: debug\nalt.message: warn\n");
-    init({"/usr/bin/dirida", "-n=alt"});
-    EXPECT_EQ(get("name"), "alt");
-    EXPECT_EQ(get("message"), "warn");
-}
-
-TEST_F(Resources, UpperCaseOrDoubleDashNameIsIgnoredEntirely) {
-    write_file(dir.file("vek.cfg"), "foo.message: warn\n");
-    init({"/usr/bin/dirida", "-NAME=foo", "--name=foo", "-na", "foo"});
-    // Only the lower-case single-dash form sets the title.
-    EXPECT_EQ(get("name"), "foo");
-    EXPECT_EQ(get("NAME"), "<absent>");
-    EXPECT_EQ(get("message"), "warn");
-
-    reset_all();
-    init({"/usr/bin/dirida", "-NAME=foo", "--name=foo"});
-    EXPECT_EQ(get("name"), "<absent>");
-    EXPECT_EQ(get("NAME"), "<absent>");
-    EXPECT_EQ(get("message"), "<absent>");
-}
-
-TEST_F(Resources, DefaultsSearchPathFromCommandLineWithTags) {
-    TempDir a, b;
-    write_file(a.file("vek.cfg"), "dirida.input: mdr\ndirida.output: vek\n");
-    write_file(b.file("vek.cfg"), "IF radar\ndirida.input: rcm\nELSE\ndirida.input: raw\nEND\n");
-    init({"/usr/bin/dirida", "-df", a.path() + ":+radar:" + b.path()});
-    EXPECT_EQ(get("input"), "rcm");
-    EXPECT_EQ(get("output"), "vek");
-    EXPECT_EQ(get("default"), a.path() + ":+radar:" + b.path());
-}
-
-TEST_F(Resources, CommandLineBeatsEnvironmentBeatsDefaultsFile) {
-    write_file(dir.file("vek.cfg"), "*message warn\n*input mdr\n*output vek\n");
+TEST_F(Resources, PrecedenceDefaultsFileThenEnvironmentThenCommandLine) {
+    write_file(dir.file("vek.cfg"), "*message warn\n*input mdr\n*output vek\n"
+                                    "dirida.foo: bar\nother.zap: no\n*filename fromfile\n");
     setenv("vekmess", "mess", 1);
     setenv("vekin", "raw", 1);
-    init({"/usr/bin/dirida", "-me", "debug"});
+    init({"-me", "debug", "a", "b"});
+    unsetenv("vekmess");
+    unsetenv("vekin");
     EXPECT_EQ(get("message"), "debug");
     EXPECT_EQ(get("input"), "raw");
     EXPECT_EQ(get("output"), "vek");
-    unsetenv("vekmess");
-    unsetenv("vekin");
+    EXPECT_EQ(get("foo"), "bar");       // a free resource meant for this program
+    EXPECT_EQ(get("zap"), "<absent>");  // one meant for another
+    EXPECT_EQ(get("filename"), "a\nb"); // the first word replaces, the next append
 }
 
-TEST_F(Resources, ProgramQualifiedEnvironmentWins) {
-    setenv("vekdirida.message", "debug", 1);
-    setenv("vekmess", "warn", 1);
+TEST_F(Resources, ProgramQualifiedEnvironmentComesFirst) {
     setenv("vekmessage", "none", 1);
-    init({"/usr/bin/dirida"});
+    init({});
+    EXPECT_EQ(get("message"), "none");
+    setenv("vekmess", "warn", 1);
+    init({});
+    EXPECT_EQ(get("message"), "warn");
+    setenv("vekdirida.message", "debug", 1);
+    init({});
     EXPECT_EQ(get("message"), "debug");
     unsetenv("vekdirida.message");
-    reset_all();
-    setenv("vekdefault", dir.path().c_str(), 1);
-    init({"/usr/bin/dirida"});
-    EXPECT_EQ(get("message"), "warn");
     unsetenv("vekmess");
-    reset_all();
-    setenv("vekdefault", dir.path().c_str(), 1);
-    init({"/usr/bin/dirida"});
-    EXPECT_EQ(get("message"), "none");
     unsetenv("vekmessage");
 }
 
-TEST_F(Resources, FreeResourcesFromDefaultsFiles) {
-    write_file(dir.file("vek.cfg"), "dirida.foo: bar\n*zap zip\nother.foo: no\n");
-    init({"/usr/bin/dirida"});
-    EXPECT_EQ(get("foo"), "bar");
-    EXPECT_EQ(get("zap"), "zip");
+TEST_F(Resources, SearchPathFromTheCommandLineWithTagsAndTitle) {
+    TempDir a, b;
+    write_file(a.file("vek.cfg"), "dirida.input: mdr\ndirida.output: vek\nalt.input: alt\n");
+    write_file(b.file("vek.cfg"), "IF radar\n*parameter rcm\nELSE\n*parameter raw\nEND\n");
+    init({"-df", a.path() + ":+radar:" + b.path()});
+    EXPECT_EQ(get("input"), "mdr");
+    EXPECT_EQ(get("output"), "vek");
+    EXPECT_EQ(get("parameter"), "rcm");
+    init({"-na", "alt", "-df", a.path() + ":" + b.path()});
+    EXPECT_EQ(get("input"), "alt");
+    EXPECT_EQ(get("output"), "<absent>");
+    EXPECT_EQ(get("parameter"), "raw");
 }
 
-TEST_F(Resources, FirstPositionalReplacesDefaultsFileValue) {
-    write_file(dir.file("vek.cfg"), "dirida.filename: fromfile\n");
-    init({"/usr/bin/dirida", "a", "b"});
-    EXPECT_EQ(get("filename"), "a\nb");
-}
-
-TEST_F(Resources, ConversionsHappenInOrderOfFirstStore) {
-    // batch first, then message: the explicit message wins in either order.
-    init({"dirida", "-ba", "-me", "debug"});
+TEST_F(Resources, BatchAndMessageInEitherOrder) {
+    init({"-ba", "-me", "debug"});
     EXPECT_EQ(MESS_get(), 0xFFFFFFFFu);
-    reset_all();
-    setenv("vekdefault", dir.path().c_str(), 1);
-    init({"dirida", "-me", "debug", "-ba"});
+    init({"-me", "debug", "-ba"});
     EXPECT_EQ(MESS_get(), 0xFFFFFFFFu);
-    reset_all();
-    setenv("vekdefault", dir.path().c_str(), 1);
-    init({"dirida", "-ba"});
+    init({"-ba"});
     EXPECT_EQ(MESS_get(), 0xFFu);
-}
-
-TEST_F(Resources, BatchFromAnySourceWhateverItsValue) {
     write_file(dir.file("vek.cfg"), "*batch no\n");
-    init({"dirida"});
-    EXPECT_TRUE(FLAG_batch());
+    init({});
+    EXPECT_TRUE(FLAG_batch()); // whatever its value
 }
 
 TEST_F(Resources, LoopWindowElementWarnsAndIsSkipped) {
     Capture cap;
-    init({"dirida", "-df", "#7:" + dir.path()});
+    init({"-df", "#7:" + dir.path()});
     EXPECT_EQ(cap.err(), "ZOZiziz window: 7 not running or no message queue exists\n");
 }
 
-TEST_F(Resources, HugeArgumentsAreBoundedAndKeptWhole) {
-    std::string longname(3000, 'k');
-    std::string longvalue(5000, 'v');
-    init({"dirida", "-" + longname + "=x", "-xy", longvalue, std::string(4000, 'f')});
-    EXPECT_EQ(get(std::string(49, 'k').c_str()), "x");
-    EXPECT_EQ(get("xy"), longvalue);
-    EXPECT_EQ(get("filename"), std::string(4000, 'f'));
-}
-
-TEST_F(Resources, StoreNewAppendPutGet) {
-    EXPECT_EQ(RES_get("a"), nullptr);
+TEST_F(Resources, StoreOperations) {
     RES_new(-9999, "a", nullptr, CV_string);
     EXPECT_STREQ(RES_get("a"), "");
     RES_append(-9999, "a", "x", CV_string);
-    EXPECT_STREQ(RES_get("a"), "x");
     RES_append(-9999, "a", "y", CV_string);
     EXPECT_STREQ(RES_get("a"), "x\ny");
     RES_put("a", "z");
-    EXPECT_STREQ(RES_get("a"), "z");
     EXPECT_EQ(RES_get("A"), nullptr); // names are case-sensitive
-    RES_put("b", "1,2,,3");
-    int n;
+    RES_put("b", "0x1F");
+    int v = 0, n;
+    EXPECT_EQ(RES_getval("b", &v, CV_int), 1);
+    EXPECT_EQ(v, 31);
     char **list;
-    EXPECT_EQ(RES_getvals("b", &n, &list), 4);
-    free_parsed_array(n, list);
     EXPECT_EQ(RES_getvals("missing", &n, &list), 0);
     EXPECT_EQ(list, nullptr);
-}
-
-TEST_F(Resources, GetvalConvertsTheStoredValue) {
-    RES_put("num", "0x1F");
-    int v = 0;
-    EXPECT_EQ(RES_getval("num", &v, CV_int), 1);
-    EXPECT_EQ(v, 31);
-    EXPECT_EQ(RES_getval("absent", &v, CV_int), 0);
-    EXPECT_EQ(RES_getval("num", nullptr, CV_int), 0);
-}
-
-TEST_F(Resources, ListPrintsEveryResourceInCreationOrder) {
-    RES_put("first", "1");
-    RES_new(-9999, "second", nullptr, CV_string);
-    RES_put("first", "again");
     Capture cap;
     RES_list();
-    EXPECT_EQ(cap.out(), "first: again\nsecond:\n");
+    EXPECT_EQ(cap.out(), "a: z\nb: 0x1F\n");
 }
 
-TEST_F(Resources, ProgramNameFromArgvZero) {
-    init({"/opt/bin/dirida"});
-    char name[8];
+TEST_F(Resources, ProgramNameAndInertIds) {
+    init({});
+    char name[8], tiny[4];
     EXPECT_STREQ(RES_get_progname(name, sizeof name), "dirida");
-    char tiny[4];
     EXPECT_STREQ(RES_get_progname(tiny, sizeof tiny), "dir");
-    char *dup = RES_get_progname(nullptr, 0);
-    EXPECT_STREQ(dup, "dirida");
-    free(dup);
-    EXPECT_STREQ(RES_get_prog(), "/opt/bin/dirida");
-}
-
-TEST_F(Resources, InertIdsPrintTheirNumber) {
-    const res_type keys[] = {RES_age, RES_message, RES_null};
-    const res_type none[] = {RES_null};
+    const res_type keys[] = {RES_age, RES_message, RES_null}, none[] = {RES_null};
     Args args{"prog", "-me", "warn"};
     Capture cap;
     RES_init(args.argc(), args.argv(), keys, none);
