@@ -6,17 +6,6 @@
 
 #include "fuzz_common.h"
 
-namespace {
-const res_type keys[] = {
-    RES_help,      RES_batch,     RES_message,    RES_file_path,  RES_data_path,
-    RES_con_path,  RES_grid_path, RES_raw_path,   RES_image_path, RES_watch_path,
-    RES_text_path, RES_model_path, RES_sat_path,  RES_input,      RES_output,
-    RES_name_conv, RES_in_file,   RES_out_file,   RES_file_param, RES_current,
-    RES_hour,      RES_num_hour,  RES_decode_hour, RES_parameter, RES_null,
-};
-const res_type positional[] = {RES_filenames, RES_null};
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();
     fuzzing::reset_modules();
@@ -35,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<char *> argv;
     for (std::string &w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
-    RES_init(static_cast<int>(words.size()), argv.data(), keys, positional);
+    RES_init(static_cast<int>(words.size()), argv.data(), RAD_res_key, RAD_res_pos);
     int n;
     char **list;
     RES_getvals("filename", &n, &list);

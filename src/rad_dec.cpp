@@ -33,6 +33,16 @@ void mdr_reader_reset(); // MDR reports, below
 
 } // namespace
 
+const res_type RAD_res_key[] = {
+    RES_help,      RES_batch,      RES_message,     RES_file_path,  RES_data_path,
+    RES_con_path,  RES_grid_path,  RES_raw_path,    RES_image_path, RES_watch_path,
+    RES_text_path, RES_model_path, RES_sat_path,    RES_input,      RES_output,
+    RES_name_conv, RES_in_file,    RES_out_file,    RES_file_param, RES_current,
+    RES_hour,      RES_num_hour,   RES_decode_hour, RES_parameter,  RES_null,
+};
+
+const res_type RAD_res_pos[] = {RES_filenames, RES_null};
+
 void RAD_set_nominal(int h, int m) {
     hour = h;
     min = m;

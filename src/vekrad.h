@@ -111,6 +111,11 @@ struct RCM_report {
     int num_vad;
 };
 
+// The converter's resources, as registered with RES_init: the keyed options
+// and the positional ones, each list ended by RES_null.
+extern const res_type RAD_res_key[];
+extern const res_type RAD_res_pos[];
+
 // Conversion driver (rad_dec).
 int RAD_decode_file();
 int RAD_summary_init(RAD_info *info);

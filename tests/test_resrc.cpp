@@ -4,6 +4,8 @@
 
 #include "vek_test.h"
 
+#include "vekrad.h"
+
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -13,15 +15,6 @@
 using namespace vektest;
 
 namespace {
-
-const res_type prog_keys[] = {
-    RES_help,      RES_batch,      RES_message,     RES_file_path,  RES_data_path,
-    RES_con_path,  RES_grid_path,  RES_raw_path,    RES_image_path, RES_watch_path,
-    RES_text_path, RES_model_path, RES_sat_path,    RES_input,      RES_output,
-    RES_name_conv, RES_in_file,    RES_out_file,    RES_file_param, RES_current,
-    RES_hour,      RES_num_hour,   RES_decode_hour, RES_parameter,  RES_null,
-};
-const res_type prog_pos[] = {RES_filenames, RES_null};
 
 std::string get(const std::string &name) {
     const char *v = RES_get(name.c_str());
@@ -40,7 +33,7 @@ class Resources : public VekTest {
         setenv("vekdefault", dir.path().c_str(), 1);
         args.insert(args.begin(), "/usr/bin/dirida");
         kept.push_back(std::make_unique<Args>(args));
-        RES_init(kept.back()->argc(), kept.back()->argv(), prog_keys, prog_pos);
+        RES_init(kept.back()->argc(), kept.back()->argv(), RAD_res_key, RAD_res_pos);
     }
     TempDir dir;
     std::vector<std::unique_ptr<Args>> kept;
