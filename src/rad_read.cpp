@@ -12,6 +12,8 @@
 // 2 the text form without the identification line, 3 the text form with the
 // line "VEKRAD", 11 and 12 the two netCDF layouts.
 
+#include <cerrno>
+#include <cstring>
 #include <iterator>
 
 #include "vek.h"
@@ -22,6 +24,22 @@ namespace {
 FILE *rad_file = nullptr; // the open text file (types 1 to 3)
 int file_type = 0;        // code of the open file; 0 when none is open
 int stat_num = 0;         // next record index of the netCDF layout with reports
+
+// The first failure met while writing or closing the open file: what failed
+// and the system's (or the netCDF library's) text for it. Empty while every
+// write succeeded; RAD_close then reports the file as incomplete.
+char write_error[200] = "";
+
+// Records a failed write of the open file, keeping the first failure.
+void record_failure(const char *what, const char *why) {
+    if (write_error[0]) return;
+    snprintf(write_error, sizeof write_error, "%s: %s", what, why);
+}
+
+// Records a failed stdio write when the stream's error flag is set.
+void check_stream(const char *what) {
+    if (rad_file && ferror(rad_file)) record_failure(what, strerror(errno ? errno : EIO));
+}
 
 bool is_text_type(int type) {
     return type >= 1 && type <= 3;
@@ -218,6 +236,7 @@ int RAD_open(const char *filename, int f_access, int *f_type) {
         rad_file = f;
         file_type = *f_type;
         stat_num = 0;
+        write_error[0] = '\0';
         return fileno(f);
     }
     if (is_cdf_type(*f_type)) {
@@ -228,14 +247,18 @@ int RAD_open(const char *filename, int f_access, int *f_type) {
     return -1;
 }
 
-// Closes the open file; -1 when none is open.
+// Closes the open file. Returns -1 when none is open, and when any write,
+// the final flush or the close of the file failed (RAD_write_error tells
+// what): the file is then incomplete, although it is closed all the same.
 int RAD_close(int cvt_fd) {
     (void)cvt_fd; // the text form closes the module's stream
     if (is_text_type(file_type)) {
-        FILE_close(rad_file);
+        if (fflush(rad_file) != 0) record_failure("write", strerror(errno));
+        check_stream("write");
+        if (FILE_close(rad_file) != 0) record_failure("close", strerror(errno));
         rad_file = nullptr;
         file_type = 0;
-        return 0;
+        return write_error[0] ? -1 : 0;
     }
     if (is_cdf_type(file_type)) {
         // Closing the netCDF file CVT_FD belongs with the netCDF forms; no
@@ -254,17 +277,21 @@ int RAD_putinfo(int cvt_fd, RAD_info *info) {
     if (!info || !writes_text(file_type)) return -1;
     if (file_type == 3) put_text_line("VEKRAD");
     fprintf(rad_file, "%.*s\n", static_cast<int>(sizeof info->datim) - 1, info->datim);
+    int result = -1;
     switch (info->type) {
     case 0:
     case 1:
         put_mdr_summary(info);
-        return 0;
+        result = 0;
+        break;
     case 2:
         put_rcm_summary(info);
-        return -1;
+        break;
     default:
-        return -1;
+        break;
     }
+    check_stream("write");
+    return result;
 }
 
 // Appends one MDR report line: id, config, precipitation, trend, top and
@@ -282,6 +309,7 @@ int MDR_write(int cvt_fd, MDR_report *report, int rep_type, int *statnum) {
     fprintf(rad_file, "%.*s %.*s %s %.*s %s %s %s %s\n", static_cast<int>(sizeof report->id) - 1,
             report->id, static_cast<int>(sizeof report->config) - 1, report->config, prec,
             static_cast<int>(sizeof report->trend) - 1, trend, tops, move[0], move[1], move[2]);
+    check_stream("write");
     return 0;
 }
 
@@ -317,7 +345,12 @@ int RCM_write(int cvt_fd, RCM_report *report, int rep_type, int *statnum) {
         fprintf(rad_file, "S %3.*s %8.3f %8.3f %3.3d %3.3d %3d %d\n", fid, s.id, s.x, s.y, s.dir,
                 s.spd, s.hgt, s.hail);
     }
+    check_stream("write");
     return 0;
+}
+
+const char *RAD_write_error() {
+    return write_error[0] ? write_error : nullptr;
 }
 
 // Back to no open file; a file left open by a test is closed.
@@ -326,4 +359,5 @@ void rad_read_reset_state() {
     rad_file = nullptr;
     file_type = 0;
     stat_num = 0;
+    write_error[0] = '\0';
 }

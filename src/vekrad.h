@@ -151,6 +151,10 @@ int RAD_close(int cvt_fd);
 int RAD_putinfo(int cvt_fd, RAD_info *info);
 int MDR_write(int cvt_fd, MDR_report *report, int rep_type, int *statnum);
 int RCM_write(int cvt_fd, RCM_report *report, int rep_type, int *statnum);
+// The first failure met while writing or closing the converted file ("write:
+// No space left on device"), or null while all went well. Kept until the next
+// open, so that it can be reported after RAD_close returned -1.
+const char *RAD_write_error();
 void rad_read_reset_state();
 
 #endif
