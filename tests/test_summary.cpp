@@ -25,12 +25,12 @@ class Summary : public vektest::VekTest {
         RAD_summary_init(info.get());
         const std::string path = dir.file("bulletins.txt");
         vektest::write_file(path, text);
-        FILE *f = fopen(path.c_str(), "r");
+        FILE *f = FILE_open(path.c_str(), "r");
         EXPECT_NE(f, nullptr);
         if (!f) return "";
         EXPECT_EQ(MDR_read_raw_summary(f, info.get()), 0);
         EXPECT_EQ(getc(f), EOF); // the reader consumes the whole input
-        fclose(f);
+        FILE_close(f);
         std::string cells;
         for (int x = 0; x < RAD_SUM_NX; ++x)
             for (int y = 0; y < RAD_SUM_NY; ++y)
