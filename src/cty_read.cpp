@@ -10,11 +10,11 @@
 // keeps those rules but reads one character at a time and never stores more
 // than a field holds, whatever the file contains.
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "numtext.h"
 #include "vekcty.h"
 
 namespace {
@@ -33,9 +33,6 @@ ReaderState rd;
 
 bool is_space(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool is_digit(int c) {
-    return c >= '0' && c <= '9';
 }
 
 // The outcome of one directive: converted, not matched (the offending
@@ -135,16 +132,7 @@ Scan scan_float(FILE *f, float *out) {
 Scan scan_int(FILE *f, int *out) {
     char text[NUMBER_TEXT];
     const Scan s = scan_number_text(f, false, text);
-    if (s == Scan::ok) {
-        errno = 0;
-        const long v = std::strtol(text, nullptr, 10);
-        if (v > 2147483647L || (errno == ERANGE && v > 0))
-            *out = 2147483647;
-        else if (v < -2147483647L - 1 || (errno == ERANGE && v < 0))
-            *out = -2147483647 - 1;
-        else
-            *out = static_cast<int>(v);
-    }
+    if (s == Scan::ok) *out = clamp_int(std::strtoll(text, nullptr, 10));
     return s;
 }
 

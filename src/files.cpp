@@ -34,6 +34,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "numtext.h"
 #include "vek.h"
 
 namespace {
@@ -339,16 +340,6 @@ char ext_info[EXT_INFO_LEN] = "";
 char extracted_path[PATH_LEN] = "";
 bool has_extracted = false;
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int clamp_int(int64_t v) {
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return static_cast<int>(v);
-}
-
 // A bounded text under construction: characters beyond the room are dropped.
 struct Text {
     char *buf;
@@ -422,22 +413,13 @@ long nth_separator_from_end(const char *name, int n) {
 const char *read_date_digits(const char *p, Date *d) {
     int *fields[] = {&d->year, &d->month, &d->day, &d->hour, &d->min};
     const int widths[] = {4, 2, 2, 2, 2};
-    for (int f = 0; f < 5 && is_digit(*p); ++f) {
-        int v = 0, n = 0;
-        while (n < widths[f] && is_digit(p[n])) v = v * 10 + (p[n++] - '0');
-        *fields[f] = v;
-        p += n;
-    }
+    for (int f = 0; f < 5 && take_digits(p, widths[f], fields[f]); ++f) {}
     return p;
 }
 
 // The value of a date field of a typed name: the digits at its start.
 bool field_value(const char *field, int *value) {
-    if (!is_digit(field[0])) return false;
-    int v = 0;
-    for (const char *p = field; is_digit(*p); ++p) v = v * 10 + (*p - '0');
-    *value = v;
-    return true;
+    return take_digits(field, 0, value);
 }
 
 int field_width(char d) {
@@ -922,14 +904,10 @@ int read_direction(const char *&p) {
     return -1;
 }
 
-// Reads an unsigned number at P (held below a billion); false without digits.
+// Reads an unsigned number at P (saturating at INT_MAX); false without digits.
 bool read_number(const char *&p, int64_t *v) {
-    if (!is_digit(*p)) return false;
-    int64_t n = 0;
-    while (is_digit(*p)) {
-        if (n < 1000000000) n = n * 10 + (*p - '0');
-        ++p;
-    }
+    int n = 0;
+    if (!take_digits(p, 0, &n)) return false;
     *v = n;
     return true;
 }
@@ -1078,7 +1056,11 @@ int FILE_set_name(char *type) {
         vek_copy(name, fields[0]);
         if (nf > 1) vek_copy(conv, fields[1]);
         if (nf > 2 && strcmp(fields[2], "-") != 0) vek_copy(hconv, fields[2]);
-        if (nf > 3) min_size = clamp_int(strtoll(fields[3], nullptr, 10));
+        if (nf > 3) {
+            int v[1] = {0};
+            scan_ints(fields[3], "%d", v);
+            min_size = v[0];
+        }
 
         if (stricmp(name, type) == 0) {
             MESS_print(DEBUG_A, "File name match for: %s\n", type);
@@ -1287,7 +1269,7 @@ int FILE_set_current(const char *cur, char *name_out) {
         if (*p == '#') {
             ++p;
             limit = 0;
-            for (int k = 0; k < 4 && is_digit(*p); ++k) limit = limit * 10 + (*p++ - '0');
+            take_digits(p, 4, &limit);
         }
         for (int tries = 0; tries < limit; ++tries) {
             DATE_get_gmdate(&T, &D);

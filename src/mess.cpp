@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "numtext.h"
 #include "vek.h"
 
 namespace {
@@ -116,8 +117,9 @@ void apply_token(const char *tok) {
     } else if (stricmp(tok, "page") == 0) {
         page = 2;
     } else if (strnicmp(tok, "line", 4) == 0) {
-        max_lines = strlen(tok) > 5 ? atoi(tok + 5) : 0;
-        if (max_lines < 1) max_lines = 22;
+        int n[1] = {0};
+        if (strlen(tok) > 5) scan_ints(tok + 5, "%d", n);
+        max_lines = n[0] < 1 ? 22 : n[0];
     } else {
         int sign = 0;
         if (*tok == '+' || *tok == '-') sign = *tok++ == '+' ? 1 : -1;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <utility>
 
+#include "numtext.h"
 #include "vek.h"
 #include "vekrad.h"
 
@@ -83,9 +84,9 @@ void for_each_word(const char *resource, Func func) {
 // The report-time window of a "range" word: the text from its seventh
 // character on, "before:after" in minutes.
 void apply_range(const char *word) {
-    int before = -15, after = 15;
-    if (strlen(word) > 6) sscanf(word + 6, "%d:%d", &before, &after);
-    DATE_set_range(before, after);
+    int window[2] = {-15, 15};
+    if (strlen(word) > 6) scan_ints(word + 6, "%d:%d", window);
+    DATE_set_range(window[0], window[1]);
 }
 
 // The output form of an "out_file" word: a form word, an optional separator
@@ -309,8 +310,8 @@ bool next_clean_line(FILE *ifile, char *line) {
 // nominal hour and minute.
 bool is_nominal_heading(const char *line) {
     const char *p = strstr(line, "SDUS2");
-    int h = 0, m = 0;
-    return p && sscanf(p, "%*s %*s %*2d%2d%2d", &h, &m) == 2 && h == hour && m == min;
+    int hm[2] = {0, 0};
+    return p && scan_ints(p, "%*s %*s %*2d%2d%2d", hm) == 2 && hm[0] == hour && hm[1] == min;
 }
 
 // Places the digits of one row line: the digit at position j goes to
@@ -345,8 +346,9 @@ int MDR_read_raw_summary(FILE *ifile, RAD_info *info) {
         do {
             if (!next_clean_line(ifile, line)) return 0;
         } while (line[0] != '+');
-        int row = 0, col = 0;
-        bool known = sscanf(line, "+ %d %d", &row, &col) == 2;
+        int at[2] = {0, 0}; // row and column
+        bool known = scan_ints(line, "+ %d %d", at) == 2;
+        int row = at[0], col = at[1];
         if (col == 1) col = 2;
 
         if (!next_clean_line(ifile, line)) return 0;

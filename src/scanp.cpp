@@ -37,6 +37,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "numtext.h"
 #include "vek.h"
 
 namespace {
@@ -47,9 +48,6 @@ constexpr int DEFAULT_WIDTH = 999;   // the width of a directive written without
 constexpr int WIDTH_LIMIT = 99999;   // larger widths saturate here
 constexpr M_type TRACE = 0x80000000; // debug, sublevel d
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool is_alpha(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }

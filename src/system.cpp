@@ -131,13 +131,13 @@ float VEK_promptf(const char *prompt) {
     for (;;) {
         MESS_print_str(M_PRINT, prompt ? prompt : "");
         read_answer(line);
-        float result = 0.0f;
-        int got = sscanf(line, "%f", &result);
+        char *end = nullptr;
+        float result = strtof(line, &end); // out of range: HUGE_VALF, never undefined
         if (VEK_set_command(line)) continue;
         const char *p = line;
         while (*p && isspace(static_cast<unsigned char>(*p))) ++p;
         if (*p == '\0') return 0.0f;
-        if (got != 1) continue;
+        if (end == line) continue;
         return result;
     }
 }
