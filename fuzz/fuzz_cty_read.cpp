@@ -33,8 +33,6 @@ int fill_block(const CTY_data *station, void *block) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();
     fuzzing::reset_modules();
-    cty_reset_state();
-    maptran_reset_state();
     MESS_set(0, 0);
     const std::string path = fuzzing::scratch_file(data, size, "cty");
 

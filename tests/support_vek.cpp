@@ -11,8 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "vekcty.h"
-#include "vekrad.h"
+#include "vekreset.h"
 
 namespace vektest {
 
@@ -29,16 +28,7 @@ const char *const package_vars[] = {"vekdefault", "vektz",   "vekcurtime", "vekm
 } // namespace
 
 void reset_all() {
-    mess_reset_state();
-    resrc_reset_state();
-    flag_reset_state();
-    def_reset_state();
-    files_reset_state();
-    date_reset_state();
-    maptran_reset_state();
-    cty_reset_state();
-    rad_dec_reset_state();
-    rad_read_reset_state();
+    vek_reset_all();
 }
 
 void VekTest::SetUp() {
