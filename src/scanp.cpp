@@ -38,6 +38,7 @@
 #include <cstring>
 
 #include "numtext.h"
+#include "scanp.h"
 #include "vek.h"
 
 namespace {
