@@ -10,6 +10,7 @@
 // keeps those rules but reads one character at a time and never stores more
 // than a field holds, whatever the file contains.
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -237,8 +238,12 @@ int CTY_open_file(const char *city_file, int *num_stats) {
     if (!name || !*name) name = city_file ? city_file : "sao.cty";
 
     char path[FILE_NAME_LEN];
-    path[0] = '\0';
-    FILE_add_path(RES_get("file_path"), name, path);
+    const char *dir = RES_get("file_path");
+    if (!FILE_add_path(dir, name, path)) {
+        MESS_print(M_WARN, "CTY_open_file: Database file not found: %s/%s: %s\n", dir ? dir : "",
+                   name, strerror(errno));
+        return -1;
+    }
 
     if (num_stats) {
         const long size = FILE_size(path);

@@ -12,6 +12,7 @@
 // file_conv.h), shared by the units of the file-name module.
 
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 #include "file_conv.h"
@@ -138,6 +139,20 @@ long nth_separator_from_end(const char *name, int n) {
     return -1;
 }
 
+int refuse_name(const char *who, const char *name) {
+    MESS_print(M_ERROR, "%s: Name too long (at most %d characters): %s\n", who, FILE_NAME_LEN - 1,
+               name);
+    errno = ENAMETOOLONG;
+    return -1;
+}
+
+int refuse_name(const char *who, const Text &made) {
+    MESS_print(M_ERROR, "%s: Name too long (at most %d characters): %s%s\n", who, FILE_NAME_LEN - 1,
+               made.buf, made.overflow ? "..." : "");
+    errno = ENAMETOOLONG;
+    return -1;
+}
+
 const char *read_date_digits(const char *p, Date *d) {
     int *fields[] = {&d->year, &d->month, &d->day, &d->hour, &d->min};
     const int widths[] = {4, 2, 2, 2, 2};
@@ -183,8 +198,7 @@ void store_field(char d, int v) {
 
 // The template walk of a typed NAME (no longer than a file name) into OUT.
 // Returns the final state.
-int read_walk(const char *name, char *out_buf) {
-    Text out(out_buf, FILE_NAME_LEN);
+int read_walk(const char *name, Text &out) {
     TplCursor tpl(state.conv);
     size_t i = 0;
     const size_t nlen = strlen(name);
@@ -305,6 +319,20 @@ int read_walk(const char *name, char *out_buf) {
     return where;
 }
 
+// The type itself is the template, without header template or minimum
+// size. A template longer than a line is refused: no name is made under it.
+void use_type_as_template(const char *tpl) {
+    state.hconv[0] = '\0';
+    state.min_size = 0;
+    if (strlen(tpl) < sizeof state.conv) {
+        vek_copy(state.conv, tpl);
+        return;
+    }
+    refuse_name("FILE_set_name", tpl);
+    state.conv[0] = '\0';
+    state.conv_too_long = true;
+}
+
 } // namespace
 
 int FILE_set_key(char key, const char *str) {
@@ -324,15 +352,14 @@ int FILE_set_key(char key, const char *str) {
 int FILE_set_name(char *type) {
     ready_keys();
     state.filename[0] = '\0';
+    state.conv_too_long = false;
     if (!type) type = const_cast<char *>("");
     if (stricmp(type, "none") == 0) {
         state.conv[0] = '\0';
         return 0;
     }
     if (type[0] == '@') {
-        vek_copy(state.conv, type + 1);
-        state.hconv[0] = '\0';
-        state.min_size = 0;
+        use_type_as_template(type + 1);
         return 1;
     }
 
@@ -355,13 +382,15 @@ int FILE_set_name(char *type) {
     const char *res_name = RES_get("name_conv");
     if (!res_name || !*res_name) res_name = "name_conv";
     char conv_file[FILE_NAME_LEN];
-    FILE_add_path(RES_get("file_path"), res_name, conv_file);
-    FILE *f = FILE_open(conv_file, "r");
-    if (!f) {
+    const char *dir = RES_get("file_path");
+    FILE *f = nullptr;
+    if (!FILE_add_path(dir, res_name, conv_file))
+        MESS_print(M_WARN, "FILE_set_name: No file name convention file: %s/%s: %s\n",
+                   dir ? dir : "", res_name, strerror(errno));
+    else if (!(f = FILE_open(conv_file, "r")))
         MESS_print(M_WARN, "FILE_set_name: No file name convention file: %s\n", conv_file);
-        vek_copy(state.conv, type);
-        state.hconv[0] = '\0';
-        state.min_size = 0;
+    if (!f) {
+        use_type_as_template(type);
         return 0;
     }
     MESS_print(DEBUG_A, "Opening name convention file: %s\n", conv_file);
@@ -418,9 +447,7 @@ int FILE_set_name(char *type) {
     FILE_close(f);
     if (found) return 1;
 
-    vek_copy(state.conv, type);
-    state.hconv[0] = '\0';
-    state.min_size = 0;
+    use_type_as_template(type);
     MESS_print(DEBUG_A, "No file name conversion for: %s\n", type);
     return 0;
 }
@@ -443,11 +470,17 @@ int FILE_extract_extra_info(char *file) {
 
 // A name beginning with "#", "cu" or "la" is a current or latest request as a
 // whole: its "#" is a reference time or a search limit, never a date suffix
-// (so la#24 is the latest of 24 steps wherever it is typed).
+// (so la#24 is the latest of 24 steps wherever it is typed). A name longer
+// than 159 characters, or one whose full name would be, is refused: -1,
+// OUT_FILE empty, errno ENAMETOOLONG.
 int FILE_set_file(const char *file, char *out_file) {
+    if (out_file) out_file[0] = '\0';
+    if (!file) file = "";
+    if (strlen(file) >= TEMPLATE_LEN) return refuse_name("FILE_set_file", file);
     char name[TEMPLATE_LEN];
-    vek_copy(name, file ? file : "");
-    char result[FILE_NAME_LEN];
+    vek_copy(name, file);
+    char made[MADE_LEN];
+    Text result(made, sizeof made);
     bool request = name[0] == '#' || strnicmp(name, "cu", 2) == 0 || strnicmp(name, "la", 2) == 0;
 
     if (state.file_type == 0) {
@@ -465,28 +498,35 @@ int FILE_set_file(const char *file, char *out_file) {
     if (stricmp(name, "exit") == 0) VEK_exit(0);
 
     if (name[0] == '@') {
-        vek_copy(result, name + 1);
+        result.put(name + 1);
         state.filename_type = 1;
+    } else if (state.conv_too_long) {
+        return refuse_name("FILE_set_file", name);
     } else if (FILE_is_stdio(name) || (state.conv[0] && FILE_is_stdio(state.conv))) {
-        vek_copy(result, "-");
+        result.put("-");
     } else if (!state.conv[0]) {
-        vek_copy(result, name);
+        result.put(name);
         state.filename_type = 1;
     } else if (request) {
-        FILE_set_current(strnicmp(name, "cu", 2) == 0 ? name + 2 : name, result);
-        MESS_print(M_MESS, "Current filename: %s\n", result);
+        char current[FILE_NAME_LEN];
+        if (FILE_set_current(strnicmp(name, "cu", 2) == 0 ? name + 2 : name, current) < 0)
+            return -1;
+        result.put(current);
+        MESS_print(M_MESS, "Current filename: %s\n", current);
     } else if (stricmp(name, "none") == 0 || (FILE_fullpath(state.conv) && FILE_fullpath(name))) {
-        vek_copy(result, name);
+        result.put(name);
     } else {
         int where = read_walk(name, result);
-        MESS_print(DEBUG_D, "FILES:%s:%s:%d\n", name, result, where);
+        MESS_print(DEBUG_D, "FILES:%s:%s:%d\n", name, made, where);
         DATE_print(M_DEBUG, &state.file_date);
     }
-    vek_copy(state.filename, result);
-    if (out_file) vek_strlcpy(out_file, result, FILE_NAME_LEN);
+    if (result.overflow || result.len >= FILE_NAME_LEN) return refuse_name("FILE_set_file", result);
+    vek_copy(state.filename, made);
+    if (out_file) vek_strlcpy(out_file, made, FILE_NAME_LEN);
     return 0;
 }
 
 void files_reset_state() {
+    FILE_discard_output();
     state = Convention{};
 }

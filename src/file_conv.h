@@ -52,6 +52,7 @@ struct Convention {
     char ext_info[EXT_INFO_LEN] = "";
     char extracted_path[PATH_LEN] = ""; // directory of a full-path name the user gave
     bool has_extracted = false;
+    bool conv_too_long = false; // the selected template did not fit: no name is made
 };
 
 extern Convention state;
@@ -81,6 +82,16 @@ struct Text {
     }
     void put(const char *s) { put(s, strlen(s)); }
 };
+
+// Room for a name while it is made: a name longer than a file name is shown
+// this far when it is refused.
+constexpr size_t MADE_LEN = 4 * FILE_NAME_LEN;
+
+// Refuses a name that does not fit a file name (FILE_NAME_LEN - 1
+// characters): reports it as WHO, as far as it was made, and sets errno to
+// ENAMETOOLONG. Returns -1.
+int refuse_name(const char *who, const Text &made);
+int refuse_name(const char *who, const char *name);
 
 // One element of a template: a literal character, or a directive "%", an
 // optional count and a character, classified by what it stands for.

@@ -6,6 +6,7 @@
 // keeps no state of its own.
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -150,11 +151,9 @@ void make_field(Text &out, char d, int count, const Date &D) {
     }
 }
 
-// The name of D under the current template into OUT_BUF (FILE_NAME_LEN).
-// Literal text is copied, but for braces, which are dropped, and blanks,
-// which become "_".
-void make_walk(const Date &D, char *out_buf) {
-    Text out(out_buf, FILE_NAME_LEN);
+// The name of D under the current template into OUT. Literal text is
+// copied, but for braces, which are dropped, and blanks, which become "_".
+void make_walk(const Date &D, Text &out) {
     TplCursor tpl(state.conv);
     for (TplToken tok = tpl.next(); tok.kind != TplToken::END; tok = tpl.next()) {
         switch (tok.kind) {
@@ -340,24 +339,24 @@ Offset read_offset(const char *&p) {
 } // namespace
 
 // The directory of an explicitly given full-path name replaces the directory
-// fields when its name is made again; a directory longer than 79 characters
-// is not taken (the directory resources are used instead). A template
-// without slash or colon extracts nothing.
+// fields when its name is made again. A template without slash or colon
+// extracts nothing. A name that does not fit a file name, and a directory to
+// extract longer than 79 characters, are refused: -1, OUT_FILE empty, errno
+// ENAMETOOLONG, the last name kept.
 int FILE_set_date(Date *datim, char *out_file) {
-    char result[FILE_NAME_LEN];
-    int made = 0;
+    auto give = [&](const char *name, int result) {
+        if (out_file) vek_strlcpy(out_file, name, FILE_NAME_LEN);
+        return result;
+    };
+    if (out_file && out_file != state.filename) out_file[0] = '\0';
+    if (state.conv_too_long) return refuse_name("FILE_set_date", "(the template)");
     if (!state.conv[0]) {
-        vek_copy(result, state.filename[0] ? state.filename : "filename");
         state.filename_type = 1;
-        made = 1;
-    } else if (FILE_is_stdio(state.conv)) {
-        vek_copy(result, "-");
-        state.filename_type = 0;
-        made = 1;
+        return give(state.filename[0] ? state.filename : "filename", 1);
     }
-    if (made) {
-        if (out_file) vek_strlcpy(out_file, result, FILE_NAME_LEN);
-        return 1;
+    if (FILE_is_stdio(state.conv)) {
+        state.filename_type = 0;
+        return give("-", 1);
     }
 
     state.extracted_path[0] = '\0';
@@ -367,7 +366,13 @@ int FILE_set_date(Date *datim, char *out_file) {
         for (const char *p = state.conv; *p; ++p)
             if (*p == '/' || *p == ':') ++nsep;
         long sep = nth_separator_from_end(state.filename, nsep);
-        if (sep >= 0 && sep < PATH_LEN) {
+        if (sep >= PATH_LEN) {
+            MESS_print(M_ERROR, "FILE_set_date: Directory too long (at most %d characters): %.*s\n",
+                       PATH_LEN - 1, static_cast<int>(sep), state.filename);
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        if (sep >= 0) {
             memcpy(state.extracted_path, state.filename, static_cast<size_t>(sep));
             state.extracted_path[sep] = '\0';
             state.has_extracted = true;
@@ -382,23 +387,27 @@ int FILE_set_date(Date *datim, char *out_file) {
         state.file_date.hour = state.file_date.min = VEK_MISS;
     }
     if (D.year == VEK_MISS && state.filename[0]) {
-        if (out_file) vek_strlcpy(out_file, state.filename, FILE_NAME_LEN);
         state.filename_type = 1;
-        return 1;
+        return give(state.filename, 1);
     }
-    make_walk(D, result);
-    vek_copy(state.filename, result);
-    if (out_file) vek_strlcpy(out_file, result, FILE_NAME_LEN);
-    return 0;
+    char made[MADE_LEN];
+    Text name(made, sizeof made);
+    make_walk(D, name);
+    if (name.overflow || name.len >= FILE_NAME_LEN) return refuse_name("FILE_set_date", name);
+    vek_copy(state.filename, made);
+    return give(made, 0);
 }
 
 // A template without day, hour or minute fields has no step between files:
 // the latest-file search then tries the reference time only. An empty
-// "vekcurtime" counts as unset.
+// "vekcurtime" counts as unset. Returns 0, or -1 (NAME_OUT empty, errno
+// ENAMETOOLONG) when the request is longer than 159 characters or a name
+// made does not fit.
 int FILE_set_current(const char *cur, char *name_out) {
-    char request[TEMPLATE_LEN];
-    vek_copy(request, cur ? cur : "la");
-    const char *p = request;
+    if (name_out) name_out[0] = '\0';
+    if (!cur) cur = "la";
+    if (strlen(cur) >= TEMPLATE_LEN) return refuse_name("FILE_set_current", cur);
+    const char *p = cur;
     state.filename_type = 0;
 
     long T = 0;
@@ -466,7 +475,7 @@ int FILE_set_current(const char *cur, char *name_out) {
         for (int tries = 0; tries < limit; ++tries) {
             DATE_get_gmdate(&T, &D);
             MESS_print(M_DEBUG, "LATE:%d %d %d %d %d\n", D.year, D.month, D.day, D.hour, D.min);
-            FILE_set_date(&D, state.filename);
+            if (FILE_set_date(&D, state.filename) < 0) return -1;
             MESS_print(M_DEBUG, "LATE: %s\n", state.filename);
             if (FILE_size(state.filename) > state.min_size) break;
             if (state.late_off <= 0) break;
@@ -486,7 +495,7 @@ int FILE_set_current(const char *cur, char *name_out) {
 
     DATE_get_gmdate(&T, &D);
     MESS_print(M_DEBUG, "%d %d %d %d\n", D.year, D.month, D.day, D.hour);
-    FILE_set_date(&D, state.filename);
+    if (FILE_set_date(&D, state.filename) < 0) return -1;
     if (name_out) vek_strlcpy(name_out, state.filename, FILE_NAME_LEN);
     return 0;
 }

@@ -21,7 +21,7 @@ void give_name(char *outfile) {
 
 // The current or latest file of REQUEST: found, or the process ends with 10.
 int resolve_request_or_exit(const char *request, char *outfile) {
-    FILE_set_current(request, state.filename);
+    if (FILE_set_current(request, state.filename) < 0) VEK_exit(10);
     give_name(outfile);
     if (FILE_exist(state.filename)) {
         MESS_print(M_MESS, "Current filename: %s\n", state.filename);
@@ -46,18 +46,15 @@ int FILE_get_file(const char *prompt, char *outfile) {
             VEK_exit(0);
         }
         state.filename_type = 1;
-        FILE_set_file(argv[0], state.filename);
+        const int read = FILE_set_file(argv[0], state.filename);
         free_parsed_array(argc, argv);
+        if (read < 0) VEK_exit(10); // a name that does not fit is never cut
         give_name(outfile);
         return FILE_exist(state.filename);
     }
     free_parsed_array(argc, argv);
 
-    if (const char *cur = RES_get("current")) {
-        char request[TEMPLATE_LEN];
-        vek_copy(request, cur);
-        return resolve_request_or_exit(request, outfile);
-    }
+    if (const char *cur = RES_get("current")) return resolve_request_or_exit(cur, outfile);
     if (FLAG_batch()) return resolve_request_or_exit("la", outfile);
 
     MESS_print(M_PRINT, "List of available files:\n");
@@ -67,20 +64,35 @@ int FILE_get_file(const char *prompt, char *outfile) {
         state.filename_type = 1;
         char answer[ANSWER_LEN] = "";
         VEK_prompts(prompt ? prompt : "", answer, ANSWER_LEN);
+        switch (VEK_prompt_status()) {
+        case VEK_PROMPT_END:
+            // Nobody is there to answer: inventing a name would convert
+            // whatever it stands for.
+            MESS_print(M_WARN, "FILE_get_file: End of input: no input file was chosen\n");
+            VEK_exit(10);
+        case VEK_PROMPT_LONG:
+            MESS_print(M_WARN, "FILE_get_file: Answer too long (at most %d characters)\n",
+                       ANSWER_LEN - 1);
+            continue;
+        default:
+            break;
+        }
         if (stricmp(answer, "exit") == 0) VEK_exit(0);
         if (stricmp(answer, "list") == 0) {
             FILE_list_file();
             continue;
         }
+        int made;
         if (answer[0] == '#' || strnicmp(answer, "la", 2) == 0) {
-            FILE_set_current(answer, state.filename);
-            MESS_print(M_MESS, "Current filename: %s\n", state.filename);
+            made = FILE_set_current(answer, state.filename);
+            if (made == 0) MESS_print(M_MESS, "Current filename: %s\n", state.filename);
         } else if (strnicmp(answer, "cu", 2) == 0) {
-            FILE_set_current(answer + 2, state.filename);
-            MESS_print(M_MESS, "Current filename: %s\n", state.filename);
+            made = FILE_set_current(answer + 2, state.filename);
+            if (made == 0) MESS_print(M_MESS, "Current filename: %s\n", state.filename);
         } else {
-            FILE_set_file(answer, state.filename);
+            made = FILE_set_file(answer, state.filename);
         }
+        if (made < 0) continue; // refused with its reason; the next attempt
         give_name(outfile);
         if (FILE_exist(state.filename)) return 1;
         MESS_print(M_WARN, "File not found: %s\n", state.filename);

@@ -21,36 +21,48 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
+#include <vector>
 
 #include "numtext.h"
 #include "vek.h"
 
 namespace {
 
-constexpr int MAX_PIPES = 16;
-FILE *pipes[MAX_PIPES] = {};
+// Every stream opened as a command, however many, so that each is ended
+// with pclose.
+std::vector<FILE *> pipes;
 
 bool is_std_stream(const FILE *f) {
     return f == stdin || f == stdout || f == stderr;
 }
 
-[[maybe_unused]] void remember_pipe(FILE *f) {
-    for (FILE *&slot : pipes) {
-        if (!slot) {
-            slot = f;
-            return;
-        }
+// False when the stream cannot be remembered (no memory): the caller then
+// ends the command at once rather than lose track of it.
+[[maybe_unused]] bool remember_pipe(FILE *f) {
+    try {
+        pipes.push_back(f);
+        return true;
+    } catch (...) {
+        return false;
     }
 }
 
 bool forget_pipe(FILE *f) {
-    for (FILE *&slot : pipes) {
-        if (slot == f) {
-            slot = nullptr;
+    for (FILE *&p : pipes) {
+        if (p == f) {
+            p = pipes.back();
+            pipes.pop_back();
             return true;
         }
     }
     return false;
+}
+
+// Refuses a name that does not fit: errno tells why.
+template <class T>
+T too_long(T result) {
+    errno = ENAMETOOLONG;
+    return result;
 }
 
 #ifdef VEK_FUZZ_BUILD
@@ -110,67 +122,92 @@ int FILE_add_path_delim(char *path) {
     return 0;
 }
 
+// A joined name longer than a file name (159 characters) is refused: the
+// result is null, FILENAME is left empty and errno is ENAMETOOLONG.
 char *FILE_add_path(const char *path, const char *file, char *filename) {
     if (!filename) return nullptr;
     if (!file) file = "";
+    filename[0] = '\0';
+    size_t need;
     if (FILE_is_stdio(file) || FILE_fullpath(file)) {
-        vek_strlcpy(filename, file, FILE_NAME_LEN);
-        return filename;
+        need = strlen(file);
+        if (need < FILE_NAME_LEN) memcpy(filename, file, need + 1);
+    } else {
+        if (!path) path = "";
+        size_t plen = strlen(path);
+        const char *sep = (plen > 0 && path[plen - 1] != '/') ? "/" : "";
+        need = static_cast<size_t>(snprintf(filename, FILE_NAME_LEN, "%s%s%s", path, sep, file));
     }
-    if (!path) path = "";
-    size_t plen = strlen(path);
-    const char *sep = (plen > 0 && path[plen - 1] != '/') ? "/" : "";
-    snprintf(filename, FILE_NAME_LEN, "%s%s%s", path, sep, file);
+    if (need >= FILE_NAME_LEN) {
+        filename[0] = '\0';
+        return too_long<char *>(nullptr);
+    }
     return filename;
 }
 
+// Returns 0, or -1 (FILENAME empty, errno ENAMETOOLONG) when the user name
+// is longer than 19 characters or the expanded name longer than a file name.
 int FILE_add_user_path(const char *file, char *filename) {
     if (!filename) return 0;
     if (!file) file = "";
-    if (file[0] != '~') {
-        vek_strlcpy(filename, file, FILE_NAME_LEN);
-        return 0;
+    filename[0] = '\0';
+    const passwd *pw = nullptr;
+    const char *rest = file;
+    if (file[0] == '~') {
+        const char *slash = strchr(file, '/');
+        size_t ulen = slash ? static_cast<size_t>(slash - file - 1) : strlen(file + 1);
+        char user[20];
+        if (ulen >= sizeof user) return too_long(-1);
+        memcpy(user, file + 1, ulen);
+        user[ulen] = '\0';
+        pw = user[0] ? getpwnam(user) : getpwuid(getuid());
+        if (pw && pw->pw_dir) rest = slash ? slash : "";
     }
-    const char *slash = strchr(file, '/');
-    size_t ulen = slash ? static_cast<size_t>(slash - file - 1) : strlen(file + 1);
-    char user[20];
-    vek_strlcpy(user, file + 1, ulen + 1 < sizeof user ? ulen + 1 : sizeof user);
-
-    const passwd *pw = user[0] ? getpwnam(user) : getpwuid(getuid());
-    if (!pw || !pw->pw_dir) {
-        vek_strlcpy(filename, file, FILE_NAME_LEN);
-        return 0;
+    const char *home = pw && pw->pw_dir ? pw->pw_dir : "";
+    int need = snprintf(filename, FILE_NAME_LEN, "%s%s", home, rest);
+    if (need < 0 || need >= FILE_NAME_LEN) {
+        filename[0] = '\0';
+        return too_long(-1);
     }
-    snprintf(filename, FILE_NAME_LEN, "%s%s", pw->pw_dir, slash ? slash : "");
     return 0;
 }
 
-int FILE_exist(const char *file) {
-    if (!file) return 0;
+namespace {
+
+// The status of the expanded FILE; false when it does not exist or its name
+// does not fit.
+bool stat_name(const char *file, struct stat *st) {
     char name[FILE_NAME_LEN];
-    FILE_add_user_path(file, name);
-    if (FILE_is_stdio(name)) return 1;
+    return file && FILE_add_user_path(file, name) == 0 && stat(name, st) == 0;
+}
+
+} // namespace
+
+int FILE_exist(const char *file) {
+    if (FILE_is_stdio(file)) return 1;
     struct stat st;
-    return stat(name, &st) == 0;
+    return stat_name(file, &st);
 }
 
 int FILE_is_dir(const char *file) {
-    if (!file) return 0;
-    char name[FILE_NAME_LEN];
-    FILE_add_user_path(file, name);
     struct stat st;
-    return stat(name, &st) == 0 && S_ISDIR(st.st_mode);
+    return stat_name(file, &st) && S_ISDIR(st.st_mode);
+}
+
+int FILE_is_special(const char *file) {
+    struct stat st;
+    return stat_name(file, &st) && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
 long FILE_size(const char *file) {
-    if (!file) return -1;
-    char name[FILE_NAME_LEN];
-    FILE_add_user_path(file, name);
     struct stat st;
-    if (stat(name, &st) != 0) return -1;
+    if (!stat_name(file, &st)) return -1;
     return static_cast<long>(st.st_size);
 }
 
+// Returns 1 when the directory part exists, 0 after creating what was
+// missing, and -1 (errno ENAMETOOLONG, nothing created) when a directory to
+// create has a path longer than 99 characters.
 int FILE_make_dir(char *dir, int flag) {
     if (!dir) return 0;
     for (char *p = dir; *p; ++p)
@@ -190,28 +227,31 @@ int FILE_make_dir(char *dir, int flag) {
     int argc = 0;
     char **argv = nullptr;
     if (parse_string(dir, '/', &argc, &argv) != 0) return 0;
+    // The whole path is checked before anything is created, so that a path
+    // too long leaves no directories behind.
     char path[100] = "";
     size_t len = 0;
-    for (int i = 0; i < argc - flag; ++i) {
-        const char *part = argv[i];
-        size_t plen = strlen(part);
-        if (plen == 0) {
-            if (len == 0 || path[len - 1] != '/') {
-                if (len + 1 >= sizeof path) break;
-                path[len++] = '/';
-                path[len] = '\0';
+    bool fits = true;
+    for (int pass = 0; pass < 2 && fits; ++pass) {
+        path[0] = '\0';
+        len = 0;
+        for (int i = 0; i < argc - flag; ++i) {
+            const char *part = argv[i];
+            size_t plen = strlen(part);
+            if (plen == 0 && len > 0 && path[len - 1] == '/') continue;
+            if (len + plen + 1 >= sizeof path) {
+                fits = false;
+                break;
             }
-            continue;
+            memcpy(path + len, part, plen);
+            len += plen;
+            path[len++] = '/';
+            path[len] = '\0';
+            if (pass == 1 && plen > 0) mkdir(path, 0755);
         }
-        if (len + plen + 1 >= sizeof path) break;
-        memcpy(path + len, part, plen);
-        len += plen;
-        path[len++] = '/';
-        path[len] = '\0';
-        mkdir(path, 0755);
     }
     free_parsed_array(argc, argv);
-    return 0;
+    return fits ? 0 : too_long(-1);
 #endif
 }
 
@@ -230,12 +270,16 @@ FILE *FILE_open(const char *file, const char *access) {
 #else
         fflush(nullptr);
         FILE *f = popen(file + 1, access);
-        if (f) remember_pipe(f);
+        if (f && !remember_pipe(f)) {
+            pclose(f);
+            errno = ENOMEM;
+            return nullptr;
+        }
         return f;
 #endif
     }
     char name[FILE_NAME_LEN];
-    FILE_add_user_path(file, name);
+    if (FILE_add_user_path(file, name) != 0) return nullptr;
     bool writing = access[0] == 'w' || access[0] == 'a';
 #ifdef VEK_FUZZ_BUILD
     if (writing) {
@@ -246,7 +290,7 @@ FILE *FILE_open(const char *file, const char *access) {
     struct stat st;
     if (stat(name, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) return nullptr;
 #else
-    if (writing) FILE_make_dir(name, 1);
+    if (writing && FILE_make_dir(name, 1) < 0) return nullptr;
 #endif
     return fopen(name, access);
 }

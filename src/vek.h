@@ -232,6 +232,13 @@ void def_reset_state();
 // ---------------------------------------------------------------------------
 
 char *VEK_prompts(const char *prompt, char *str, int length);
+// What the answer line of the last prompt was: an answer (perhaps empty),
+// the end of standard input met before any answer, or a line longer than an
+// answer (79 characters; what the prompt returned is its start).
+constexpr int VEK_PROMPT_ANSWER = 0;
+constexpr int VEK_PROMPT_END = 1;
+constexpr int VEK_PROMPT_LONG = 2;
+int VEK_prompt_status();
 float VEK_promptf(const char *prompt);
 int VEK_set_command(const char *string);
 // Ends the process with STATUS through the exit hook.
@@ -244,6 +251,9 @@ const char *VEK_version();
 // unwinds instead (it must not return). Null restores the default (exit).
 using VEK_exit_hook = void (*)(int status);
 VEK_exit_hook VEK_set_exit_hook(VEK_exit_hook hook);
+// The time slept and the last prompt's status back to the start (the exit
+// hook stays).
+void system_reset_state();
 
 // ---------------------------------------------------------------------------
 // File names and file system helpers (files)
@@ -256,17 +266,40 @@ FILE *FILE_open(const char *file, const char *access);
 int FILE_close(FILE *stream);
 int FILE_exist(const char *file);
 int FILE_is_dir(const char *file);
+// 1 for an existing entry that is neither a regular file nor a directory (a
+// device, a FIFO, a socket), else 0.
+int FILE_is_special(const char *file);
 long FILE_size(const char *file);
+// -1 (errno ENAMETOOLONG) when a directory to create does not fit 99 characters.
 int FILE_make_dir(char *dir, int flag);
-// FILENAME needs FILE_NAME_LEN bytes.
+// FILENAME needs FILE_NAME_LEN bytes. Null (errno ENAMETOOLONG) when the
+// joined name does not fit it.
 char *FILE_add_path(const char *path, const char *file, char *filename);
 // PATH needs room for one more character.
 int FILE_add_path_delim(char *path);
-// FILENAME needs FILE_NAME_LEN bytes.
+// FILENAME needs FILE_NAME_LEN bytes. -1 (errno ENAMETOOLONG) when the user
+// name (19 characters) or the expanded name does not fit.
 int FILE_add_user_path(const char *file, char *filename);
 int FILE_overwrite(const char *filename, int flag);
 int FILE_fullpath(const char *filename);
 int FILE_is_stdio(const char *file);
+
+// An output written whole or not at all (file_output.cpp). FILE_stage_output
+// prepares writing NAME and puts the name to open for writing in STAGE (CAP
+// bytes): a temporary beside NAME (result 1; missing directories are made),
+// or NAME itself for standard output, a command and an existing device or
+// FIFO (result 0). -1 with errno when it cannot: a directory (EISDIR), a
+// name or temporary that does not fit (ENAMETOOLONG), or what creating the
+// temporary met. Until the output is committed or discarded, SIGINT,
+// SIGTERM and SIGHUP remove the temporary and end the process with 128 +
+// the signal number, and so does the end of the process remove it.
+int FILE_stage_output(const char *name, char *stage, size_t cap);
+// Gives the finished temporary its name (and the mode of the file it
+// replaces). 0, also when nothing is staged; -1 with errno when the rename
+// failed (the temporary is kept for FILE_discard_output).
+int FILE_commit_output();
+// Removes the staged temporary, if any; errno is kept.
+void FILE_discard_output();
 
 int FILE_set_name(char *type);
 int FILE_set_key(char key, const char *str);

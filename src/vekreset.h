@@ -22,6 +22,7 @@ inline void vek_reset_all() {
     flag_reset_state();
     resrc_reset_state();
     mess_reset_state();
+    system_reset_state();
 }
 
 #endif

@@ -328,18 +328,19 @@ TEST_F(Conversion, OutputThatCannotBeCreatedEndsWithStatus12) {
     RunResult r = run({"-cp", work.file("blocker/sub"), "24061512"});
     EXPECT_EQ(r.status, 12);
     EXPECT_EQ(r.err, "RAD_set_out_file: Unable to open converted file: " +
-                         work.file("blocker/sub") + "/24061512_rad.vek\n");
+                         work.file("blocker/sub") + "/24061512_rad.vek: Not a directory\n");
     // The netCDF form cannot be made yet either.
     r = run({"-ou", "cdf", "24061512"});
     EXPECT_EQ(r.status, 12);
-    EXPECT_EQ(r.err,
-              "RAD_set_out_file: Unable to open converted file: " + out() + "/24061512_rad.nc\n");
+    EXPECT_EQ(r.err, "RAD_set_out_file: Unable to open converted file: " + out() +
+                         "/24061512_rad.nc: no writer for this file type\n");
 }
 
 TEST_F(Conversion, InputThatCannotBeOpenedEndsWithStatus10) {
     RunResult r = run({"24061599"});
     EXPECT_EQ(r.status, 10);
-    EXPECT_EQ(r.err, "RAD_decode_file: Unable to open file:" + raw() + "/24061599_rad.txt\n");
+    EXPECT_EQ(r.err, "RAD_decode_file: Unable to open file:" + raw() +
+                         "/24061599_rad.txt: No such file or directory\n");
     EXPECT_FALSE(std::filesystem::exists(out()));
 }
 
@@ -354,13 +355,13 @@ TEST_F(Conversion, RcmRunWritesAnEmptyRcmSummaryForNow) {
 // Hostile input
 // ---------------------------------------------------------------------------
 
-TEST_F(Conversion, InputThatIsADirectoryReadsAsEmpty) {
+TEST_F(Conversion, InputThatIsADirectoryIsNotRead) {
     std::filesystem::create_directories(raw() + "/24061512_rad.txt");
-    std::filesystem::remove(etc() + "/rad.cty");
-    RunResult r = run({"-me", "error", "24061512"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"),
-              "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary({}));
+    RunResult r = run({"24061512"});
+    EXPECT_EQ(r.status, 10);
+    EXPECT_EQ(r.err, "RAD_decode_file: Unable to read file:" + raw() +
+                         "/24061512_rad.txt: Is a directory\n");
+    EXPECT_FALSE(std::filesystem::exists(out()));
 }
 
 TEST_F(Conversion, GarbageTruncationAndHugeLinesNeverBreakTheRun) {

@@ -3,7 +3,9 @@
 // date, current and latest files in a temporary directory with the clock
 // fixed by "vekcurtime", the listing command, and the input-file dialogue.
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -208,18 +210,31 @@ TEST_F(Names, MakingNames) {
     EXPECT_STREQ(out, "out_2024010112.y");
 }
 
-TEST_F(Names, LimitsOfNamesAndTemplates) {
-    RES_put("data_path", std::string(150, 'd').c_str());
-    FILE_set_key('K', std::string(29, 'k').c_str());
-    for (size_t len : {158u, 159u, 160u, 400u}) {
-        select("@%D/%y%m%d%h_rad.dat");
-        EXPECT_EQ(typed("24" + std::string(len - 2, '7')).size(), 159u);
-        EXPECT_LE(typed(std::string(len, '/')).size(), 159u);
-        std::string tpl = "@";
-        while (tpl.size() <= len) tpl += "%y%m%D/%K{%e}";
-        select(tpl);
-        EXPECT_LE(typed("2401/abc").size(), 159u);
-        EXPECT_LE(made(make(2024, 1, 1)).size(), 159u);
+// Names one character under, at and over their buffers: accepted whole, or
+// refused (-1, an empty result, errno ENAMETOOLONG), never cut.
+TEST_F(Names, NamesThatDoNotFitAreRefusedNeverCut) {
+    Capture quiet;
+    for (size_t len : {158u, 159u, 160u}) {
+        const bool fits = len < FILE_NAME_LEN;
+        auto check = [&](int result, const char *out, const char *what) {
+            EXPECT_EQ(result, fits ? 0 : -1) << what << " " << len;
+            EXPECT_EQ(strlen(out), fits ? len : 0u) << what << " " << len;
+            if (!fits) {
+                EXPECT_EQ(errno, ENAMETOOLONG) << what;
+            }
+        };
+        char out[FILE_NAME_LEN];
+        select("none"); // a typed name used as it stands
+        check(FILE_set_file(std::string(len, 'p').c_str(), out), out, "typed");
+        select("@%D/%y%m%d%h_rad.dat"); // the data path, "/" and 16 characters
+        RES_put("data_path", std::string(len - 17, 'd').c_str());
+        check(FILE_set_file("24010112", out), out, "read");
+        Date d = make(2024, 1, 1, 12);
+        check(FILE_set_date(&d, out), out, "made");
+        select("@" + std::string(len - 2, 't') + "%y"); // a template of LEN characters
+        check(FILE_set_date(&d, out), out, "template");
+        check(FILE_set_current(("#2024010112" + std::string(len - 11, '+')).c_str(), out), out,
+              "request");
     }
 }
 

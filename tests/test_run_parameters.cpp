@@ -34,6 +34,7 @@ class RunParameters : public VekTest {
         Date d = {2024, 6, 15, -9999, -9999, 12, 30, 0};
         try {
             RAD_close(RAD_set_out_file(&d));
+            FILE_commit_output(); // the file takes its name when it is whole
         } catch (const Exited &e) {
             status = e.status;
             return "";
@@ -125,6 +126,7 @@ TEST_F(RunParameters, ExistingOutputIsReplacedOnlyWhenAllowed) {
         Date d = {2024, 6, 15, -9999, -9999, 12, 30, 0};
         try {
             RAD_close(RAD_set_out_file(&d));
+            FILE_commit_output();
         } catch (const Exited &e) {
             status = e.status;
         }
