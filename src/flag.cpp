@@ -332,7 +332,14 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
         *static_cast<const char **>(out) = data;
         return 1;
     case CV_strcpy:
-        // The destination is a file-name buffer.
+        // The destination is a file-name buffer; a name that does not fit is
+        // refused (left empty), never cut.
+        if (strlen(data) >= FILE_NAME_LEN) {
+            static_cast<char *>(out)[0] = '\0';
+            MESS_print(M_WARN, "RES_conv_data: Name too long (at most %d characters): %s\n",
+                       FILE_NAME_LEN - 1, data);
+            return 0;
+        }
         vek_strlcpy(static_cast<char *>(out), data, FILE_NAME_LEN);
         return 1;
     case CV_path: {

@@ -199,8 +199,9 @@ int RAD_set_out_file(Date *date) {
                    strerror(errno));
         VEK_exit(12);
     }
-    // A device or FIFO holds no file to keep: it is written in place.
-    if (!FILE_is_special(name) && FILE_overwrite(name, 1) != 1) {
+    // A device or FIFO holds no file to keep: it is written in place. A
+    // directory can never be replaced: opening it fails below.
+    if (!FILE_is_special(name) && !FILE_is_dir(name) && FILE_overwrite(name, 1) != 1) {
         MESS_print(M_WARN, "RAD_set_out_file: Unable to overwrite converted data file\n");
         VEK_exit(0);
     }

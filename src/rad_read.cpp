@@ -255,7 +255,10 @@ int RAD_close(int cvt_fd) {
     if (is_text_type(file_type)) {
         if (fflush(rad_file) != 0) record_failure("write", strerror(errno));
         check_stream("write");
-        if (FILE_close(rad_file) != 0) record_failure("close", strerror(errno));
+        // A command's non-zero status is its failure; -1 carries errno.
+        const int closed = FILE_close(rad_file);
+        if (closed > 0) record_failure("close", "the command failed");
+        if (closed < 0) record_failure("close", strerror(errno));
         rad_file = nullptr;
         file_type = 0;
         return write_error[0] ? -1 : 0;
