@@ -100,6 +100,11 @@ TEST_F(Names, ConventionLookup) {
     EXPECT_EQ(made(make(2024, 1, 1)), "24.x");
     EXPECT_EQ(cap.err(),
               "FILE_set_name: No file name convention file: " + dir.file("other.conv") + "\n");
+    RES_put("name_conv", "name_conv"); // the shipped file has a line for every key used
+    RES_put("file_path", (vektest::source_dir() + "/data").c_str());
+    for (const char *key :
+         {"rad_dat", "rcm_dat", "rad_cvt", "rcm_cvt", "rad_cvt_vek", "rad_cvt_cdf"})
+        EXPECT_EQ(select(key), 1) << key;
 }
 
 TEST_F(Names, KeysUpTo29Characters) {
@@ -167,6 +172,10 @@ TEST_F(Names, ReadingTypedNames) {
     Date s;
     FILE_get_time(&s);
     EXPECT_EQ(std::tie(s.year, s.month, s.hour, s.min), std::make_tuple(2025, 1, 12, 30));
+    typed("24010113#99999999999999999"); // digits read by their widths only
+    FILE_get_time(&s);
+    EXPECT_EQ(std::tie(s.year, s.month, s.day, s.hour, s.min),
+              std::make_tuple(9999, 99, 99, 99, 99));
     EXPECT_EQ(exit_status([] { typed("Exit"); }), 0);
 }
 
@@ -281,6 +290,11 @@ TEST_F(Names, CurrentAndLatestFiles) {
     select("monthly");                              // no step: one try only
     vektest::write_file(dir.file("2312.x"), "x");
     EXPECT_EQ(typed("la"), dir.file("2401.x"));
+    for (const char *far : {"cu-99999999999", "cu+99999999999d99999999999:99999999999"})
+        EXPECT_EQ(typed(far).rfind(dir.path() + "/", 0), 0u) << far; // a name, whatever the year
+    conventions("rad %D/%y%m%d%h_rad.%e - 99999999999\n");           // no file is that large
+    select("rad_dat");
+    EXPECT_EQ(typed("la#2"), data("24010109")); // none found: one step beyond
     conventions("rad %D/%y%m%d%h_rad.%e - 0\n");
     select("rad_dat");
     present("24010111", 0); // empty: not there even at minimum 0
@@ -336,9 +350,10 @@ TEST_F(Names, InputFileSearch) {
     };
     const std::string found = "1 " + data("24010109");
     MESS_set_str("debug");
-    Capture cap(
-        "24010109\nla\ncu-2\n#2024010109\nlist\n24010109\nset colour=red\nno1\nno2\nno3\n"
-        "24010109\n\nnope\nexit\nlist\nno1\nno2\nno3\n24010109\nnope1\nnope2\nnope3\nnope4\n");
+    Capture cap("24010109\nla\ncu-2\n#2024010109\nlist\n24010109\nset colour=red\n" +
+                std::string(80, 'x') +
+                "\nno2\nno3\n24010109\n\nnope\nexit\nlist\nno1\nno2\nno3\n"
+                "24010109\nnope1\nnope2\nnope3\nnope4\n");
     for (int i = 0; i < 6; ++i) EXPECT_EQ(search(), found) << i;
     EXPECT_STREQ(RES_get("colour"), "red");
     EXPECT_EQ(search(), "1 -"); // an empty answer: standard input
@@ -346,6 +361,7 @@ TEST_F(Names, InputFileSearch) {
     EXPECT_EQ(search(), "exit 10"); // "list" uses up an attempt
     EXPECT_EQ(search(), found);
     EXPECT_EQ(search(), "exit 10"); // four failed attempts
+    EXPECT_EQ(search(), "exit 10"); // the end of input: nobody to answer
 
     RES_put("filename", "24010109");
     EXPECT_EQ(search(), found);
@@ -377,6 +393,9 @@ TEST_F(Names, InputFileSearch) {
     for (const std::string &n :
          {dir.file("nope"), dir.file("no3"), dir.file("nope4"), data("24010108"), data("23121115")})
         EXPECT_NE(err.find("File not found: " + n + "\n"), std::string::npos) << n;
+    for (const char *m : {"FILE_get_file: Answer too long (at most 79 characters)\n",
+                          "FILE_get_file: End of input: no input file was chosen\n"})
+        EXPECT_NE(err.find(m), std::string::npos) << m;
 }
 
 } // namespace
