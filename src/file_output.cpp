@@ -78,13 +78,17 @@ struct SignalsBlocked {
     ~SignalsBlocked() { sigprocmask(SIG_SETMASK, &old, nullptr); }
 };
 
+// A signal the process ignores (nohup, a background job) stays ignored.
 void install_handlers() {
     if (out.handlers) return;
     struct sigaction sa = {};
     sa.sa_handler = on_signal;
     sigemptyset(&sa.sa_mask);
     for (int s : signals) sigaddset(&sa.sa_mask, s);
-    for (int i = 0; i < NUM_SIGNALS; ++i) sigaction(signals[i], &sa, &out.old[i]);
+    for (int i = 0; i < NUM_SIGNALS; ++i) {
+        sigaction(signals[i], nullptr, &out.old[i]);
+        if (out.old[i].sa_handler != SIG_IGN) sigaction(signals[i], &sa, nullptr);
+    }
     out.handlers = true;
 }
 
