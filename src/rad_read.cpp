@@ -468,6 +468,9 @@ const char *read_numbers(FILE *f, float *out, int n, double limit) {
         }
         word[len] = '\0';
         if (c != EOF) ungetc(c, f);
+        // Decimal notation only: strtod alone would also take "inf", "nan"
+        // and hexadecimal numbers.
+        if (strspn(word, "0123456789+-.eE") != len) return "a word that is not a number";
         char *end = nullptr;
         const double v = strtod(word, &end);
         if (end != word + len || !std::isfinite(v)) return "a word that is not a number";
@@ -475,17 +478,6 @@ const char *read_numbers(FILE *f, float *out, int n, double limit) {
         out[i] = static_cast<float>(v);
     }
     return nullptr;
-}
-
-// The grid-coordinate file: a title line, the 120 x 90 longitudes (x outer,
-// y inner), the rest of the line of the last longitude passed over, then the
-// latitudes the same way. Returns null, or why the file is not usable.
-const char *read_coord_file(FILE *f, GridCoords *g) {
-    skip_line(f);
-    const char *why = read_numbers(f, &g->lon[0][0], MDR_NX * MDR_NY, 360.0);
-    if (why) return why;
-    skip_line(f);
-    return read_numbers(f, &g->lat[0][0], MDR_NX * MDR_NY, 90.0);
 }
 
 // The coordinates of the MDR boxes on a polar stereographic projection true
@@ -521,7 +513,7 @@ void put_coords() {
     char name[FILE_NAME_LEN];
     FILE_add_path(RES_get("file_path"), "rad_loc.dat", name);
     FILE *f = FILE_open(name, "r");
-    const char *why = f ? read_coord_file(f, g) : "";
+    const char *why = f ? RAD_read_loc(f, g->lon, g->lat) : "";
     if (f) FILE_close(f);
     if (why) {
         if (*why)
@@ -981,6 +973,18 @@ int RCM_write(int cvt_fd, RCM_report *report, int rep_type, int *statnum) {
     }
     check_stream("write");
     return 0;
+}
+
+// The grid-coordinate file: a title line, the 120 x 90 longitudes (x outer,
+// y inner), the rest of the line of the last longitude passed over, then the
+// latitudes the same way. Numbers are decimal, separated by white space.
+const char *RAD_read_loc(FILE *f, float (&lon)[120][90], float (&lat)[120][90]) {
+    if (!f) return "no file";
+    skip_line(f);
+    const char *why = read_numbers(f, &lon[0][0], MDR_NX * MDR_NY, 360.0);
+    if (why) return why;
+    skip_line(f);
+    return read_numbers(f, &lat[0][0], MDR_NX * MDR_NY, 90.0);
 }
 
 const char *RAD_write_error() {

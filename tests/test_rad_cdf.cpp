@@ -76,8 +76,8 @@ MDR_report not_available(const char *id) {
 
 const char *const reports[] = {
     "TLX 1225 AREA 4TRW+/+ 250/60 290/95 35W C2520 MT 450 AT 275/80",
-    "FWS 1231 LINE 6TRW++/NC 310/110 20/85 25W L2515 C2310 MT 520",
-    "ICT 1235 AREA 3RW- 2ZR 0S-/- 40/60 A2010",
+    "FWS 1231 LINE 6TRW++/NC 310/110 20/85 25W L2515 C2310 L2620 MT 520",
+    "ICT 1235 AREA 3RW- 2TZR 0S-/- 40/60 50/70 60/80 70/90 15W A2010",
     "UEX 1238 CELL 2TSW+ 1IPW 1LU D10 A2515 MT 480 AT 150/40",
     "AMA 1232 PPINE",
     "SRX 1231 MDR LK12 LL234 ML12/AA2420C/AA410/TRW",
@@ -104,117 +104,46 @@ struct Rec {
 
 // The records of the sample reports: a main record each, a "CON" record per
 // movement of another kind than the configuration and per maximum top.
+// clang-format off
 const Rec expected_records[] = {
-    // id    time   type   op obj ncov trend naz nwid nmov nhgt
-    {"TLX",
-     1225,
-     "",
-     0,
-     1,
-     1,
-     1,
-     2,
-     1,
-     0,
-     0,
-     {4},
-     {1},
-     {{97}},
-     {{3}},
-     {250, 290},
-     {60 * NM, 95 * NM},
-     {35 * NM}},
-    {"TLX", 1225, "CON", 0, 3, 0, 0, 0, 0, 1, 0, {}, {}, {}, {}, {}, {}, {}, {}, {250}, {20 * KT}},
-    {"TLX", 1225, "CON", 0, 9, 0, 0, 1, 0, 0, 1, {}, {}, {}, {}, {275}, {80 * NM}, {}, {450 * FT}},
-    {"FWS",
-     1231,
-     "",
-     0,
-     2,
-     1,
-     3,
-     2,
-     1,
-     1,
-     0,
-     {6},
-     {1},
-     {{97}},
-     {{4}},
-     {310, 20},
-     {110 * NM, 85 * NM},
-     {25 * NM},
-     {},
-     {250},
-     {15 * KT}},
-    {"FWS", 1231, "CON", 0, 3, 0, 0, 0, 0, 1, 0, {}, {}, {}, {}, {}, {}, {}, {}, {230}, {10 * KT}},
-    {"FWS", 1231, "CON", 0, 9, 0, 0, 1, 0, 0, 1, {}, {}, {}, {}, {0}, {0}, {}, {520 * FT}},
-    // Two coverage groups, the second with two types; ZR is 129, the byte -127.
-    {"ICT",
-     1235,
-     "",
-     0,
-     1,
-     2,
-     2,
-     1,
-     0,
-     1,
-     0,
-     {3, 2},
-     {1, 2},
-     {{33}, {-127, 3}},
-     {{1}, {2, 1}},
-     {40},
-     {60 * NM},
-     {},
-     {},
-     {200},
-     {10 * KT}},
-    {"UEX",
-     1238,
-     "",
-     0,
-     3,
-     3,
-     0,
-     0,
-     1,
-     0,
-     0,
-     {2, 1, 1},
-     {1, 1, 1},
-     {{99}, {36}, {5}},
-     {{3}, {2}, {9}},
-     {},
-     {},
-     {10 * NM}},
-    {"UEX", 1238, "CON", 0, 1, 0, 0, 0, 0, 1, 0, {}, {}, {}, {}, {}, {}, {}, {}, {250}, {15 * KT}},
-    {"UEX", 1238, "CON", 0, 9, 0, 0, 1, 0, 0, 1, {}, {}, {}, {}, {150}, {40 * NM}, {}, {480 * FT}},
-    {"AMA", 1232, "", 1, 0, 0, 0, 0, 0, 0, 0, {}, {0}},
-    {"SRX", 1231, "", 0, 0, 0, 0, 0, 0, 0, 0, {}, {0}},
-    {"SRX", 1231, "CON", 0, 3, 0, 0, 0, 0, 1, 0, {}, {}, {}, {}, {}, {}, {}, {}, {240}, {20 * KT}},
-    {"SRX", 1231, "CON", 0, 9, 0, 0, 1, 0, 0, 1, {}, {}, {}, {}, {0}, {0}, {}, {410 * FT}},
+    // id   time  type  op obj cov trd naz wid mov hgt  coverage nprecip  precip_type  intensity
+    //   azimuth  range  width  height  move_dir  move_speed
+    {"TLX", 1225, "",    0, 1, 1, 1, 2, 1, 0, 0, {4}, {1}, {{97}}, {{3}},
+     {250, 290}, {60 * NM, 95 * NM}, {35 * NM}},
+    {"TLX", 1225, "CON", 0, 3, 0, 0, 0, 0, 1, 0, {}, {}, {}, {},
+     {}, {}, {}, {}, {250}, {20 * KT}},
+    {"TLX", 1225, "CON", 0, 9, 0, 0, 1, 0, 0, 1, {}, {}, {}, {},
+     {275}, {80 * NM}, {}, {450 * FT}},
+    // Two line movements stay in the main record; the cell's gets its own.
+    {"FWS", 1231, "",    0, 2, 1, 3, 2, 1, 2, 0, {6}, {1}, {{97}}, {{4}},
+     {310, 20}, {110 * NM, 85 * NM}, {25 * NM}, {}, {250, 260}, {15 * KT, 20 * KT}},
+    {"FWS", 1231, "CON", 0, 3, 0, 0, 0, 0, 1, 0, {}, {}, {}, {},
+     {}, {}, {}, {}, {230}, {10 * KT}},
+    {"FWS", 1231, "CON", 0, 9, 0, 0, 1, 0, 0, 1, {}, {}, {}, {},
+     {0}, {0}, {}, {520 * FT}},
+    // Two coverage groups, the second with two types; TZR is 129 (the
+    // freezing bit replaces the thunderstorm's), the byte -127. Four
+    // positions leave room for a width.
+    {"ICT", 1235, "",    0, 1, 2, 2, 4, 1, 1, 0, {3, 2}, {1, 2}, {{33}, {-127, 3}}, {{1}, {2, 1}},
+     {40, 50, 60, 70}, {60 * NM, 70 * NM, 80 * NM, 90 * NM}, {15 * NM}, {}, {200}, {10 * KT}},
+    {"UEX", 1238, "",    0, 3, 3, 0, 0, 1, 0, 0, {2, 1, 1}, {1, 1, 1}, {{99}, {36}, {5}},
+     {{3}, {2}, {9}}, {}, {}, {10 * NM}},
+    {"UEX", 1238, "CON", 0, 1, 0, 0, 0, 0, 1, 0, {}, {}, {}, {},
+     {}, {}, {}, {}, {250}, {15 * KT}},
+    {"UEX", 1238, "CON", 0, 9, 0, 0, 1, 0, 0, 1, {}, {}, {}, {},
+     {150}, {40 * NM}, {}, {480 * FT}},
+    {"AMA", 1232, "",    1, 0, 0, 0, 0, 0, 0, 0, {}, {0}},
+    {"SRX", 1231, "",    0, 0, 0, 0, 0, 0, 0, 0, {}, {0}},
+    {"SRX", 1231, "CON", 0, 3, 0, 0, 0, 0, 1, 0, {}, {}, {}, {},
+     {}, {}, {}, {}, {240}, {20 * KT}},
+    {"SRX", 1231, "CON", 0, 9, 0, 0, 1, 0, 0, 1, {}, {}, {}, {},
+     {0}, {0}, {}, {410 * FT}},
     // Five positions leave no room for a width.
-    {"LBB",
-     1232,
-     "",
-     0,
-     0,
-     1,
-     4,
-     5,
-     0,
-     0,
-     0,
-     {1},
-     {1},
-     {{33}},
-     {{6}},
-     {10, 20, 30, 40, 50},
-     {20 * NM, 30 * NM, 40 * NM, 50 * NM, 60 * NM}},
-    {"OKC", M, "", 3, 0, 0, 0, 0, 0, 0, 0, {}, {0}},
+    {"LBB", 1232, "",    0, 0, 1, 4, 5, 0, 0, 0, {1}, {1}, {{33}}, {{6}},
+     {10, 20, 30, 40, 50}, {20 * NM, 30 * NM, 40 * NM, 50 * NM, 60 * NM}},
+    {"OKC", M,    "",    3, 0, 0, 0, 0, 0, 0, 0, {}, {0}},
 };
+// clang-format on
 
 // A row of WIDTH values: VALS, then FILL; floats as the file stores them.
 std::vector<double> row(size_t width, double fill, const std::vector<double> &vals, bool is_float) {
@@ -428,14 +357,14 @@ TEST_F(RadCdf, Layout1HeaderSummaryAndStationRecordsReadBack) {
     EXPECT_EQ(nc.chars("config"), text({"AREA", "LINE", "CELL", "NE", "NA"}));
     EXPECT_EQ(nc.chars("prec"), text({"TRW+", "TRW++", "TSW+", " ", " "}));
     EXPECT_EQ(nc.chars("trend"), text({"+", "NC", " ", " ", " "}));
-    EXPECT_EQ(nc.chars("move_type"), "C  LC A        ");
+    EXPECT_EQ(nc.chars("move_type"), "C  LCLA        ");
     EXPECT_EQ(nc.values("mdr_x"), (std::vector<double>{10.25, 11.25, 12.25, 13.25, 14.25}));
     EXPECT_EQ(nc.values("mdr_y"), std::vector<double>(5, -3.5));
     EXPECT_EQ(nc.values("type"), (std::vector<double>{1, 2, 3, 4, 5}));
     EXPECT_EQ(nc.values("move_dir"),
-              (std::vector<double>{250, M, M, 250, 230, M, 250, M, M, M, M, M, M, M, M}));
+              (std::vector<double>{250, M, M, 250, 230, 260, 250, M, M, M, M, M, M, M, M}));
     EXPECT_EQ(nc.values("move_spd"),
-              (std::vector<double>{20, M, M, 15, 10, M, 15, M, M, M, M, M, M, M, M}));
+              (std::vector<double>{20, M, M, 15, 10, 20, 15, M, M, M, M, M, M, M, M}));
     EXPECT_EQ(nc.values("max_tops"), (std::vector<double>{450, 520, 480, M, M}));
     EXPECT_EQ(nc.values("max_tops_dir"), (std::vector<double>{275, 0, 150, M, M}));
     EXPECT_EQ(nc.values("max_tops_rad"), (std::vector<double>{80, 0, 40, M, M}));
@@ -500,6 +429,7 @@ TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {
         {"title\n" + lons + "latitudes\n" + lats, "a word that is not a number"},
         {"title\n" + lons + "95.0 " + lats, "a coordinate out of range"},
         {"title\n" + lons + "nan " + lats, "a word that is not a number"},
+        {"title\n" + lons + "0x1p3 " + lats, "a word that is not a number"},
         {"title\n" + lons + std::string(5000, '7') + " " + lats, "a word that is not a number"},
         {"", "too few numbers"},
     };
