@@ -8,7 +8,6 @@ Usage: cdf_clients.py records FILE.nc FILE.vek STATIONS
 Exits 0 when every check holds; otherwise prints what failed and exits 1.
 """
 
-import importlib.util
 import os
 import sys
 
@@ -194,10 +193,9 @@ def check_quicklook_command(nc_path, vek_path, stations_path, png):
     import matplotlib.image
 
     here = os.path.dirname(os.path.abspath(__file__))
-    spec = importlib.util.spec_from_file_location(
-        "quicklook", os.path.join(here, "..", "scripts", "quicklook.py"))
-    ql = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(ql)
+    sys.dont_write_bytecode = True  # nothing is left beside the script
+    sys.path.insert(0, os.path.join(here, "..", "scripts"))
+    import quicklook as ql
 
     cells, _ = read_text_form(vek_path)
     fig, ax = ql.render(nc_path, png, stations_path)
