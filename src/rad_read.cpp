@@ -218,16 +218,18 @@ bool check_cdf() {
     return write_error[0] != '\0';
 }
 
-// A dimension and a variable as the layouts define them: the variable's
-// shape lists indexes into the layout's table of dimensions, outermost first.
+// A dimension and a variable as the layouts define them. The variable's
+// shape names its dimensions by their place in the layout's table counted
+// from 1, outermost first; 0 ends a shorter shape.
 struct DimDef {
     const char *name;
     long size;
 };
+constexpr int MAX_RANK = 3;
 struct VarDef {
     const char *name;
     nc_type type;
-    std::initializer_list<int> shape;
+    int shape[MAX_RANK];
     const char *long_name;
     const char *units;
 };
@@ -249,9 +251,10 @@ void define(std::span<const DimDef> dims, std::span<const VarDef> vars) {
     for (size_t i = 0; i < dims.size() && i < std::size(dim_id); ++i)
         dim_id[i] = CDF_def_dim(dims[i].name, dims[i].size);
     for (size_t v = 0; v < vars.size() && v < std::size(var_id); ++v) {
-        long shape[CDF_MAX_DIMS];
+        long shape[MAX_RANK];
         int n = 0;
-        for (int d : vars[v].shape) shape[n++] = dim_id[d];
+        for (int d : vars[v].shape)
+            if (d >= 1 && static_cast<size_t>(d) <= dims.size()) shape[n++] = dim_id[d - 1];
         CDF_set_shape_list(n, {shape, static_cast<size_t>(n)});
         const VarDef &def = vars[v];
         switch (def.type) {
@@ -299,7 +302,8 @@ void put_float(int v, double value, std::initializer_list<long> at) {
 
 void put_text(int v, const char *text, size_t cap, std::initializer_list<long> at) {
     char buf[64];
-    const size_t n = strnlen(text, cap < sizeof buf ? cap - 1 : sizeof buf - 1);
+    const size_t room = cap < sizeof buf ? cap : sizeof buf;
+    const size_t n = room ? strnlen(text, room - 1) : 0;
     memcpy(buf, text, n);
     buf[n] = '\0';
     CDF_set_pos_list(static_cast<int>(at.size()), {at.begin(), at.size()});
@@ -318,20 +322,10 @@ bool field_is(const char (&field)[N], const char *word) {
 
 // Layout 2 ("radar observations"): the summary grid with its coordinates,
 // then records of echo objects, one or more per report.
+// clang-format off
 enum L2Dim {
-    X2,
-    Y2,
-    ID_LEN,
-    RADAR_LEN,
-    TIME_LEN,
-    RPT_TYPE_LEN,
-    MAXCOVER,
-    MAXPRECIP,
-    MAXAZRAN,
-    MAXWIDTH,
-    MAXMOVE,
-    MAXHEIGHT,
-    REPORT
+    X2 = 1, Y2, ID_LEN, RADAR_LEN, TIME_LEN, RPT_TYPE_LEN, MAXCOVER,
+    MAXPRECIP, MAXAZRAN, MAXWIDTH, MAXMOVE, MAXHEIGHT, REPORT
 };
 constexpr DimDef l2_dims[] = {
     {"mdr_x", MDR_NX},   {"mdr_y", MDR_NY}, {"id_len", 12},   {"radar_len", 12}, {"time_len", 16},
@@ -339,36 +333,12 @@ constexpr DimDef l2_dims[] = {
     {"maxmove", 4},      {"maxheight", 8},  {"report", 0},
 };
 enum L2Var {
-    MDR_TIME,
-    LON,
-    LAT,
-    MDR,
-    RPT_DATE,
-    ID,
-    RPT_TIME,
-    RADAR_TYPE,
-    OPSTAT,
-    RPT_TYPE,
-    OBJECT,
-    NCOVER,
-    COVERAGE,
-    NPRECIP,
-    PRECIP_TYPE,
-    INTENSITY,
-    TREND,
-    NAZRAN,
-    NWIDTH,
-    NMOVE,
-    NHEIGHT,
-    AZIMUTH,
-    RANGE,
-    HEIGHT,
-    WIDTH,
-    MOVE_SPEED,
-    MOVE_DIR
+    MDR_TIME, LON, LAT, MDR, RPT_DATE, ID, RPT_TIME, RADAR_TYPE, OPSTAT, RPT_TYPE, OBJECT, NCOVER,
+    COVERAGE, NPRECIP, PRECIP_TYPE, INTENSITY, TREND, NAZRAN, NWIDTH, NMOVE, NHEIGHT, AZIMUTH,
+    RANGE, HEIGHT, WIDTH, MOVE_SPEED, MOVE_DIR
 };
 constexpr const char *ENUM_UNITS = "ennumerated in rarep.h";
-const VarDef l2_vars[] = {
+constexpr VarDef l2_vars[] = {
     {"mdr_time", NC_CHAR, {TIME_LEN}, "MDR summary time", "YYYYMMDDHHMM UTC"},
     {"lon", NC_FLOAT, {X2, Y2}, "longitude", "degrees_east"},
     {"lat", NC_FLOAT, {X2, Y2}, "latitude", "degrees_north"},
@@ -397,30 +367,20 @@ const VarDef l2_vars[] = {
     {"move_speed", NC_FLOAT, {REPORT, MAXMOVE}, "echo-object movement-speed", "m/s"},
     {"move_dir", NC_FLOAT, {REPORT, MAXMOVE}, "echo-object movement-direction", "degrees"},
 };
+// clang-format on
+static_assert(std::size(l2_vars) == MOVE_DIR + 1 && std::size(l2_dims) == REPORT);
 
 // Layout 1 ("MDR Observations"): one record per station.
-enum L1Dim { STATION, X1, Y1, STRING_LEN, REPORTS };
+enum L1Dim { STATION = 1, X1, Y1, STRING_LEN, REPORTS };
 constexpr DimDef l1_dims[] = {
     {"station", 0}, {"mdr_x", MDR_NX}, {"mdr_y", MDR_NY}, {"string_len", 11}, {"reports", 3},
 };
+// clang-format off
 enum L1Var {
-    S_ID,
-    S_REGION,
-    S_MDR_X,
-    S_MDR_Y,
-    S_TYPE,
-    S_SUMMARY,
-    S_CONFIG,
-    S_PREC,
-    S_TREND,
-    S_MOVE_TYPE,
-    S_MOVE_DIR,
-    S_MOVE_SPD,
-    S_MAX_TOPS,
-    S_MAX_TOPS_DIR,
-    S_MAX_TOPS_RAD
+    S_ID, S_REGION, S_MDR_X, S_MDR_Y, S_TYPE, S_SUMMARY, S_CONFIG, S_PREC, S_TREND, S_MOVE_TYPE,
+    S_MOVE_DIR, S_MOVE_SPD, S_MAX_TOPS, S_MAX_TOPS_DIR, S_MAX_TOPS_RAD
 };
-const VarDef l1_vars[] = {
+constexpr VarDef l1_vars[] = {
     {"id", NC_CHAR, {STATION, STRING_LEN}, "Station ID", nullptr},
     {"region", NC_CHAR, {STATION, STRING_LEN}, "Region ID", nullptr},
     {"mdr_x", NC_FLOAT, {STATION}, "MDR x grid location", nullptr},
@@ -437,6 +397,8 @@ const VarDef l1_vars[] = {
     {"max_tops_dir", NC_SHORT, {STATION}, "Direction of max tops", "degrees"},
     {"max_tops_rad", NC_SHORT, {STATION}, "Distance to max tops", "miles"},
 };
+// clang-format on
+static_assert(std::size(l1_vars) == S_MAX_TOPS_RAD + 1 && std::size(l1_dims) == REPORTS);
 
 char default_history[] = "Radar converted file from VEK decoders";
 
