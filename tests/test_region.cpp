@@ -14,10 +14,13 @@ namespace {
 
 constexpr float M = VEK_FMISS;
 
-Domain grid(int proj, float clat, float clon, int nx, int ny, float dx, float dy) {
+Domain grid(int proj, float clat, float clon, int nx, int ny, float dx, float dy, float plon = M,
+            float plat = M) {
     Domain d;
     DOM_init(&d);
     d.proj = proj;
+    d.plon = plon;
+    d.plat = plat;
     d.clat = clat;
     d.clon = clon;
     d.nx = nx;
@@ -92,20 +95,16 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
         std::string err = "";
     } rows[] = {
         // templates 1 to 12, in order
-        {"ps,-105,40,-100,30,20,1.5,1.4", false, 1,
-         with(grid(1, 40, -100, 30, 20, 1.5, 1.4), [](Domain &d) { d.plon = -105; })},
+        {"ps,-105,40,-100,30,20,1.5,1.4", false, 1, grid(1, 40, -100, 30, 20, 1.5, 1.4, -105)},
         {"ll,40,-100,50,30,0.5,0.5", false, 1, grid(2, 40, -100, 50, 30, 0.5, 0.5)},
-        {"lc,-95,40,-100,1.5,1.4", false, 1,
-         with(grid(4, 40, -100, 25, 17, 1.5, 1.4), [](Domain &d) { d.plon = -95; })},
+        {"lc,-95,40,-100,1.5,1.4", false, 1, grid(4, 40, -100, 25, 17, 1.5, 1.4, -95)},
         // six fields after a projection read as template 3 before template 4
-        {"me,40,-100,50,30,0.5", false, 1,
-         with(grid(3, -100, 50, 25, 17, 30, 0.5), [](Domain &d) { d.plon = 40; })},
+        {"me,40,-100,50,30,0.5", false, 1, grid(3, -100, 50, 25, 17, 30, 0.5, 40)},
         {"me,id:DEN,50,30,0.5", true, 1, grid(3, 39.77f, -104.87f, 50, 30, 0.5, 0.5)},
         {"40,-100,50,30,0.5,0.6", false, 1, grid(1, 40, -100, 50, 30, 0.5, 0.6)},
         {"or,40,-100,1.5,1.4", false, 1, grid(5, 40, -100, 25, 17, 1.5, 1.4)},
         {"40,-100,50,30,0.5", false, 1, grid(1, 40, -100, 50, 30, 0.5, 0.5)},
-        {"ps:60:-105,40,-100,1.5", false, 1,
-         with(grid(1, 40, -100, 25, 17, 1.5, 1.5), [](Domain &d) { d.plat = 60, d.plon = -105; })},
+        {"ps:60:-105,40,-100,1.5", false, 1, grid(1, 40, -100, 25, 17, 1.5, 1.5, -105, 60)},
         {"40,-100,50,30", false, 1, grid(1, 40, -100, 50, 30, 1.2, 1.2)},
         {"40,-100,1.5", false, 1, grid(1, 40, -100, 25, 17, 1.5, 1.5)},
         {"lambert,40,-100", false, 1, grid(4, 40, -100, 25, 17, 1.2, 1.2)},
@@ -115,16 +114,14 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
         {"40,-100", false, 1, grid(1, 40, -100, 25, 17, 1.2, 1.2)},
         {"miss,3", false, 1, grid(1, M, M, 25, 17, 1.2, 1.2)},
         // projection parameters: one is plon; "e", plat, plon, up to four more
-        {"ps:-105,40,-100", false, 1,
-         with(grid(1, 40, -100, 25, 17, 1.2, 1.2), [](Domain &d) { d.plon = -105; })},
+        {"ps:-105,40,-100", false, 1, grid(1, 40, -100, 25, 17, 1.2, 1.2, -105)},
         {"sat:e:0:-75:1:2::4:9,0,-75,1.5", false, 1,
          with(grid(9, 0, -75, 25, 17, 1.5, 1.5),
               [](Domain &d) {
                   d.ellipse = 1, d.plat = 0, d.plon = -75, d.param[0] = 1, d.param[1] = 2,
                   d.param[3] = 4;
               })},
-        {"ps:x:-105,40,-100", false, 1,
-         with(grid(1, 40, -100, 25, 17, 1.2, 1.2), [](Domain &d) { d.plon = -105; })},
+        {"ps:x:-105,40,-100", false, 1, grid(1, 40, -100, 25, 17, 1.2, 1.2, -105)},
         // stations (template 13 and the station form of the clat field)
         {"none", false, 1, grid(1, M, M, 25, 17, 1.2, 1.2)},
         {"id:DEN", true, 1, grid(1, 39.77f, -104.87f, 25, 17, 1.2, 1.2)},
@@ -134,12 +131,9 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
         {"id:DEN", false, -1, grid(VEK_MISS, M, M, VEK_MISS, VEK_MISS, M, M),
          no_station + no_station + invalid},
         // regions (template 14): files first, then the default regions
-        {"us", false, 2,
-         with(grid(1, 39, -97, 25, 17, 2.3f, 2.3f), [](Domain &d) { d.plon = -97; })},
-        {"NE", false, 2,
-         with(grid(1, 42, -76, 25, 17, 0.9f, 0.9f), [](Domain &d) { d.plon = -76; })},
-        {"var", false, 2,
-         with(grid(1, 35, -90, 25, 17, 1.2, 1.2), [](Domain &d) { d.plon = -90; })},
+        {"us", false, 2, grid(1, 39, -97, 25, 17, 2.3f, 2.3f, -97)},
+        {"NE", false, 2, grid(1, 42, -76, 25, 17, 0.9f, 0.9f, -76)},
+        {"var", false, 2, grid(1, 35, -90, 25, 17, 1.2, 1.2, -90)},
         {"us", true, 2, grid(2, 38, -95, 60, 30, 1, 1)},
         {"den", true, 2, grid(1, 39.8f, -104.9f, 25, 17, 1, 1)},
         {"hid", true, 2, grid(4, 40, -100, 25, 17, 0.5, 0.5)},
@@ -201,17 +195,6 @@ TEST_F(Domains, ProjectionWordsByPrefixInTableOrder) {
     };
     for (const auto &r : rows) EXPECT_EQ(DOM_proj_str(r.word), r.proj) << r.word;
     EXPECT_EQ(DOM_proj_str(nullptr), -1);
-
-    // The template interface on its own: exact field counts only.
-    char f0[] = "40", f1[] = "-100";
-    char *fields[] = {f0, f1};
-    Domain d;
-    DOM_init(&d);
-    EXPECT_EQ(DOM_set_params(2, fields, &d, DOM_CLAT, DOM_CLON, 0, 0, 0, 0, 0, 0), 0);
-    EXPECT_FLOAT_EQ(d.clon, -100);
-    EXPECT_EQ(DOM_set_params(2, fields, &d, DOM_CLAT, DOM_CLON, DOM_DX, 0, 0, 0, 0, 0), -1);
-    EXPECT_EQ(DOM_set_params(2, fields, &d, DOM_CLAT, DOM_NX, 0, 0, 0, 0, 0, 0), 0);
-    EXPECT_EQ(d.nx, -100);
 }
 
 TEST_F(Domains, PriorityAtTheSizeBoundariesAndStatPrior) {
@@ -261,13 +244,12 @@ TEST_F(Domains, RegionMenuKeepsShownEntriesOnly) {
     }
     MENU_item *menu = DOM_get_menu(&n);
     ASSERT_EQ(n, 3);
-    EXPECT_STREQ(menu[1].name, "First Region");
-    EXPECT_STREQ(menu[1].abbr, "a");
-    EXPECT_EQ(menu[1].index, 1);
-    EXPECT_EQ(menu[1].disp[0], 1);
-    EXPECT_STREQ(menu[2].name, "Third");
-    EXPECT_EQ(menu[2].index, 2);
-    EXPECT_EQ(menu[2].disp[0], 2);
+    auto entry = [](const MENU_item &m) {
+        return std::string(m.abbr) + "|" + m.name + "|" + std::to_string(m.index) + "|" +
+               std::to_string(m.disp[0]);
+    };
+    EXPECT_EQ(entry(menu[1]), "a|First Region|1|1");
+    EXPECT_EQ(entry(menu[2]), "c|Third|2|2");
     EXPECT_EQ(menu[3].name, nullptr);
 
     // At most 19 entries; a file that cannot be opened leaves the menu.
