@@ -39,6 +39,8 @@ void reset_all() {
     cty_reset_state();
     rad_dec_reset_state();
     rad_read_reset_state();
+    region_reset_state();
+    mqueue_reset_state();
 }
 
 void VekTest::SetUp() {
