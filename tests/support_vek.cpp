@@ -41,6 +41,8 @@ void reset_all() {
     rad_dec_reset_state();
     rad_read_reset_state();
     cdf_reset_state();
+    region_reset_state();
+    mqueue_reset_state();
 }
 
 void VekTest::SetUp() {
