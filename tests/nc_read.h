@@ -1,6 +1,7 @@
-// nc_read.h - reads netCDF files back with the netCDF C library, for the
-// tests of the access layer and of the netCDF converted file: the header as
-// lines of text, every value of a variable, the rows of a char variable.
+// nc_read.h - reads netCDF files back for the tests of the netCDF layer and
+// the netCDF converted file: every value of a variable and the characters
+// of a char variable with the netCDF C library, and the header as ncdump
+// shows it.
 #ifndef NC_READ_H
 #define NC_READ_H
 
@@ -9,9 +10,33 @@
 
 #include <cstdio>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 namespace vektest {
+
+// Runs a shell command; returns its standard output and leaves its exit
+// status in *STATUS.
+inline std::string shell(const std::string &command, int *status) {
+    std::string out;
+    *status = -1;
+    FILE *p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    const int ws = pclose(p);
+    *status = WIFEXITED(ws) ? WEXITSTATUS(ws) : -1;
+    return out;
+}
+
+// The header of a netCDF file as "ncdump -h" prints it.
+inline std::string ncdump_header(const std::string &path) {
+    int status = -1;
+    const std::string out = shell("ncdump -h '" + path + "'", &status);
+    EXPECT_EQ(status, 0) << path;
+    return out;
+}
 
 class NcRead {
   public:
@@ -23,57 +48,10 @@ class NcRead {
     NcRead &operator=(const NcRead &) = delete;
     bool ok() const { return status_ == NC_NOERR; }
 
-    // "name = size" per dimension in order; the unlimited one as
-    // "name = UNLIMITED (n)".
-    std::vector<std::string> dims() const {
-        std::vector<std::string> out;
-        int n = 0, unlim = -1;
-        nc_inq_ndims(id_, &n);
-        nc_inq_unlimdim(id_, &unlim);
-        for (int d = 0; d < n; ++d) {
-            char name[NC_MAX_NAME + 1];
-            size_t len = 0;
-            nc_inq_dim(id_, d, name, &len);
-            out.push_back(
-                std::string(name) + " = " +
-                (d == unlim ? "UNLIMITED (" + std::to_string(len) + ")" : std::to_string(len)));
-        }
-        return out;
-    }
-
-    // "type name(dim, dim) att=value ..." per variable in order.
-    std::vector<std::string> vars() const {
-        std::vector<std::string> out;
-        int n = 0;
-        nc_inq_nvars(id_, &n);
-        for (int v = 0; v < n; ++v) {
-            char name[NC_MAX_NAME + 1];
-            nc_type type;
-            int ndims = 0, dimids[NC_MAX_VAR_DIMS], natts = 0;
-            nc_inq_var(id_, v, name, &type, &ndims, dimids, &natts);
-            std::string line = type_name(type) + " " + name + "(";
-            for (int i = 0; i < ndims; ++i) {
-                char dname[NC_MAX_NAME + 1];
-                nc_inq_dimname(id_, dimids[i], dname);
-                line += (i ? ", " : "") + std::string(dname);
-            }
-            out.push_back(line + ")" + atts(v, natts));
-        }
-        return out;
-    }
-
-    // The global attributes as " name=value ...".
-    std::string globals() const {
-        int natts = 0;
-        nc_inq_natts(id_, &natts);
-        return atts(NC_GLOBAL, natts);
-    }
-
     // Every value of a number variable, in storage order.
     std::vector<double> values(const char *var) const {
         int v = -1;
-        size_t n = size_of(var, &v);
-        std::vector<double> out(n);
+        std::vector<double> out(size_of(var, &v));
         EXPECT_EQ(nc_get_var_double(id_, v, out.data()), NC_NOERR) << var;
         return out;
     }
@@ -81,35 +59,17 @@ class NcRead {
     // The characters of a char variable, in storage order.
     std::string chars(const char *var) const {
         int v = -1;
-        size_t n = size_of(var, &v);
-        std::string out(n, '?');
+        std::string out(size_of(var, &v), '?');
         EXPECT_EQ(nc_get_var_text(id_, v, out.data()), NC_NOERR) << var;
         return out;
     }
 
-    // The length of dimension NAME.
+    // The length of dimension NAME (0 when there is none).
     size_t dim(const char *name) const {
         int d = -1;
         size_t len = 0;
         if (nc_inq_dimid(id_, name, &d) == NC_NOERR) nc_inq_dimlen(id_, d, &len);
         return len;
-    }
-
-    static std::string type_name(nc_type t) {
-        switch (t) {
-        case NC_BYTE:
-            return "byte";
-        case NC_CHAR:
-            return "char";
-        case NC_SHORT:
-            return "short";
-        case NC_INT:
-            return "int";
-        case NC_FLOAT:
-            return "float";
-        default:
-            return "other";
-        }
     }
 
   private:
@@ -124,30 +84,6 @@ class NcRead {
             n *= len;
         }
         return n;
-    }
-
-    std::string atts(int v, int natts) const {
-        std::string line;
-        for (int a = 0; a < natts; ++a) {
-            char name[NC_MAX_NAME + 1];
-            nc_type type;
-            size_t len = 0;
-            nc_inq_attname(id_, v, a, name);
-            nc_inq_att(id_, v, name, &type, &len);
-            line += std::string(" ") + name + "=";
-            if (type == NC_CHAR) {
-                std::string text(len, '\0');
-                nc_get_att_text(id_, v, name, text.data());
-                line += "\"" + text + "\"";
-            } else {
-                std::vector<double> vals(len);
-                nc_get_att_double(id_, v, name, vals.data());
-                char num[48];
-                snprintf(num, sizeof num, "(%s)%g", type_name(type).c_str(), len ? vals[0] : 0.0);
-                line += num;
-            }
-        }
-        return line;
     }
 
     int id_ = -1;
