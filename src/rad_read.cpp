@@ -717,6 +717,18 @@ void put_report_l1(MDR_report *rep, long s) {
     put_int(S_MAX_TOPS_RAD, rep->tops.rad, {s});
 }
 
+// The name under which the netCDF library opens FILENAME, into NAME ("~"
+// expanded as for every file). Returns null, or why FILENAME names no
+// netCDF file: a standard stream or a command (the library needs a file it
+// can seek in), or a name longer than the room for names.
+const char *cdf_name(const char *filename, char (&name)[FILE_NAME_LEN]) {
+    if (FILE_is_stdio(filename) || filename[0] == '|')
+        return "a netCDF file cannot be a stream or a command";
+    if (strlen(filename) >= sizeof name) return "file name too long";
+    FILE_add_user_path(filename, name);
+    return nullptr;
+}
+
 } // namespace
 
 // Returns the type code of an existing file from its first byte, or -1 when
@@ -739,9 +751,11 @@ int RAD_chktype(const char *filename) {
     case 'V':
         return 3;
     case 'C': {
+        char name[FILE_NAME_LEN];
+        if (cdf_name(filename, name)) return -1;
         CDF_print_errors(0);
         int type = -1;
-        if (CDF_open(filename, 0) != -1) {
+        if (CDF_open(name, 0) != -1) {
             type = CDF_get_dim("station") != -1 ? 11 : 12;
             CDF_close();
         }
@@ -784,11 +798,10 @@ int RAD_open(const char *filename, int f_access, int *f_type) {
 #endif
         write_error[0] = '\0';
         char name[FILE_NAME_LEN];
-        if (strlen(filename) >= sizeof name) {
-            record_failure("nccreate", "file name too long");
+        if (const char *why = cdf_name(filename, name)) {
+            record_failure(f_access == 1 ? "nccreate" : "ncopen", why);
             return -1;
         }
-        FILE_add_user_path(filename, name);
         if (f_access == 1) {
             char dir[FILE_NAME_LEN];
             vek_copy(dir, name);

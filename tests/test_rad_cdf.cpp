@@ -447,6 +447,9 @@ TEST_F(RadCdf, FailedWritesAreReportedAndNothingIsReplacedThatIsNoFile) {
         const char *error;
     } cases[] = {{dir.file("blocker/sub/out.nc"), "nccreate: Not a directory"},
                  {"/dev/null", "nccreate: not a regular file"},
+                 {"-", "nccreate: a netCDF file cannot be a stream or a command"},
+                 {"|cat >x.nc", "nccreate: a netCDF file cannot be a stream or a command"},
+                 {std::string(200, 'n'), "nccreate: file name too long"},
                  {dir.path(), "nccreate: not a regular file"}};
     for (const auto &c : cases) {
         int type = 12;
