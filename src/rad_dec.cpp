@@ -98,7 +98,7 @@ void apply_out_file(const char *word) {
     };
     static const Form forms[] = {{"vek3", "rad_cvt_vek", 2},
                                  {"vek", "rad_cvt_vek", 3},
-                                 {"cdf1", "rad_cvt_cdf", 21},
+                                 {"cdf1", "rad_cvt_cdf", 11},
                                  {"cdf", "rad_cvt_cdf", 12}};
     size_t len = strlen(word);
     for (const Form &f : forms) {
@@ -182,7 +182,7 @@ int RAD_set_out_file(Date *date) {
             file_type = 12;
         } else if (!stricmp(w, "cdf1")) {
             select_convention("rad_cvt_cdf");
-            file_type = 21;
+            file_type = 11;
         }
     });
     for_each_word("out_file", apply_out_file);

@@ -151,6 +151,10 @@ int RAD_close(int cvt_fd);
 int RAD_putinfo(int cvt_fd, RAD_info *info);
 int MDR_write(int cvt_fd, MDR_report *report, int rep_type, int *statnum);
 int RCM_write(int cvt_fd, RCM_report *report, int rep_type, int *statnum);
+// Reads a grid-coordinate file ("rad_loc.dat") into the longitudes and
+// latitudes of the MDR boxes [x][y]. Returns null, or why the file is short
+// or malformed ("too few numbers", ...); the arrays are then partly filled.
+const char *RAD_read_loc(FILE *f, float (&lon)[120][90], float (&lat)[120][90]);
 // The first failure met while writing or closing the converted file ("write:
 // No space left on device"), or null while all went well. Kept until the next
 // open, so that it can be reported after RAD_close returned -1.

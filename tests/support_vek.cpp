@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "vekcdf.h"
 #include "vekcty.h"
 #include "vekrad.h"
 
@@ -39,6 +40,7 @@ void reset_all() {
     cty_reset_state();
     rad_dec_reset_state();
     rad_read_reset_state();
+    cdf_reset_state();
     region_reset_state();
     mqueue_reset_state();
 }

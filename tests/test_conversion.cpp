@@ -329,11 +329,10 @@ TEST_F(Conversion, OutputThatCannotBeCreatedEndsWithStatus12) {
     EXPECT_EQ(r.status, 12);
     EXPECT_EQ(r.err, "RAD_set_out_file: Unable to open converted file: " +
                          work.file("blocker/sub") + "/24061512_rad.vek\n");
-    // The netCDF form cannot be made yet either.
-    r = run({"-ou", "cdf", "24061512"});
+    r = run({"-cp", work.file("blocker/sub"), "-ou", "cdf", "24061512"});
     EXPECT_EQ(r.status, 12);
-    EXPECT_EQ(r.err,
-              "RAD_set_out_file: Unable to open converted file: " + out() + "/24061512_rad.nc\n");
+    EXPECT_EQ(r.err, "RAD_set_out_file: Unable to open converted file: " +
+                         work.file("blocker/sub") + "/24061512_rad.nc\n");
 }
 
 TEST_F(Conversion, InputThatCannotBeOpenedEndsWithStatus10) {
