@@ -1,16 +1,19 @@
 // rad_dec.cpp - the conversion driver: one raw radar bulletin file in, one
 // converted radar file out; the run parameters and the choice of the output
-// file; the summary grid and the raw summary bulletins; and the MDR reports:
-// finding the reports of the nominal time in a bulletin stream, the empty
-// record of each MDR station, decoding a report into its record and placing
-// its echo digits on the summary grid.
+// file; the summary grid, the raw summary bulletins and the merging of each
+// RCM site's fine grid; and the MDR reports: finding the reports of the
+// nominal time in a bulletin stream, the empty record of each MDR station,
+// decoding a report into its record and placing its echo digits on the
+// summary grid.
 //
 // State: the kind of run, the nominal time of the bulletins to decode, the
 // clear-air option, the converted-file type, the run's header with its
-// summary grid, the counts of reports written, and the MDR reader's
-// look-ahead line.
+// summary grid, the RCM report being decoded, the counts of reports written,
+// and the MDR reader's look-ahead line.
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -26,6 +29,7 @@ int min = VEK_MISS;
 int clear_air = 1;
 int file_type = 3;
 RAD_info info;
+RCM_report rcm_report;
 int mdr_stat_num = 0;
 int rcm_stat_num = 0;
 
@@ -127,6 +131,35 @@ void mdr_domain(Domain *domain) {
     domain->dy = 0.47625f;
     domain->nx = 114;
     domain->ny = 90;
+}
+
+int rcm_enter(const CTY_data *station, void *block) {
+    return RCM_enter_func(station, static_cast<RCM_report *>(block));
+}
+
+// The RCM loop: every site's message whose time lies in the report-time
+// window, of a site the store holds, is merged into the summary and replaces
+// what the site's record held; the database position wins over the one in
+// the message. A message without time (end of input, no part A) lies outside
+// every window.
+void decode_rcm(FILE *ifile) {
+    while (!feof(ifile)) {
+        const int got = RCM_read_site(ifile, &rcm_report);
+        RCM_print(M_OUT3, &rcm_report);
+        if (got < 0) break; // end of input, or a read error
+        const long long hhmm = 100LL * rcm_report.date.hour + rcm_report.date.min;
+        const int rtime = static_cast<int>(std::clamp<long long>(hhmm, INT_MIN, INT_MAX));
+        if (DATE_chk_range(rtime) == 0) continue;
+        RCM_report *rcm_ptr = static_cast<RCM_report *>(CTY_get_data(rcm_report.id));
+        if (!rcm_ptr) continue;
+        MESS_print(M_DEBUG, "%5s %4d %9.3f,%9.3f %9.3f,%9.3f %9.3f,%9.3f\n", rcm_report.id, rtime,
+                   rcm_report.lat, rcm_report.lon, rcm_ptr->lat, rcm_ptr->lon,
+                   rcm_report.lat - rcm_ptr->lat, rcm_report.lon - rcm_ptr->lon);
+        rcm_report.lat = rcm_ptr->lat;
+        rcm_report.lon = rcm_ptr->lon;
+        RCM_set_summary(&info, &rcm_report);
+        *rcm_ptr = rcm_report;
+    }
 }
 
 void decode_mdr(FILE *ifile) {
@@ -266,19 +299,23 @@ int RAD_decode_file() {
         decode_mdr(ifile);
         break;
     default:
-        // Radar Coded Messages are not decoded yet: the run writes the header
-        // with an empty RCM summary and no reports.
+        CTY_data_size(sizeof(RCM_report));
+        CTY_enter_func(rcm_enter);
+        CTY_store("rad.cty", 2, &domain, 10);
+        CTY_clear_data(1);
         info.type = 2;
+        decode_rcm(ifile);
         break;
     }
 
     RAD_putinfo(cvt_fd, &info);
-    if (rad_type == 1) {
-        for (int n = 0;; ++n) {
-            MDR_report *mdr_ptr = static_cast<MDR_report *>(CTY_next_data(n));
-            if (!mdr_ptr) break;
-            MDR_save_report(cvt_fd, mdr_ptr);
-        }
+    for (int n = 0; rad_type == 1 || rad_type == 2; ++n) {
+        void *ptr = CTY_next_data(n);
+        if (!ptr) break;
+        if (rad_type == 1)
+            MDR_save_report(cvt_fd, static_cast<MDR_report *>(ptr));
+        else
+            RCM_save_report(cvt_fd, static_cast<RCM_report *>(ptr));
     }
     RAD_close(cvt_fd);
     return 0;
@@ -356,6 +393,85 @@ int MDR_read_raw_summary(FILE *ifile, RAD_info *info) {
         }
     }
     return 0;
+}
+
+namespace {
+
+constexpr int RCM_MERGED = 100;    // columns and rows of a site's grid that are merged
+constexpr int RCM_SUM_MAX_X = 460; // the summary cells an RCM grid may fill
+constexpr int RCM_SUM_MAX_Y = 356;
+
+// The grid box of one MDR grid coordinate, truncated toward zero; false when
+// it is no usable coordinate (missing, not a number, far off the grid).
+bool rcm_site_box(float g, long *box) {
+    if (!(g > -1.0e6f && g < 1.0e6f)) return false;
+    *box = static_cast<long>(g);
+    return true;
+}
+
+// Turns the fine-grid position (X, Y) of a grid whose first cell is summary
+// cell (I0, J0) into latitude (X) and longitude (Y) through the current map
+// domain. A missing position stays missing.
+void rcm_to_latlon(float *x, float *y, long i0, long j0) {
+    if (*x == VEK_FMISS || *y == VEK_FMISS) return;
+    const float gx = static_cast<float>((*x + i0 + 0.5) / 4.0);
+    const float gy = static_cast<float>((*y + j0 + 0.5) / 4.0);
+    float mx = VEK_FMISS, my = VEK_FMISS;
+    MAP_grid_tran(gx, gy, &mx, &my);
+    MAP_untran(mx, my, x, y);
+}
+
+int rcm_used(int count, int cap) {
+    return std::clamp(count, 0, cap);
+}
+
+} // namespace
+
+// Merges REPORT's fine grid into INFO's summary and turns its feature
+// positions into latitude and longitude. The grid's first cell lies twelve
+// MDR boxes before the site's box (from the report's lat and lon on the
+// current map domain, the MDR grid) in each direction. Only a normal report
+// (status 0), and in clear-air mode only when clear-air reports are wanted,
+// is merged: its first 100 columns and rows, values above 6 becoming 0 in the
+// report too, each summary cell from 0 to 460 and 0 to 356 taking the value
+// when it is empty or lower (compared as signed bytes, so a covered cell
+// without value, 255, fills only empty cells). A report without position, or
+// whose position is not on the map, changes nothing. Returns 1.
+int RCM_set_summary(RAD_info *info, RCM_report *report) {
+    if (!info || !report || report->lat == VEK_FMISS || report->lon == VEK_FMISS) return 1;
+    float mx = VEK_FMISS, my = VEK_FMISS, gx = VEK_FMISS, gy = VEK_FMISS;
+    MAP_tran(report->lat, report->lon, &mx, &my);
+    MAP_grid_untran(mx, my, &gx, &gy);
+    long bx, by;
+    if (!rcm_site_box(gx, &bx) || !rcm_site_box(gy, &by)) return 1;
+    const long i0 = 4 * (bx - 12), j0 = 4 * (by - 12);
+    MESS_print(M_DEBUG, "%5s %9.3f,%9.3f = %d %d\n", report->id, gx, gy, static_cast<int>(i0),
+               static_cast<int>(j0));
+
+    if (report->status == 0 && (clear_air || report->mode != 2)) {
+        const long j_first = std::max(0L, -j0),
+                   j_last = std::min(RCM_MERGED - 1L, RCM_SUM_MAX_Y - j0);
+        for (long i = 0; i < RCM_MERGED; ++i) {
+            signed char *echo = report->echo[i];
+            for (int j = 0; j < RCM_MERGED; ++j) echo[j] = echo[j] > 6 ? 0 : echo[j];
+            const long x = i0 + i;
+            if (x < 0 || x > RCM_SUM_MAX_X) continue;
+            signed char *cell = info->summary[x];
+            for (long j = j_first; j <= j_last; ++j) {
+                const signed char c = cell[j0 + j], e = echo[j];
+                cell[j0 + j] = c == RAD_EMPTY || c < e ? e : c;
+            }
+        }
+    }
+
+    if (report->maxt != VEK_MISS) rcm_to_latlon(&report->maxt_x, &report->maxt_y, i0, j0);
+    for (int k = 0; k < rcm_used(report->num_storm, std::size(report->storm)); ++k)
+        rcm_to_latlon(&report->storm[k].x, &report->storm[k].y, i0, j0);
+    for (int k = 0; k < rcm_used(report->num_tvs, std::size(report->tvs)); ++k)
+        rcm_to_latlon(&report->tvs[k].x, &report->tvs[k].y, i0, j0);
+    for (int k = 0; k < rcm_used(report->num_meso, std::size(report->meso)); ++k)
+        rcm_to_latlon(&report->meso[k].x, &report->meso[k].y, i0, j0);
+    return 1;
 }
 
 void rad_dec_reset_state() {
