@@ -251,8 +251,8 @@ int RCM_save_report(int cvt_fd, RCM_report *report) {
 }
 
 // One conversion: parameters, input, nominal time, output, station records,
-// decoding, header, reports in station-file order. The input stream is left
-// open; the process ends soon after.
+// decoding, header, reports in station-file order. The input stream is
+// closed at the end (it reads through the module's one read buffer).
 int RAD_decode_file() {
     DATE_set_range(-15, 15);
     RAD_parameter();
@@ -264,6 +264,10 @@ int RAD_decode_file() {
         MESS_print(M_ERROR, "RAD_decode_file: Unable to open file:%s\n", filename);
         VEK_exit(10);
     }
+    // Bulletin files run to gigabytes: read them in large blocks. (The buffer
+    // must be given: without one the C library keeps its small default.)
+    static char read_buffer[1 << 20];
+    setvbuf(ifile, read_buffer, _IOFBF, sizeof read_buffer);
 
     Date file_date;
     FILE_get_date(&file_date);
@@ -318,6 +322,7 @@ int RAD_decode_file() {
             RCM_save_report(cvt_fd, static_cast<RCM_report *>(ptr));
     }
     RAD_close(cvt_fd);
+    FILE_close(ifile);
     return 0;
 }
 
@@ -421,6 +426,48 @@ void rcm_to_latlon(float *x, float *y, long i0, long j0) {
     MAP_untran(mx, my, x, y);
 }
 
+// Sixteen cells at a time. Both steps below give the same result when a
+// cell is done twice, so a column whose length is not a multiple of 16 ends
+// with a block that overlaps the one before.
+using Cells16 = signed char __attribute__((vector_size(16)));
+
+Cells16 load16(const signed char *p) {
+    Cells16 v;
+    memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void store16(signed char *p, Cells16 v) {
+    memcpy(p, &v, sizeof v);
+}
+
+// The first 100 values of one column of a site's grid: above 6 becomes 0.
+void rcm_clamp(signed char *echo) {
+    static_assert(RCM_MERGED == 100);
+    for (int j : {0, 16, 32, 48, 64, 80, RCM_MERGED - 16}) {
+        const Cells16 v = load16(echo + j);
+        store16(echo + j, v & ~(v > 6));
+    }
+}
+
+// N summary cells from CELL on take the values from ECHO on where they are
+// empty or lower.
+void rcm_merge(signed char *cell, const signed char *echo, int n) {
+    if (n < 16) {
+        for (int j = 0; j < n; ++j) {
+            const signed char c = cell[j], e = echo[j];
+            cell[j] = c == RAD_EMPTY || c < e ? e : c;
+        }
+        return;
+    }
+    for (int j = 0;; j = j + 16 < n - 16 ? j + 16 : n - 16) {
+        const Cells16 c = load16(cell + j), e = load16(echo + j);
+        const Cells16 take = (c == RAD_EMPTY) | (c < e);
+        store16(cell + j, (e & take) | (c & ~take));
+        if (j == n - 16) break;
+    }
+}
+
 int rcm_used(int count, int cap) {
     return std::clamp(count, 0, cap);
 }
@@ -452,15 +499,11 @@ int RCM_set_summary(RAD_info *info, RCM_report *report) {
         const long j_first = std::max(0L, -j0),
                    j_last = std::min(RCM_MERGED - 1L, RCM_SUM_MAX_Y - j0);
         for (long i = 0; i < RCM_MERGED; ++i) {
-            signed char *echo = report->echo[i];
-            for (int j = 0; j < RCM_MERGED; ++j) echo[j] = echo[j] > 6 ? 0 : echo[j];
+            rcm_clamp(report->echo[i]);
             const long x = i0 + i;
-            if (x < 0 || x > RCM_SUM_MAX_X) continue;
-            signed char *cell = info->summary[x];
-            for (long j = j_first; j <= j_last; ++j) {
-                const signed char c = cell[j0 + j], e = echo[j];
-                cell[j0 + j] = c == RAD_EMPTY || c < e ? e : c;
-            }
+            if (x < 0 || x > RCM_SUM_MAX_X || j_first > j_last) continue;
+            rcm_merge(info->summary[x] + (j0 + j_first), report->echo[i] + j_first,
+                      static_cast<int>(j_last - j_first + 1));
         }
     }
 

@@ -189,11 +189,11 @@ TEST_F(RcmRead, TextAndBinaryMessagesAndHostileInput) {
                  {part_a + " AZP99999,BZA5Z, AaA5,A[B5,aAA6,CAA1,DAAB3 /MT5:ZZZ /MT", "/ENDAA"}),
          "1 OKX 515 2011-08-28 07:17 m1 s0 cells 0,8=1 0,12=3 100,4=5 101,4=5 102,4=5 103,3=9 "
          "103,4=5 Z5@106,101"},
-        {"more than 40 centroids, part C for them",
+        {"more than 40 centroids, part C for them, a level cut short",
          message("OKX", {part_a + " MMA1 /MT99:aBC /NCEN45: " + ncen,
-                         "/ENDAA /NEXRBB 0515 2808110717 010B107052,020G118065, /ENDBB",
-                         "/NEXRCC 0515 2808110717 /NTVS00: /NMES00: /NCEN03: CA0MMA S111HH,"
-                         "CZZMMA S222HH"}),
+                         "/ENDAA /NEXRBB 0515 2808110717 010B107052,020G118065,030A10752, /ENDBB",
+                         "/NEXRCC 0515 2808110717 /NTVS00: /NMES00: /NCEN03: CZZMMA S222HH,"
+                         "CA0MMA S111HH"}),
          "1 OKX 515 2011-08-28 07:17 m1 s0 cells 48,48=1 Z99@-9999,-9999" + storms40 +
              " V10/4/107/52 V20/15/118/65"},
         {"more than 20 levels, part C",
@@ -232,7 +232,12 @@ TEST_F(RcmRead, TextAndBinaryMessagesAndHostileInput) {
              message("TLX", {head + " RADNE", "/ENDAA"}),
          "0 OKX -9999 nodate m-9999 s-9999 | 1 TLX 515 2011-08-28 07:17 m-9999 s1"},
     };
-    for (const auto &c : cases) EXPECT_EQ(describe_all(c.input), c.expect) << c.name;
+    // The decoder's compiled patterns, and the scanner they stand for.
+    for (bool reference : {false, true}) {
+        rcm_reference_scanner(reference);
+        for (const auto &c : cases) EXPECT_EQ(describe_all(c.input), c.expect) << c.name;
+    }
+    rcm_reference_scanner(false);
 }
 
 // ---------------------------------------------------------------------------
