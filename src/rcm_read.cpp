@@ -11,7 +11,8 @@
 // a real archive message whose binary product header precedes its text
 // decodes whole.
 //
-// Keeps no state between calls.
+// Keeps no state between calls, but for a test switch that makes the
+// decoder match the coded text with the pattern scanner itself.
 
 #include <algorithm>
 #include <array>
@@ -357,14 +358,16 @@ int read_groups(const unsigned char *s, int n, RCM_report *r) {
         int first = 0, y = 0;
         const bool placed = grid_position(reinterpret_cast<const char *>(s + pos), &first, &y);
         pos += 3;
-        int x = first, last = -1;
+        int x = first, last = -1, seen = 0;
         for (; pos < n; ++pos) {
             const unsigned char c = s[pos], k = byte_class[c];
             if (k == OTHER) break;
-            // As arithmetic, not as choices the processor would guess at.
-            const int digit = k == DIGIT, repeat = (k >= UPPER) & (last >= 0);
-            last += digit * (c - '0' - last);
-            const int count = digit + repeat * (c - 'A' + 1);
+            // As masks, not as choices the processor would guess at; and the
+            // column depends on the bytes, not on the value before.
+            const int digit = k == DIGIT, letter = k >= UPPER;
+            seen |= digit;
+            last = (last & (digit - 1)) | ((c - '0') & -digit);
+            const int count = digit + ((c - 'A' + 1) & -(letter & seen));
             // Columns from x on take the value; those past the count are
             // written again by the next value, or lie past the group's end.
             signed char *at = line + (x < RCM_GRID ? x : RCM_GRID);
