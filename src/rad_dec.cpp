@@ -64,6 +64,21 @@ int RAD_get_file_type() {
     return file_type;
 }
 
+// The polar stereographic MDR grid; only stations on it are kept, and RCM
+// grids are merged on it.
+void RAD_mdr_domain(Domain *domain) {
+    DOM_init(domain);
+    domain->proj = 1;
+    domain->plat = 90.0f;
+    domain->plon = -105.0f;
+    domain->clat = 39.578445f;
+    domain->clon = -97.42146f;
+    domain->dx = 0.47625f;
+    domain->dy = 0.47625f;
+    domain->nx = 114;
+    domain->ny = 90;
+}
+
 namespace {
 
 // Selects a name convention by key; FILE_set_name cuts keys off its text, so
@@ -117,20 +132,6 @@ void apply_out_file(const char *word) {
 
 int mdr_enter(const CTY_data *station, void *block) {
     return MDR_enter_func(station, static_cast<MDR_report *>(block));
-}
-
-// The polar stereographic MDR grid; only stations on it are kept.
-void mdr_domain(Domain *domain) {
-    DOM_init(domain);
-    domain->proj = 1;
-    domain->plat = 90.0f;
-    domain->plon = -105.0f;
-    domain->clat = 39.578445f;
-    domain->clon = -97.42146f;
-    domain->dx = 0.47625f;
-    domain->dy = 0.47625f;
-    domain->nx = 114;
-    domain->ny = 90;
 }
 
 int rcm_enter(const CTY_data *station, void *block) {
@@ -287,7 +288,7 @@ int RAD_decode_file() {
     DATE_set_datim(&file_date);
     RAD_summary_init(&info);
     Domain domain;
-    mdr_domain(&domain);
+    RAD_mdr_domain(&domain);
 
     switch (rad_type) {
     case 0:

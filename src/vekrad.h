@@ -128,6 +128,9 @@ void RAD_set_nominal(int hour, int min);
 int RAD_get_type();
 int RAD_get_clear_air();
 int RAD_get_file_type();
+// The MDR grid of the conversion (fields of the Domain), on which stations
+// are kept and RCM grids merged.
+void RAD_mdr_domain(Domain *domain);
 void rad_dec_reset_state();
 
 // MDR reports and summaries (rad_dec).

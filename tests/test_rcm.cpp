@@ -251,15 +251,7 @@ class RcmSummary : public VekTest {
     void SetUp() override {
         VekTest::SetUp();
         Domain d;
-        DOM_init(&d);
-        d.proj = 1;
-        d.plat = 90.0f;
-        d.plon = -105.0f;
-        d.clat = 39.578445f;
-        d.clon = -97.42146f;
-        d.dx = d.dy = 0.47625f;
-        d.nx = 114;
-        d.ny = 90;
+        RAD_mdr_domain(&d);
         MAP_domain(&d);
         RAD_summary_init(info.get());
     }
