@@ -128,6 +128,9 @@ void RAD_set_nominal(int hour, int min);
 int RAD_get_type();
 int RAD_get_clear_air();
 int RAD_get_file_type();
+// The MDR grid of the conversion (fields of the Domain), on which stations
+// are kept and RCM grids merged.
+void RAD_mdr_domain(Domain *domain);
 void rad_dec_reset_state();
 
 // MDR reports and summaries (rad_dec).
@@ -143,6 +146,9 @@ int RCM_enter_func(const CTY_data *data, RCM_report *report);
 int RCM_read_site(FILE *ifile, RCM_report *report);
 int RCM_print(M_type level, RCM_report *report);
 int RCM_set_summary(RAD_info *info, RCM_report *report);
+// Test hook: match the coded text with the pattern scanner itself instead of
+// the decoder's compiled patterns (the two give the same records).
+void rcm_reference_scanner(bool on);
 
 // Converted radar files (rad_read).
 int RAD_chktype(const char *filename);

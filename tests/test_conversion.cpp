@@ -21,27 +21,6 @@ namespace {
 // The expected converted file
 // ---------------------------------------------------------------------------
 
-// Grid position of a station on the MDR grid (column, row; row 0 at the top).
-struct GridPos {
-    double gx, gy;
-};
-
-GridPos mdr_grid(double lat, double lon) {
-    const double rad = M_PI / 180.0;
-    const double xfactor = (1.0 + sin(60.0 * rad)) * 63.7122;
-    auto project = [&](double la, double lo, double *x, double *y) {
-        double r = xfactor * tan((90.0 - la) / 2.0 * rad);
-        *x = r * sin((lo + 105.0) * rad);
-        *y = -r * cos((lo + 105.0) * rad);
-    };
-    double xc, yc, x, y;
-    project(39.578445, -97.42146, &xc, &yc);
-    project(lat, lon, &x, &y);
-    const double d = 0.47625;
-    double x_min = xc - d * 113 / 2.0, y_max = yc + d * 89 / 2.0;
-    return {(x - x_min) / d, (y_max - y) / d};
-}
-
 // The summary cells that decoding leaves, as a map from (x, y) to a value.
 using Cells = std::map<std::pair<int, int>, int>;
 
@@ -340,13 +319,6 @@ TEST_F(Conversion, InputThatCannotBeOpenedEndsWithStatus10) {
     EXPECT_EQ(r.status, 10);
     EXPECT_EQ(r.err, "RAD_decode_file: Unable to open file:" + raw() + "/24061599_rad.txt\n");
     EXPECT_FALSE(std::filesystem::exists(out()));
-}
-
-TEST_F(Conversion, RcmRunWritesAnEmptyRcmSummaryForNow) {
-    write_file(raw() + "/2406151245_rcm.txt", "RCMTLX\n1234 ROBUU 0515\n");
-    RunResult r = run({"-in", "rcm", "2406151245"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_file(out() + "/2406151245_rcm.vek"), "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n");
 }
 
 // ---------------------------------------------------------------------------
