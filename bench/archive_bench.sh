@@ -28,14 +28,7 @@ export vekdefault="$work" # no defaults file
 convert() { # convert DATA_DIR
     build-bench/dirida -ba -me none -pf over -fp data -dp "$1" -cp "$work/out" 24010112
 }
-seconds() { # the wall time of a command, in seconds
-    t0=$(date +%s%N)
-    # Not /dev/null: grep stops at the first match when it writes there.
-    "$@" >"$work/stdout"
-    t1=$(date +%s%N)
-    echo "$(( (t1 - t0) / 1000000 ))" | awk '{ printf "%.3f\n", $1 / 1000 }'
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+. bench/timing.sh # seconds, median
 
 cat "$archive" >/dev/null # warm the cache
 convert "$work/raw" >/dev/null

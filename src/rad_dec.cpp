@@ -1,17 +1,20 @@
 // rad_dec.cpp - the conversion driver: one raw radar bulletin file in, one
 // converted radar file out; the run parameters and the choice of the output
-// file; the summary grid and the raw summary bulletins; and the MDR reports:
-// finding the reports of the nominal time in a bulletin stream, the empty
-// record of each MDR station, decoding a report into its record and placing
-// its echo digits on the summary grid.
+// file; the summary grid, the raw summary bulletins and the merging of each
+// RCM site's fine grid; and the MDR reports: finding the reports of the
+// nominal time in a bulletin stream, the empty record of each MDR station,
+// decoding a report into its record and placing its echo digits on the
+// summary grid.
 //
 // State: the kind of run, the nominal time of the bulletins to decode, the
 // clear-air option, the converted-file type, the run's header with its
-// summary grid, the counts of reports written, and the MDR reader's
-// look-ahead line.
+// summary grid, the RCM report being decoded, the counts of reports written,
+// and the MDR reader's look-ahead line.
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -31,6 +34,7 @@ int clear_air = 1;
 int file_type = 3;
 char out_name[FILE_NAME_LEN] = ""; // the converted file being written
 RAD_info info;
+RCM_report rcm_report;
 int mdr_stat_num = 0;
 int rcm_stat_num = 0;
 
@@ -63,6 +67,21 @@ int RAD_get_clear_air() {
 
 int RAD_get_file_type() {
     return file_type;
+}
+
+// The polar stereographic MDR grid; only stations on it are kept, and RCM
+// grids are merged on it.
+void RAD_mdr_domain(Domain *domain) {
+    DOM_init(domain);
+    domain->proj = 1;
+    domain->plat = 90.0f;
+    domain->plon = -105.0f;
+    domain->clat = 39.578445f;
+    domain->clon = -97.42146f;
+    domain->dx = 0.47625f;
+    domain->dy = 0.47625f;
+    domain->nx = 114;
+    domain->ny = 90;
 }
 
 namespace {
@@ -103,7 +122,7 @@ void apply_out_file(const char *word) {
     };
     static const Form forms[] = {{"vek3", "rad_cvt_vek", 2},
                                  {"vek", "rad_cvt_vek", 3},
-                                 {"cdf1", "rad_cvt_cdf", 21},
+                                 {"cdf1", "rad_cvt_cdf", 11},
                                  {"cdf", "rad_cvt_cdf", 12}};
     size_t len = strlen(word);
     for (const Form &f : forms) {
@@ -120,18 +139,33 @@ int mdr_enter(const CTY_data *station, void *block) {
     return MDR_enter_func(station, static_cast<MDR_report *>(block));
 }
 
-// The polar stereographic MDR grid; only stations on it are kept.
-void mdr_domain(Domain *domain) {
-    DOM_init(domain);
-    domain->proj = 1;
-    domain->plat = 90.0f;
-    domain->plon = -105.0f;
-    domain->clat = 39.578445f;
-    domain->clon = -97.42146f;
-    domain->dx = 0.47625f;
-    domain->dy = 0.47625f;
-    domain->nx = 114;
-    domain->ny = 90;
+int rcm_enter(const CTY_data *station, void *block) {
+    return RCM_enter_func(station, static_cast<RCM_report *>(block));
+}
+
+// The RCM loop: every site's message whose time lies in the report-time
+// window, of a site the store holds, is merged into the summary and replaces
+// what the site's record held; the database position wins over the one in
+// the message. A message without time (end of input, no part A) lies outside
+// every window.
+void decode_rcm(FILE *ifile) {
+    while (!feof(ifile)) {
+        const int got = RCM_read_site(ifile, &rcm_report);
+        RCM_print(M_OUT3, &rcm_report);
+        if (got < 0) break; // end of input, or a read error
+        const long long hhmm = 100LL * rcm_report.date.hour + rcm_report.date.min;
+        const int rtime = clamp_int(hhmm);
+        if (DATE_chk_range(rtime) == 0) continue;
+        RCM_report *rcm_ptr = static_cast<RCM_report *>(CTY_get_data(rcm_report.id));
+        if (!rcm_ptr) continue;
+        MESS_print(M_DEBUG, "%5s %4d %9.3f,%9.3f %9.3f,%9.3f %9.3f,%9.3f\n", rcm_report.id, rtime,
+                   rcm_report.lat, rcm_report.lon, rcm_ptr->lat, rcm_ptr->lon,
+                   rcm_report.lat - rcm_ptr->lat, rcm_report.lon - rcm_ptr->lon);
+        rcm_report.lat = rcm_ptr->lat;
+        rcm_report.lon = rcm_ptr->lon;
+        RCM_set_summary(&info, &rcm_report);
+        *rcm_ptr = rcm_report;
+    }
 }
 
 void decode_mdr(FILE *ifile) {
@@ -187,7 +221,7 @@ int RAD_set_out_file(Date *date) {
             file_type = 12;
         } else if (!stricmp(w, "cdf1")) {
             select_convention("rad_cvt_cdf");
-            file_type = 21;
+            file_type = 11;
         }
     });
     for_each_word("out_file", apply_out_file);
@@ -218,8 +252,11 @@ int RAD_set_out_file(Date *date) {
     MESS_print(M_MESS, "Creating output file: %s\n", name);
     if (fd == -1) {
         FILE_discard_output();
+        const char *why = RAD_write_error(); // what the netCDF layer refused
         MESS_print(M_ERROR, "RAD_set_out_file: Unable to open converted file: %s: %s\n", name,
-                   err ? strerror(err) : "no writer for this file type");
+                   why   ? why
+                   : err ? strerror(err)
+                         : "no writer for this file type");
         VEK_exit(12);
     }
     vek_copy(out_name, name);
@@ -272,8 +309,8 @@ void finish_output(int cvt_fd) {
 // One conversion: parameters, input, nominal time, output, station records,
 // decoding, header, reports in station-file order. A failure to read the
 // input ends the run with 10, one to write the output with 12, and neither
-// leaves a file under the output name. The input stream is left open; the
-// process ends soon after.
+// leaves a file under the output name. The input stream is closed at the end
+// (it reads through the module's one read buffer).
 int RAD_decode_file() {
     DATE_set_range(-15, 15);
     RAD_parameter();
@@ -293,6 +330,10 @@ int RAD_decode_file() {
                    strerror(EISDIR));
         VEK_exit(10);
     }
+    // Bulletin files run to gigabytes: read them in large blocks. (The buffer
+    // must be given: without one the C library keeps its small default.)
+    static char read_buffer[1 << 20];
+    setvbuf(ifile, read_buffer, _IOFBF, sizeof read_buffer);
 
     Date file_date;
     FILE_get_date(&file_date);
@@ -319,7 +360,7 @@ int RAD_decode_file() {
     DATE_set_datim(&file_date);
     RAD_summary_init(&info);
     Domain domain;
-    mdr_domain(&domain);
+    RAD_mdr_domain(&domain);
 
     switch (rad_type) {
     case 0:
@@ -335,9 +376,12 @@ int RAD_decode_file() {
         decode_mdr(ifile);
         break;
     default:
-        // Radar Coded Messages are not decoded yet: the run writes the header
-        // with an empty RCM summary and no reports.
+        CTY_data_size(sizeof(RCM_report));
+        CTY_enter_func(rcm_enter);
+        CTY_store("rad.cty", 2, &domain, 10);
+        CTY_clear_data(1);
         info.type = 2;
+        decode_rcm(ifile);
         break;
     }
 
@@ -351,14 +395,16 @@ int RAD_decode_file() {
     }
 
     RAD_putinfo(cvt_fd, &info);
-    if (rad_type == 1) {
-        for (int n = 0;; ++n) {
-            MDR_report *mdr_ptr = static_cast<MDR_report *>(CTY_next_data(n));
-            if (!mdr_ptr) break;
-            MDR_save_report(cvt_fd, mdr_ptr);
-        }
+    for (int n = 0; rad_type == 1 || rad_type == 2; ++n) {
+        void *ptr = CTY_next_data(n);
+        if (!ptr) break;
+        if (rad_type == 1)
+            MDR_save_report(cvt_fd, static_cast<MDR_report *>(ptr));
+        else
+            RCM_save_report(cvt_fd, static_cast<RCM_report *>(ptr));
     }
     finish_output(cvt_fd);
+    FILE_close(ifile);
     return 0;
 }
 
@@ -435,6 +481,123 @@ int MDR_read_raw_summary(FILE *ifile, RAD_info *info) {
         }
     }
     return 0;
+}
+
+namespace {
+
+constexpr int RCM_MERGED = 100;    // columns and rows of a site's grid that are merged
+constexpr int RCM_SUM_MAX_X = 460; // the summary cells an RCM grid may fill
+constexpr int RCM_SUM_MAX_Y = 356;
+
+// The grid box of one MDR grid coordinate, truncated toward zero; false when
+// it is no usable coordinate (missing, not a number, far off the grid).
+bool rcm_site_box(float g, long *box) {
+    if (!(g > -1.0e6f && g < 1.0e6f)) return false;
+    *box = static_cast<long>(g);
+    return true;
+}
+
+// Turns the fine-grid position (X, Y) of a grid whose first cell is summary
+// cell (I0, J0) into latitude (X) and longitude (Y) through the current map
+// domain. A missing position stays missing.
+void rcm_to_latlon(float *x, float *y, long i0, long j0) {
+    if (*x == VEK_FMISS || *y == VEK_FMISS) return;
+    const float gx = static_cast<float>((*x + i0 + 0.5) / 4.0);
+    const float gy = static_cast<float>((*y + j0 + 0.5) / 4.0);
+    float mx = VEK_FMISS, my = VEK_FMISS;
+    MAP_grid_tran(gx, gy, &mx, &my);
+    MAP_untran(mx, my, x, y);
+}
+
+// Sixteen cells at a time. Both steps below give the same result when a
+// cell is done twice, so a column whose length is not a multiple of 16 ends
+// with a block that overlaps the one before.
+using Cells16 = signed char __attribute__((vector_size(16)));
+
+Cells16 load16(const signed char *p) {
+    Cells16 v;
+    memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void store16(signed char *p, Cells16 v) {
+    memcpy(p, &v, sizeof v);
+}
+
+// The first 100 values of one column of a site's grid: above 6 becomes 0.
+void rcm_clamp(signed char *echo) {
+    static_assert(RCM_MERGED == 100);
+    for (int j : {0, 16, 32, 48, 64, 80, RCM_MERGED - 16}) {
+        const Cells16 v = load16(echo + j);
+        store16(echo + j, v & ~(v > 6));
+    }
+}
+
+// N summary cells from CELL on take the values from ECHO on where they are
+// empty or lower.
+void rcm_merge(signed char *cell, const signed char *echo, int n) {
+    if (n < 16) {
+        for (int j = 0; j < n; ++j) {
+            const signed char c = cell[j], e = echo[j];
+            cell[j] = c == RAD_EMPTY || c < e ? e : c;
+        }
+        return;
+    }
+    for (int j = 0;; j = j + 16 < n - 16 ? j + 16 : n - 16) {
+        const Cells16 c = load16(cell + j), e = load16(echo + j);
+        const Cells16 take = (c == RAD_EMPTY) | (c < e);
+        store16(cell + j, (e & take) | (c & ~take));
+        if (j == n - 16) break;
+    }
+}
+
+int rcm_used(int count, int cap) {
+    return std::clamp(count, 0, cap);
+}
+
+} // namespace
+
+// Merges REPORT's fine grid into INFO's summary and turns its feature
+// positions into latitude and longitude. The grid's first cell lies twelve
+// MDR boxes before the site's box (from the report's lat and lon on the
+// current map domain, the MDR grid) in each direction. Only a normal report
+// (status 0), and in clear-air mode only when clear-air reports are wanted,
+// is merged: its first 100 columns and rows, values above 6 becoming 0 in the
+// report too, each summary cell from 0 to 460 and 0 to 356 taking the value
+// when it is empty or lower (compared as signed bytes, so a covered cell
+// without value, 255, fills only empty cells). A report without position, or
+// whose position is not on the map, changes nothing. Returns 1.
+int RCM_set_summary(RAD_info *info, RCM_report *report) {
+    if (!info || !report || report->lat == VEK_FMISS || report->lon == VEK_FMISS) return 1;
+    float mx = VEK_FMISS, my = VEK_FMISS, gx = VEK_FMISS, gy = VEK_FMISS;
+    MAP_tran(report->lat, report->lon, &mx, &my);
+    MAP_grid_untran(mx, my, &gx, &gy);
+    long bx, by;
+    if (!rcm_site_box(gx, &bx) || !rcm_site_box(gy, &by)) return 1;
+    const long i0 = 4 * (bx - 12), j0 = 4 * (by - 12);
+    MESS_print(M_DEBUG, "%5s %9.3f,%9.3f = %d %d\n", report->id, gx, gy, static_cast<int>(i0),
+               static_cast<int>(j0));
+
+    if (report->status == 0 && (clear_air || report->mode != 2)) {
+        const long j_first = std::max(0L, -j0),
+                   j_last = std::min(RCM_MERGED - 1L, RCM_SUM_MAX_Y - j0);
+        for (long i = 0; i < RCM_MERGED; ++i) {
+            rcm_clamp(report->echo[i]);
+            const long x = i0 + i;
+            if (x < 0 || x > RCM_SUM_MAX_X || j_first > j_last) continue;
+            rcm_merge(info->summary[x] + (j0 + j_first), report->echo[i] + j_first,
+                      static_cast<int>(j_last - j_first + 1));
+        }
+    }
+
+    if (report->maxt != VEK_MISS) rcm_to_latlon(&report->maxt_x, &report->maxt_y, i0, j0);
+    for (int k = 0; k < rcm_used(report->num_storm, std::size(report->storm)); ++k)
+        rcm_to_latlon(&report->storm[k].x, &report->storm[k].y, i0, j0);
+    for (int k = 0; k < rcm_used(report->num_tvs, std::size(report->tvs)); ++k)
+        rcm_to_latlon(&report->tvs[k].x, &report->tvs[k].y, i0, j0);
+    for (int k = 0; k < rcm_used(report->num_meso, std::size(report->meso)); ++k)
+        rcm_to_latlon(&report->meso[k].x, &report->meso[k].y, i0, j0);
+    return 1;
 }
 
 void rad_dec_reset_state() {

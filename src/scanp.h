@@ -8,7 +8,8 @@
 #include <cstddef>
 #include <span>
 
-// The cursor over one text; the caller owns the record and the text.
+// The cursor over one text of LENGTH bytes; the caller owns the record and
+// the text.
 struct parse_param {
     const char *ptr;
     int length;
@@ -54,6 +55,9 @@ int scanp(parse_param *param, const char *pat, Dest &&...dest) {
     }
 }
 int scanp_set(parse_param *param, const char *str);
+// Scans the LENGTH bytes at STR, NUL bytes included (coded messages are bytes,
+// not C strings); STR needs no terminator.
+int scanp_set(parse_param *param, const char *str, int length);
 int scanp_inc(parse_param *param);
 int scanp_inc_off(parse_param *param, int off);
 const char *scanp_str(parse_param *param);

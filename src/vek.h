@@ -256,6 +256,33 @@ VEK_exit_hook VEK_set_exit_hook(VEK_exit_hook hook);
 void system_reset_state();
 
 // ---------------------------------------------------------------------------
+// Loop-window link (mqueue)
+// ---------------------------------------------------------------------------
+
+constexpr int MQ_TEXT_LEN = 119; // room for a message text (118 characters)
+
+// The queue id of window NUM; -1 when no such queue exists (errno ENOENT),
+// 0 with errno set for any other failure.
+int MQ_open(int num);
+// A connection number from 3 to 21, or -1.
+int MQ_connect(int msgqid);
+// Sends the formatted text on channel 1 with code CONN_ID; the msgsnd result,
+// -1 (and a warning) for a text longer than 118 characters.
+int MQ_put(int msgqid, int conn_id, const char *format, ...) __attribute__((format(printf, 3, 4)));
+// Waits for the next message of channel CONN_ID; its code, its text in ITEM
+// (MQ_TEXT_LEN bytes). A receive error gives -errno and an empty ITEM.
+int MQ_get(int msgqid, int conn_id, char *item);
+int MQ_clear(int msgqid, int index);
+int MQ_enable_alarm();
+int MQ_disable_alarm();
+// The alarm handler: "Queue not responding!!" and status 7.
+[[noreturn]] void MQ_intrp(int sig);
+// Sets the time-out of every wait (at least 1 s); returns the previous one.
+int MQ_set_timeout(int secs);
+// Alarm off, the alarm handler of before the link back, time-out 20 s.
+void mqueue_reset_state();
+
+// ---------------------------------------------------------------------------
 // File names and file system helpers (files)
 // ---------------------------------------------------------------------------
 
@@ -345,8 +372,52 @@ void date_reset_state();
 // Domains (region) and map transforms (maptran, calc)
 // ---------------------------------------------------------------------------
 
+// One entry of the region menu: abbreviation, name (blanks for "_"), its
+// position and display switches (disp[0] is the file's menu flag).
+struct MENU_item {
+    char *name;
+    char *abbr;
+    int index;
+    int disp[10];
+};
+
+// Field codes of the templates of DOM_set_params; DOM_END ends a template.
+enum DOM_field {
+    DOM_END = 0,
+    DOM_PROJ,
+    DOM_PLON,
+    DOM_CLAT,
+    DOM_CLON,
+    DOM_NX,
+    DOM_NY,
+    DOM_DX,
+    DOM_DY,
+    DOM_STAT,
+    DOM_REG,
+};
+
+constexpr int DOM_STR_LEN = 501; // room for a domain string read from a region file
+constexpr int DOM_MENU_LEN = 23; // entries of the region menu (1 to 19 used)
+
 int DOM_init(Domain *domain);
+// 1 explicit domain, 2 region name, -1 invalid, -9999 null, empty or "miss".
 int DOM_decode(const char *str, Domain *domain);
+// Reads the fields against one template of up to eight field codes; 0 when
+// the string fits it, -1 otherwise.
+int DOM_set_params(int paramc, char **paramv, Domain *domain, int i1, int i2, int i3, int i4,
+                   int i5, int i6, int i7, int i8);
+int DOM_proj_str(const char *proj);
+int DOM_get_def_region(const char *region, Domain *domain);
+// DOMSTR needs DOM_STR_LEN bytes.
+int DOM_search_file(const char *file, const char *str, char *domstr);
+int DOM_read_menu(const char *file);
+int DOM_set_base_prior(float size);
+// The station priority derived from the last domain size.
+int DOM_get_base_prior();
+// The region menu (entry 0 unused) and, in *NUM_REGS, its next free position.
+MENU_item *DOM_get_menu(int *num_regs);
+// Priority 3, an empty menu.
+void region_reset_state();
 
 int MAP_domain(const Domain *domain);
 int MAP_proj(int proj);

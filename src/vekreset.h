@@ -8,14 +8,18 @@
 #define VEKRESET_H
 
 #include "vek.h"
+#include "vekcdf.h"
 #include "vekcty.h"
 #include "vekrad.h"
 
 inline void vek_reset_all() {
     rad_read_reset_state(); // closes a converted file left open
+    cdf_reset_state();
     rad_dec_reset_state();
     cty_reset_state();
     maptran_reset_state();
+    region_reset_state();
+    mqueue_reset_state();
     files_reset_state();
     date_reset_state();
     def_reset_state();

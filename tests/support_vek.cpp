@@ -2,6 +2,7 @@
 
 #include "vek_test.h"
 
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -179,6 +180,45 @@ std::string mdr_summary(const Cells &cells) {
         }
     }
     return text + "+ 90 002\nSDXX STATIONS\n";
+}
+
+namespace {
+
+// The MDR grid: true at 60 N, pole at 105 W, 0.47625 units a box, 114 by 90
+// boxes around 39.578445 N, 97.42146 W.
+constexpr double MDR_D = 0.47625;
+const double DEG = M_PI / 180.0;
+const double XFACTOR = (1.0 + sin(60.0 * DEG)) * 63.7122;
+
+void mdr_project(double lat, double lon, double *x, double *y) {
+    const double r = XFACTOR * tan((90.0 - lat) / 2.0 * DEG);
+    *x = r * sin((lon + 105.0) * DEG);
+    *y = -r * cos((lon + 105.0) * DEG);
+}
+
+// The map coordinates of the north-west corner point (grid 0, 0).
+void mdr_corner(double *x_min, double *y_max) {
+    double xc, yc;
+    mdr_project(39.578445, -97.42146, &xc, &yc);
+    *x_min = xc - MDR_D * 113 / 2.0;
+    *y_max = yc + MDR_D * 89 / 2.0;
+}
+
+} // namespace
+
+GridPos mdr_grid(double lat, double lon) {
+    double x_min, y_max, x, y;
+    mdr_corner(&x_min, &y_max);
+    mdr_project(lat, lon, &x, &y);
+    return {(x - x_min) / MDR_D, (y_max - y) / MDR_D};
+}
+
+void mdr_latlon(double gx, double gy, double *lat, double *lon) {
+    double x_min, y_max;
+    mdr_corner(&x_min, &y_max);
+    const double x = x_min + gx * MDR_D, y = y_max - gy * MDR_D;
+    *lat = 90.0 - 2.0 * atan(sqrt(x * x + y * y) / XFACTOR) / DEG;
+    *lon = atan2(x, -y) / DEG - 105.0;
 }
 
 std::string source_dir() {

@@ -30,31 +30,6 @@ using namespace std::string_literals;
 namespace {
 
 // ---------------------------------------------------------------------------
-// The expected converted file
-// ---------------------------------------------------------------------------
-
-// Grid position of a station on the MDR grid (column, row; row 0 at the top).
-struct GridPos {
-    double gx, gy;
-};
-
-GridPos mdr_grid(double lat, double lon) {
-    const double rad = M_PI / 180.0;
-    const double xfactor = (1.0 + sin(60.0 * rad)) * 63.7122;
-    auto project = [&](double la, double lo, double *x, double *y) {
-        double r = xfactor * tan((90.0 - la) / 2.0 * rad);
-        *x = r * sin((lo + 105.0) * rad);
-        *y = -r * cos((lo + 105.0) * rad);
-    };
-    double xc, yc, x, y;
-    project(39.578445, -97.42146, &xc, &yc);
-    project(lat, lon, &x, &y);
-    const double d = 0.47625;
-    double x_min = xc - d * 113 / 2.0, y_max = yc + d * 89 / 2.0;
-    return {(x - x_min) / d, (y_max - y) / d};
-}
-
-// ---------------------------------------------------------------------------
 // The installation: station file, name conventions, defaults
 // ---------------------------------------------------------------------------
 
@@ -315,6 +290,17 @@ TEST_F(Conversion, CollectiveToTheTextForms) {
     RunResult r = run({"-me", "none", "-of", "@-", "24061512"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, converted);
+    // The netCDF forms by the same words (their contents: test_conversion_cdf).
+    for (const auto &[words, name] :
+         {std::pair<std::vector<std::string>, std::string>{{"-ou", "cdf1"}, output()},
+          {{"-of", "cdf1:@%y%m%d.one"}, work.file("240615.one")}}) {
+        std::vector<std::string> a = words;
+        a.push_back("24061512");
+        r = run(a);
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string nc = name == output() ? out() + "/24061512_rad.nc" : name;
+        EXPECT_EQ(read_file(nc).substr(0, 3), "CDF") << nc;
+    }
 }
 
 TEST_F(Conversion, ResourcesFromADefaultsFile) {
@@ -350,19 +336,14 @@ TEST_F(Conversion, StationsMissingFromTheFileAreReported) {
     EXPECT_EQ(read_file(output()), "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary({}));
 }
 
-// An empty input: an empty summary and "not available" reports; an RCM run
-// writes the header of an empty RCM summary (RCM reports are not decoded
-// yet); a run on summary bulletins only the summary.
+// An empty input: an empty summary and "not available" reports; a run on
+// summary bulletins: only the summary.
 TEST_F(Conversion, EmptyAndOtherKindsOfInput) {
     write_file(raw() + "/24061512_rad.txt", "");
     RunResult r = run({"24061512"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(read_file(output()),
               std::string("VEKRAD\n1230Z 15 JUN 24\n") + mdr_summary({}) + no_reports);
-    write_file(raw() + "/2406151245_rcm.txt", "RCMTLX\n1234 ROBUU 0515\n");
-    r = run({"-in", "rcm", "2406151245"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_file(out() + "/2406151245_rcm.vek"), "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n");
     write_file(raw() + "/24061512_rad.txt", "SDUS21 KWBC 151215\n+ 10 020\n 123\n");
     r = run({"-in", "raw", "-pf", "over", "24061512"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -472,12 +453,12 @@ TEST_F(Conversion, OutputsThatCannotBeMadeEndWith12) {
          "FILE_set_date: Name too long (at most 159 characters): " + long_dir +
              "/24061512_rad.vek\nRAD_set_out_file: Unable to name converted file: File name too "
              "long\n"},
-        {{"-ou", "cdf"},
-         "RAD_set_out_file: Unable to open converted file: " + out() +
-             "/24061512_rad.nc: no writer for this file type\n"},
-        {{"-of", "cdf1"},
-         "RAD_set_out_file: Unable to open converted file: " + out() +
-             "/24061512_rad.nc: no writer for this file type\n"},
+        {{"-cp", work.file("blocker/sub"), "-ou", "cdf"},
+         "RAD_set_out_file: Unable to open converted file: " + work.file("blocker/sub") +
+             "/24061512_rad.nc: Not a directory\n"},
+        {{"-ou", "cdf", "-of", "@-"},
+         "RAD_set_out_file: Unable to open converted file: -: nccreate: a netCDF file cannot be "
+         "a stream or a command\n"},
     };
     for (const auto &c : cases) {
         std::vector<std::string> a = c.args;

@@ -79,7 +79,7 @@ TEST_F(RadRead, FirstByteGivesTheType) {
         int type;
     } cases[] = {{"VEKRAD\n", 3}, {"0 anything", 2}, {"1", 2},  {"2\n", 2}, {" SDUS", 2},
                  {"*header", 1},  {"3", -1},         {"9", -1}, {"v", -1},  {"\nVEKRAD", -1},
-                 {"", -1},        {"CDF\x01", -1}}; // no netCDF layer yet
+                 {"", -1},        {"CDF\x01", -1}}; // "C" but no netCDF file
     for (const auto &c : cases) {
         write_file(dir.file("probe"), c.bytes);
         EXPECT_EQ(RAD_chktype(dir.file("probe").c_str()), c.type) << c.bytes;
@@ -93,7 +93,7 @@ TEST_F(RadRead, OpenAndCloseRules) {
     int type = 0; // creating needs a type, and fails without touching the file system
     EXPECT_EQ(RAD_open(path.c_str(), 1, &type), -1);
     EXPECT_FALSE(file_exists(dir.file("sub")));
-    for (int t : {4, 10, 11, 12, 13, 21, -1}) { // unknown, and netCDF not yet available
+    for (int t : {4, 10, 13, 21, -1}) { // unknown
         type = t;
         EXPECT_EQ(RAD_open(path.c_str(), 1, &type), -1) << t;
     }

@@ -130,6 +130,16 @@ using Cells = std::map<std::pair<int, int>, int>;
 // other value blank.
 std::string mdr_summary(const Cells &cells);
 
+// The MDR grid of the converted files, worked out in double precision from
+// the polar stereographic formula, apart from the program's map transforms:
+// the grid column and row of a position (0-based, row 0 in the north), and
+// the position of a grid point.
+struct GridPos {
+    double gx, gy;
+};
+GridPos mdr_grid(double lat, double lon);
+void mdr_latlon(double gx, double gy, double *lat, double *lon);
+
 // Paths of the source tree and of the build tree.
 std::string source_dir();
 std::string binary_dir();
