@@ -13,11 +13,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
 #include <utility>
 
+#include "numtext.h"
 #include "vek.h"
 #include "vekrad.h"
 
@@ -28,6 +32,7 @@ int hour = VEK_MISS;
 int min = VEK_MISS;
 int clear_air = 1;
 int file_type = 3;
+char out_name[FILE_NAME_LEN] = ""; // the converted file being written
 RAD_info info;
 RCM_report rcm_report;
 int mdr_stat_num = 0;
@@ -82,11 +87,11 @@ void RAD_mdr_domain(Domain *domain) {
 namespace {
 
 // Selects a name convention by key; FILE_set_name cuts keys off its text, so
-// it gets a copy.
+// it gets a copy (whole: a template too long is refused when a name is made
+// under it).
 void select_convention(const char *key) {
-    char type[FILE_NAME_LEN];
-    vek_copy(type, key);
-    FILE_set_name(type);
+    std::string type = key;
+    FILE_set_name(type.data());
 }
 
 // Applies FUNC to every word of a list resource, in order.
@@ -102,9 +107,9 @@ void for_each_word(const char *resource, Func func) {
 // The report-time window of a "range" word: the text from its seventh
 // character on, "before:after" in minutes.
 void apply_range(const char *word) {
-    int before = -15, after = 15;
-    if (strlen(word) > 6) sscanf(word + 6, "%d:%d", &before, &after);
-    DATE_set_range(before, after);
+    int window[2] = {-15, 15};
+    if (strlen(word) > 6) scan_ints(word + 6, "%d:%d", window);
+    DATE_set_range(window[0], window[1]);
 }
 
 // The output form of an "out_file" word: a form word, an optional separator
@@ -149,7 +154,7 @@ void decode_rcm(FILE *ifile) {
         RCM_print(M_OUT3, &rcm_report);
         if (got < 0) break; // end of input, or a read error
         const long long hhmm = 100LL * rcm_report.date.hour + rcm_report.date.min;
-        const int rtime = static_cast<int>(std::clamp<long long>(hhmm, INT_MIN, INT_MAX));
+        const int rtime = clamp_int(hhmm);
         if (DATE_chk_range(rtime) == 0) continue;
         RCM_report *rcm_ptr = static_cast<RCM_report *>(CTY_get_data(rcm_report.id));
         if (!rcm_ptr) continue;
@@ -223,17 +228,38 @@ int RAD_set_out_file(Date *date) {
     FLAG_set(17, file_type);
 
     char name[FILE_NAME_LEN] = "";
-    FILE_set_date(date, name);
-    if (FILE_overwrite(name, 1) != 1) {
+    if (FILE_set_date(date, name) < 0) {
+        MESS_print(M_ERROR, "RAD_set_out_file: Unable to name converted file: %s\n",
+                   strerror(errno));
+        VEK_exit(12);
+    }
+    // A device or FIFO holds no file to keep: it is written in place. A
+    // directory can never be replaced: opening it fails below.
+    if (!FILE_is_special(name) && !FILE_is_dir(name) && FILE_overwrite(name, 1) != 1) {
         MESS_print(M_WARN, "RAD_set_out_file: Unable to overwrite converted data file\n");
         VEK_exit(0);
     }
-    int fd = RAD_open(name, 1, &file_type);
+    // The file is written under a temporary name and takes its own name only
+    // when it is whole (RAD_decode_file).
+    char temp[FILE_NAME_LEN];
+    int fd = -1;
+    int err = FILE_stage_output(name, temp, sizeof temp) < 0 ? errno : 0;
+    if (!err) {
+        errno = 0;
+        fd = RAD_open(temp, 1, &file_type);
+        err = errno;
+    }
     MESS_print(M_MESS, "Creating output file: %s\n", name);
     if (fd == -1) {
-        MESS_print(M_ERROR, "RAD_set_out_file: Unable to open converted file: %s\n", name);
+        FILE_discard_output();
+        const char *why = RAD_write_error(); // what the netCDF layer refused
+        MESS_print(M_ERROR, "RAD_set_out_file: Unable to open converted file: %s: %s\n", name,
+                   why   ? why
+                   : err ? strerror(err)
+                         : "no writer for this file type");
         VEK_exit(12);
     }
+    vek_copy(out_name, name);
     return fd;
 }
 
@@ -251,18 +277,57 @@ int RCM_save_report(int cvt_fd, RCM_report *report) {
     return 1;
 }
 
+namespace {
+
+// True when DATE gives the year, month, day and hour: the nominal time of a
+// run is taken from it.
+bool names_hour(const Date &date) {
+    return date.year >= 0 && date.month >= 0 && date.day >= 0 && date.hour >= 0;
+}
+
+// Closes the converted file and gives it its name. A file that could not be
+// written whole is removed, and the run ends with 12.
+void finish_output(int cvt_fd) {
+    if (RAD_close(cvt_fd) != 0) {
+        FILE_discard_output();
+        const char *why = RAD_write_error();
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to write converted file %s: %s\n", out_name,
+                   why ? why : "not open");
+        VEK_exit(12);
+    }
+    if (FILE_commit_output() != 0) {
+        const int err = errno;
+        FILE_discard_output();
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to put converted file in place: %s: %s\n",
+                   out_name, strerror(err));
+        VEK_exit(12);
+    }
+}
+
+} // namespace
+
 // One conversion: parameters, input, nominal time, output, station records,
-// decoding, header, reports in station-file order. The input stream is
-// closed at the end (it reads through the module's one read buffer).
+// decoding, header, reports in station-file order. A failure to read the
+// input ends the run with 10, one to write the output with 12, and neither
+// leaves a file under the output name. The input stream is closed at the end
+// (it reads through the module's one read buffer).
 int RAD_decode_file() {
     DATE_set_range(-15, 15);
     RAD_parameter();
 
     char filename[FILE_NAME_LEN] = "";
     FILE_get_file("Enter the radar filename: ", filename);
+    errno = 0;
     FILE *ifile = FILE_open(filename, "r");
     if (!ifile) {
-        MESS_print(M_ERROR, "RAD_decode_file: Unable to open file:%s\n", filename);
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to open file:%s: %s\n", filename,
+                   strerror(errno ? errno : ENOENT));
+        VEK_exit(10);
+    }
+    struct stat st;
+    if (fstat(fileno(ifile), &st) == 0 && S_ISDIR(st.st_mode)) {
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to read file:%s: %s\n", filename,
+                   strerror(EISDIR));
         VEK_exit(10);
     }
     // Bulletin files run to gigabytes: read them in large blocks. (The buffer
@@ -272,6 +337,13 @@ int RAD_decode_file() {
 
     Date file_date;
     FILE_get_date(&file_date);
+    if (!names_hour(file_date)) {
+        MESS_print(M_ERROR,
+                   "RAD_decode_file: The name %s gives no date and hour: give them after it, "
+                   "as in %s#2024061512 (year, month, day, hour)\n",
+                   filename, FILE_is_stdio(filename) ? "-" : filename);
+        VEK_exit(10);
+    }
     if (rad_type == 1)
         min = 30;
     else if (rad_type == 2)
@@ -313,6 +385,15 @@ int RAD_decode_file() {
         break;
     }
 
+    if (ferror(ifile)) { // never taken for the end of the input
+        const int err = errno ? errno : EIO;
+        RAD_close(cvt_fd);
+        FILE_discard_output();
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to read file:%s: %s\n", filename,
+                   strerror(err));
+        VEK_exit(10);
+    }
+
     RAD_putinfo(cvt_fd, &info);
     for (int n = 0; rad_type == 1 || rad_type == 2; ++n) {
         void *ptr = CTY_next_data(n);
@@ -322,7 +403,7 @@ int RAD_decode_file() {
         else
             RCM_save_report(cvt_fd, static_cast<RCM_report *>(ptr));
     }
-    RAD_close(cvt_fd);
+    finish_output(cvt_fd);
     FILE_close(ifile);
     return 0;
 }
@@ -352,8 +433,8 @@ bool next_clean_line(FILE *ifile, char *line) {
 // nominal hour and minute.
 bool is_nominal_heading(const char *line) {
     const char *p = strstr(line, "SDUS2");
-    int h = 0, m = 0;
-    return p && sscanf(p, "%*s %*s %*2d%2d%2d", &h, &m) == 2 && h == hour && m == min;
+    int hm[2] = {0, 0};
+    return p && scan_ints(p, "%*s %*s %*2d%2d%2d", hm) == 2 && hm[0] == hour && hm[1] == min;
 }
 
 // Places the digits of one row line: the digit at position j goes to
@@ -388,8 +469,9 @@ int MDR_read_raw_summary(FILE *ifile, RAD_info *info) {
         do {
             if (!next_clean_line(ifile, line)) return 0;
         } while (line[0] != '+');
-        int row = 0, col = 0;
-        bool known = sscanf(line, "+ %d %d", &row, &col) == 2;
+        int at[2] = {0, 0}; // row and column
+        bool known = scan_ints(line, "+ %d %d", at) == 2;
+        int row = at[0], col = at[1];
         if (col == 1) col = 2;
 
         if (!next_clean_line(ifile, line)) return 0;
@@ -524,6 +606,7 @@ void rad_dec_reset_state() {
     min = VEK_MISS;
     clear_air = 1;
     file_type = 3;
+    out_name[0] = '\0';
     mdr_stat_num = 0;
     rcm_stat_num = 0;
     mdr_reader_reset();

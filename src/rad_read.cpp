@@ -473,8 +473,9 @@ void put_coords() {
     std::vector<GridCoords> coords(1);
     GridCoords *g = coords.data();
     char name[FILE_NAME_LEN];
-    FILE_add_path(RES_get("file_path"), "rad_loc.dat", name);
-    FILE *f = FILE_open(name, "r");
+    // A directory too long for the name holds no file that could be read.
+    FILE *f =
+        FILE_add_path(RES_get("file_path"), "rad_loc.dat", name) ? FILE_open(name, "r") : nullptr;
     const char *why = f ? RAD_read_loc(f, g->lon, g->lat) : "";
     if (f) FILE_close(f);
     if (why) {
@@ -724,8 +725,8 @@ void put_report_l1(MDR_report *rep, long s) {
 const char *cdf_name(const char *filename, char (&name)[FILE_NAME_LEN]) {
     if (FILE_is_stdio(filename) || filename[0] == '|')
         return "a netCDF file cannot be a stream or a command";
-    if (strlen(filename) >= sizeof name) return "file name too long";
-    FILE_add_user_path(filename, name);
+    if (strlen(filename) >= sizeof name || FILE_add_user_path(filename, name) != 0)
+        return "file name too long";
     return nullptr;
 }
 
@@ -830,7 +831,10 @@ int RAD_close(int cvt_fd) {
     if (is_text_type(file_type)) {
         if (fflush(rad_file) != 0) record_failure("write", strerror(errno));
         check_stream("write");
-        if (FILE_close(rad_file) != 0) record_failure("close", strerror(errno));
+        // A command's non-zero status is its failure; -1 carries errno.
+        const int closed = FILE_close(rad_file);
+        if (closed > 0) record_failure("close", "the command failed");
+        if (closed < 0) record_failure("close", strerror(errno));
         rad_file = nullptr;
         file_type = 0;
         return write_error[0] ? -1 : 0;

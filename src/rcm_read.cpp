@@ -22,6 +22,7 @@
 #include <string_view>
 #include <utility>
 
+#include "numtext.h"
 #include "vek.h"
 #include "vekrad.h"
 
@@ -45,9 +46,6 @@ constexpr bool is_upper(unsigned char c) {
 }
 constexpr bool is_letter(unsigned char c) {
     return is_upper(c) || (c >= 'a' && c <= 'z');
-}
-constexpr bool is_digit(unsigned char c) {
-    return c >= '0' && c <= '9';
 }
 // The blanks that a group may hold and that follow it: blank, tab, return,
 // line feed (a group may be split over records or lines).
@@ -159,7 +157,7 @@ class Match {
             for (int k = digits_at; k < digits_end; ++k)
                 v = std::min(v * 10 + (s_[pos_ + k] - '0'), cap);
             if (digits_at > sign_at) v = -v;
-            *out = static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+            *out = clamp_int(v);
         }
         pos_ += n;
         return directive();

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "numtext.h"
 #include "vek.h"
 #include "vekcty.h"
 
@@ -105,10 +106,6 @@ const Template templates[] = {
     {{DOM_REG}, REGION, "reg:REG"},
 };
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // A leading number as "%f" and "%d" read it (leading blanks skipped, text
 // after it ignored); false when there is none. Integers saturate.
 bool read_float(const char *s, float *out) {
@@ -124,7 +121,7 @@ bool read_int(const char *s, int *out, const char **after = nullptr) {
     errno = 0;
     long v = strtol(s, &end, 10);
     if (end == s) return false;
-    *out = v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
+    *out = clamp_int(v);
     if (after) *after = end;
     return true;
 }

@@ -22,6 +22,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "vek.h"
@@ -137,6 +139,10 @@ constexpr int OPT_NAME_LEN = 50; // an option name: at most 49 characters
 
 res_obj root_res = {-9999, nullptr, nullptr, CV_none, nullptr};
 res_obj *last = &root_res;
+// The stored resources by name (views of their own names), so that a
+// lookup costs the same however many there are: reading a defaults file
+// stays linear in its size.
+std::unordered_map<std::string_view, res_obj *> by_name;
 RES_defobj def_table[RES_MAX_DEF + 1] = {};
 RES_defobj *defs = def_table; // the table being decoded
 int clargc = 0;
@@ -144,9 +150,8 @@ char **clargv = nullptr;
 
 res_obj *find(const char *name) {
     if (!name) return nullptr;
-    for (res_obj *r = root_res.next; r; r = r->next)
-        if (strcmp(r->name, name) == 0) return r;
-    return nullptr;
+    auto it = by_name.find(name);
+    return it == by_name.end() ? nullptr : it->second;
 }
 
 char *dup_or_null(const char *s, bool *failed) {
@@ -509,6 +514,14 @@ int RES_new(int index, const char *name, const char *data, DEF_convert cvt) {
     r->name = name_copy;
     r->data = copy;
     r->cvt = cvt;
+    try {
+        by_name.emplace(r->name, r);
+    } catch (...) { // out of memory: the resource is not stored
+        free(name_copy);
+        free(copy);
+        free(r);
+        return -1;
+    }
     last->next = r;
     last = r;
     return 0;
@@ -640,6 +653,7 @@ void resrc_reset_state() {
     }
     root_res.next = nullptr;
     last = &root_res;
+    by_name.clear();
     for (RES_defobj &e : def_table) e = RES_defobj{};
     defs = def_table;
     clargc = 0;

@@ -41,6 +41,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "numtext.h"
+#include "scanp.h"
 #include "vek.h"
 
 namespace {
@@ -51,9 +53,6 @@ constexpr int DEFAULT_WIDTH = 999;   // the width of a directive written without
 constexpr int WIDTH_LIMIT = 99999;   // larger widths saturate here
 constexpr M_type TRACE = 0x80000000; // debug, sublevel d
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool is_alpha(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -188,7 +187,7 @@ int to_int(const char *s, int n) {
     long long v = 0;
     for (; i < n && is_digit(s[i]); ++i) v = std::min(v * 10 + (s[i] - '0'), limit);
     if (negative) v = -v;
-    return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    return clamp_int(v);
 }
 
 // The work of one scanp call.

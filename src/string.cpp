@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "vek.h"
+#include "vekstr.h"
 
 size_t vek_strlcpy(char *dst, const char *src, size_t cap) {
     if (!dst || cap == 0) return 0;

@@ -1,7 +1,9 @@
 // vek.h - the shared records of the package library and the interfaces of its
 // run-time modules: messages, resources and flags, defaults files, prompts,
-// strings and line readers, file names and dates, map transforms, the hash
-// table, domains and the pattern scanner.
+// file names and dates, map transforms and domains. The self-contained
+// libraries have headers of their own, which this one includes: the string
+// and line utilities (vekstr.h), the hash table (table.h) and the pattern
+// scanner (scanp.h).
 //
 // Records are plain structures with fixed capacities. Every function that
 // writes text into a caller's buffer says how much room it needs; none of
@@ -12,9 +14,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <span>
 
+#include "scanp.h"
+#include "table.h"
 #include "vekresrc.h"
+#include "vekstr.h"
 
 constexpr int VEK_MISS = -9999;
 constexpr float VEK_FMISS = -9999.0f;
@@ -228,6 +232,13 @@ void def_reset_state();
 // ---------------------------------------------------------------------------
 
 char *VEK_prompts(const char *prompt, char *str, int length);
+// What the answer line of the last prompt was: an answer (perhaps empty),
+// the end of standard input met before any answer, or a line longer than an
+// answer (79 characters; what the prompt returned is its start).
+constexpr int VEK_PROMPT_ANSWER = 0;
+constexpr int VEK_PROMPT_END = 1;
+constexpr int VEK_PROMPT_LONG = 2;
+int VEK_prompt_status();
 float VEK_promptf(const char *prompt);
 int VEK_set_command(const char *string);
 // Ends the process with STATUS through the exit hook.
@@ -240,6 +251,9 @@ const char *VEK_version();
 // unwinds instead (it must not return). Null restores the default (exit).
 using VEK_exit_hook = void (*)(int status);
 VEK_exit_hook VEK_set_exit_hook(VEK_exit_hook hook);
+// The time slept and the last prompt's status back to the start (the exit
+// hook stays).
+void system_reset_state();
 
 // ---------------------------------------------------------------------------
 // Loop-window link (mqueue)
@@ -269,42 +283,6 @@ int MQ_set_timeout(int secs);
 void mqueue_reset_state();
 
 // ---------------------------------------------------------------------------
-// Strings and line readers (string)
-// ---------------------------------------------------------------------------
-
-int parse_string(const char *string, char delim, int *argc, char ***argv);
-int free_parsed_array(int argc, char **argv);
-int stricmp(const char *s1, const char *s2);
-int strnicmp(const char *s1, const char *s2, int n);
-int low_string(char *string);
-int fill_string(char *string, char tar, char fill);
-int trim_string(char *string);
-int wstrim_string(char *string);
-int clean_line(unsigned char *line);
-inline int clean_line(char *line) {
-    return clean_line(reinterpret_cast<unsigned char *>(line));
-}
-// Line readers: the next line without its newline, at most 160 (fgetline) or
-// LEN characters; a longer line comes in pieces. STRING needs one byte more.
-int fgetline(FILE *ifile, char *string);
-int fgetnline(FILE *ifile, char *string, int len);
-int fgetstring(FILE *ifile, char *string, int len);
-// Reads lines as fgetnline does and passes over those for which ACCEPT is
-// false; the first accepted line goes to STRING (LEN + 1 bytes) and its
-// length is returned, -1 at the end. ACCEPT sees the LENGTH characters of a
-// line (not terminated; it must read no further) and ARG. Lines passed over
-// are not copied where the stream's buffer holds them whole.
-using line_test = bool (*)(const char *text, int length, void *arg);
-int fgetnline_until(FILE *ifile, char *string, int len, line_test accept, void *arg);
-
-// Bounded copy: at most CAP-1 bytes and always a terminator (CAP >= 1).
-size_t vek_strlcpy(char *dst, const char *src, size_t cap);
-template <size_t N>
-size_t vek_copy(char (&dst)[N], const char *src) {
-    return vek_strlcpy(dst, src, N);
-}
-
-// ---------------------------------------------------------------------------
 // File names and file system helpers (files)
 // ---------------------------------------------------------------------------
 
@@ -315,17 +293,40 @@ FILE *FILE_open(const char *file, const char *access);
 int FILE_close(FILE *stream);
 int FILE_exist(const char *file);
 int FILE_is_dir(const char *file);
+// 1 for an existing entry that is neither a regular file nor a directory (a
+// device, a FIFO, a socket), else 0.
+int FILE_is_special(const char *file);
 long FILE_size(const char *file);
+// -1 (errno ENAMETOOLONG) when a directory to create does not fit 99 characters.
 int FILE_make_dir(char *dir, int flag);
-// FILENAME needs FILE_NAME_LEN bytes.
+// FILENAME needs FILE_NAME_LEN bytes. Null (errno ENAMETOOLONG) when the
+// joined name does not fit it.
 char *FILE_add_path(const char *path, const char *file, char *filename);
 // PATH needs room for one more character.
 int FILE_add_path_delim(char *path);
-// FILENAME needs FILE_NAME_LEN bytes.
+// FILENAME needs FILE_NAME_LEN bytes. -1 (errno ENAMETOOLONG) when the user
+// name (19 characters) or the expanded name does not fit.
 int FILE_add_user_path(const char *file, char *filename);
 int FILE_overwrite(const char *filename, int flag);
 int FILE_fullpath(const char *filename);
 int FILE_is_stdio(const char *file);
+
+// An output written whole or not at all (file_output.cpp). FILE_stage_output
+// prepares writing NAME and puts the name to open for writing in STAGE (CAP
+// bytes): a temporary beside NAME (result 1; missing directories are made),
+// or NAME itself for standard output, a command and an existing device or
+// FIFO (result 0). -1 with errno when it cannot: a directory (EISDIR), a
+// name or temporary that does not fit (ENAMETOOLONG), or what creating the
+// temporary met. Until the output is committed or discarded, SIGINT,
+// SIGTERM and SIGHUP remove the temporary and end the process with 128 +
+// the signal number, and so does the end of the process remove it.
+int FILE_stage_output(const char *name, char *stage, size_t cap);
+// Gives the finished temporary its name (and the mode of the file it
+// replaces). 0, also when nothing is staged; -1 with errno when the rename
+// failed (the temporary is kept for FILE_discard_output).
+int FILE_commit_output();
+// Removes the staged temporary, if any; errno is kept.
+void FILE_discard_output();
 
 int FILE_set_name(char *type);
 int FILE_set_key(char key, const char *str);
@@ -437,106 +438,8 @@ void maptran_reset_state();
 
 float calc_earth_dist(float lat1, float lon1, float lat2, float lon2);
 
-// ---------------------------------------------------------------------------
-// Hash table (table)
-// ---------------------------------------------------------------------------
-
-struct TAB_entry {
-    char *key;
-    char *data;
-    TAB_entry *link;
-    TAB_entry *next;
-};
-
-struct TAB_table {
-    int tab_size;
-    int data_size;
-    TAB_entry *data_ptr;
-    TAB_entry *head_ptr;
-    TAB_entry *last_ptr;
-    int num_entry;
-    int numkey;
-    TAB_entry *table[4];
-};
-
-int TAB_key(const TAB_table *tab, const char *key);
-int TAB_init(TAB_table *tab);
-int TAB_create(TAB_table *tab, int tsize, int dsize, int nkey);
-int TAB_enter_keys(TAB_table *tab, const void *data, const char *const *keys, int nkeys);
-// Enters a copy of the record under exactly numkey keys, in key order.
-template <class... Keys>
-int TAB_enter(TAB_table *tab, const void *data, Keys... keys) {
-    const char *const list[] = {static_cast<const char *>(keys)...};
-    return TAB_enter_keys(tab, data, list, static_cast<int>(sizeof...(Keys)));
-}
-char *TAB_search(TAB_table *tab, int keynum, const char *key);
-char *TAB_first(TAB_table *tab);
-char *TAB_next(TAB_table *tab);
-// Releases everything the table owns and leaves it empty.
-void TAB_free(TAB_table *tab);
-
 // WMO numbers and identifiers (tools). ID needs 7 bytes.
 int wmo_to_id(char *id, int wmo);
 int id_to_wmo(const char *id, int *wmo);
-
-// ---------------------------------------------------------------------------
-// Pattern scanner (scanp)
-// ---------------------------------------------------------------------------
-
-// The cursor over one text of LENGTH bytes; the caller owns the record and
-// the text.
-struct parse_param {
-    const char *ptr;
-    int length;
-    int off;
-    int len;
-    int assigned;
-    int matched;
-    int done;
-};
-
-// One typed destination of a scanp call. CHAR and CHARS carry the room at ptr.
-struct scan_dest {
-    enum kind_t { INT, FLOAT, CHAR, CHARS } kind;
-    void *ptr;
-    size_t cap;
-};
-inline scan_dest scan_to(int *p) {
-    return {scan_dest::INT, p, 0};
-}
-inline scan_dest scan_to(float *p) {
-    return {scan_dest::FLOAT, p, 0};
-}
-inline scan_dest scan_to(char &c) {
-    return {scan_dest::CHAR, &c, 1};
-}
-template <size_t N>
-scan_dest scan_to(char (&a)[N]) {
-    return {scan_dest::CHARS, a, N};
-}
-
-int scanp_list(parse_param *param, const char *pat, std::span<const scan_dest> dest);
-
-// Matches PAT at the cursor; one destination per directive that is not
-// suppressed. Returns the number of directives matched, -1 for an empty
-// pattern or a cursor at the end. Never moves the cursor.
-template <class... Dest>
-int scanp(parse_param *param, const char *pat, Dest &&...dest) {
-    if constexpr (sizeof...(Dest) == 0) {
-        return scanp_list(param, pat, {});
-    } else {
-        const scan_dest list[] = {scan_to(dest)...};
-        return scanp_list(param, pat, {list, sizeof...(Dest)});
-    }
-}
-int scanp_set(parse_param *param, const char *str);
-// Scans the LENGTH bytes at STR, NUL bytes included (coded messages are bytes,
-// not C strings); STR needs no terminator.
-int scanp_set(parse_param *param, const char *str, int length);
-int scanp_inc(parse_param *param);
-int scanp_inc_off(parse_param *param, int off);
-const char *scanp_str(parse_param *param);
-char scanp_char(parse_param *param, int off);
-int scanp_search(parse_param *param, const char *str);
 
 #endif

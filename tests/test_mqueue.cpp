@@ -99,7 +99,7 @@ std::string session(const std::vector<std::string> &later) {
 }
 
 std::string no_input(const std::string &name) {
-    return "RAD_decode_file: Unable to open file:" + name + "\n";
+    return "RAD_decode_file: Unable to open file:" + name + ": No such file or directory\n";
 }
 
 } // namespace
