@@ -53,7 +53,7 @@ run() {
     case $1 in
     mdr) set -- -in mdr 24010112 "$2" ;;
     summary) set -- -in raw 24010112 "$2" ;;
-    rcm) set -- -in rcm 2401011215 "$2" ;;
+    rcm) set -- -in rcm 2406151245 "$2" ;;
     esac
     build-bench/dirida -ba -me none -pf over -fp data -dp "$4" -cp "$work/out" "$1" "$2" "$3"
 }
@@ -63,7 +63,7 @@ for kind in $kinds; do
     case $kind in
     mdr) name=24010112_rad.txt pattern='=' ;;
     summary) name=24010112_rad.txt pattern='=' ;;
-    rcm) name=2401011215_rcm.txt pattern=1234 ;;
+    rcm) name=2406151245_rcm.txt pattern=1234 ;;
     *) echo "unknown kind $kind" >&2; exit 2 ;;
     esac
     if [ "$kind" = rcm ] && [ ! -x build-bench/gen_rcm_feed ]; then

@@ -9,20 +9,6 @@
 
 namespace {
 
-Domain mdr_domain() {
-    Domain d;
-    DOM_init(&d);
-    d.proj = 1;
-    d.plat = 90.0f;
-    d.plon = -105.0f;
-    d.clat = 39.578445f;
-    d.clon = -97.42146f;
-    d.dx = d.dy = 0.47625f;
-    d.nx = 114;
-    d.ny = 90;
-    return d;
-}
-
 int fill_block(const CTY_data *station, void *block) {
     std::memcpy(block, station, sizeof(CTY_data));
     return 0;
@@ -33,8 +19,6 @@ int fill_block(const CTY_data *station, void *block) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();
     fuzzing::reset_modules();
-    cty_reset_state();
-    maptran_reset_state();
     MESS_set(0, 0);
     const std::string path = fuzzing::scratch_file(data, size, "cty");
 
@@ -48,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     CTY_data_size(sizeof(CTY_data));
     CTY_enter_func(fill_block);
-    const Domain domain = mdr_domain();
+    Domain domain;
+    RAD_mdr_domain(&domain);
     const bool no_grid = size > 0 && (data[0] & 1);
     const int mode = 1 + static_cast<int>(size % 3);
     CTY_store(path.c_str(), mode, no_grid ? nullptr : &domain, 10);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "vekcty.h"
+#include "fuzz_common.h"
 
 namespace {
 
@@ -29,6 +29,8 @@ CTY_data station(const char *name, const char *state, const char *region, const 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    fuzzing::setup();
+    fuzzing::reset_modules();
     static const CTY_data stations[] = {
         station("OKLAHOMA_CITY", "OK", "US", "TLX", 1, 35.33f, -97.28f, 370.0f, 72357),
         station("Boxed", "NE", "B_", "B-OX", 9, 41.3f, -96.4f, 350.0f, 1234),

@@ -36,7 +36,6 @@ bool terminated(const char *s, size_t cap) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();
     fuzzing::reset_modules();
-    rad_dec_reset_state();
     if (size < 3) return 0;
     MESS_set(0, data[2] & 1 ? 0x0FFFFFFF : 0x0000000F);
 

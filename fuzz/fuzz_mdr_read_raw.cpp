@@ -15,7 +15,6 @@ RAD_info info;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();
     fuzzing::reset_modules();
-    rad_dec_reset_state();
     MESS_set(0, 0x0000000F);
     RAD_set_nominal(11, 30);
     if (size == 0) return 0;

@@ -1,6 +1,6 @@
 // fuzz_scanp.cpp - fuzzes the pattern scanner with pattern and text from the
 // input: the pattern is what comes before the first line feed or NUL, the text
-// what follows (NUL bytes included: the scanner must stop at the first). The
+// what follows (NUL bytes included: a text given with its length is bytes). The
 // text is walked as the decoders walk it, with destinations that suit the
 // pattern as far as a light reading tells, then with a fixed list of every
 // kind, so unsuitable ones are met too. Every destination is a heap block of
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     parse_param p{};
     scanp_set(&p, text.c_str());
-    p.length = static_cast<int>(text.size()); // past any NUL: the scanner must stop there
+    p.length = static_cast<int>(text.size()); // past any NUL, which is a byte like any other
     walk(p, pat.c_str(), suit(pat));
     Destinations fixed; // int, float, char and a char array of 7, 15, 23 and 31, in turn
     for (size_t i = 0; i < 16; ++i) fixed.add(scan_dest::kind_t(i % 4), i % 4 == 3 ? 2 * i + 1 : 1);

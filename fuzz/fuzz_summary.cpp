@@ -12,7 +12,6 @@ RAD_info info;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();
     fuzzing::reset_modules();
-    rad_dec_reset_state();
     RAD_set_nominal(12, 15);
     RAD_summary_init(&info);
 

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the program and converts a bundled MDR collective with the bundled
-# station file and name conventions; the converted file goes to out/.
+# Builds the program and converts a bundled MDR collective and a bundled real
+# Radar Coded Message with the bundled station file and name conventions;
+# the converted files go to out/.
 set -e
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -15,3 +16,13 @@ echo "== out/24061512_rad.vek: header, then the station reports that follow the 
 head -n 2 out/24061512_rad.vek
 sed -n '/^SDXX STATIONS$/,$p' out/24061512_rad.vek | grep -v ' NA \* \* \* \* \* \*$'
 echo "(stations that sent nothing are written as NA and left out above)"
+echo
+# data/vek.cfg asks for "output: vek", whose convention names MDR files; the
+# RCM file keeps its own with the text form ("vek:rcm_cvt").
+echo "== build/dirida -ba -me mess -pf over -in rcm -of vek:rcm_cvt -fp data -dp data -cp out 1108280716"
+build/dirida -ba -me mess -pf over -in rcm -of vek:rcm_cvt -fp data -dp data -cp out 1108280716
+echo
+echo "== out/1108280715_rcm.vek: header, then the report of the site that sent the message"
+head -n 2 out/1108280715_rcm.vek
+sed -n '/^\*\*/,$p' out/1108280715_rcm.vek
+echo "(Z: maximum top, M: mesocyclones, S: storm centroids, each with latitude and longitude)"

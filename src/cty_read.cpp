@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "numtext.h"
 #include "vekcty.h"
 
 namespace {
@@ -33,9 +34,6 @@ ReaderState rd;
 
 bool is_space(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool is_digit(int c) {
-    return c >= '0' && c <= '9';
 }
 
 // The outcome of one directive: converted, not matched (the offending
@@ -135,16 +133,7 @@ Scan scan_float(FILE *f, float *out) {
 Scan scan_int(FILE *f, int *out) {
     char text[NUMBER_TEXT];
     const Scan s = scan_number_text(f, false, text);
-    if (s == Scan::ok) {
-        errno = 0;
-        const long v = std::strtol(text, nullptr, 10);
-        if (v > 2147483647L || (errno == ERANGE && v > 0))
-            *out = 2147483647;
-        else if (v < -2147483647L - 1 || (errno == ERANGE && v < 0))
-            *out = -2147483647 - 1;
-        else
-            *out = static_cast<int>(v);
-    }
+    if (s == Scan::ok) *out = clamp_int(std::strtoll(text, nullptr, 10));
     return s;
 }
 
@@ -249,8 +238,12 @@ int CTY_open_file(const char *city_file, int *num_stats) {
     if (!name || !*name) name = city_file ? city_file : "sao.cty";
 
     char path[FILE_NAME_LEN];
-    path[0] = '\0';
-    FILE_add_path(RES_get("file_path"), name, path);
+    const char *dir = RES_get("file_path");
+    if (!FILE_add_path(dir, name, path)) {
+        MESS_print(M_WARN, "CTY_open_file: Database file not found: %s/%s: %s\n", dir ? dir : "",
+                   name, strerror(errno));
+        return -1;
+    }
 
     if (num_stats) {
         const long size = FILE_size(path);

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "numtext.h"
 #include "vekcty.h"
 
 namespace {
@@ -73,7 +74,7 @@ bool read_int(const char *s, int *out) {
     char *end;
     const long v = std::strtol(s, &end, 10);
     if (end == s) return false;
-    *out = v > 2147483647L ? 2147483647 : v < -2147483647L - 1 ? -2147483647 - 1 : int(v);
+    *out = clamp_int(v);
     return true;
 }
 

@@ -8,13 +8,14 @@
 // the 12-hour mode) and the decoding window (its reference date, that date in
 // seconds, the window in seconds and its width in minutes).
 
-#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+#include "numtext.h"
 #include "vek.h"
 
 namespace {
@@ -41,12 +42,6 @@ int64_t end = 0;
 int min_pre = DEFAULT_PRE;
 int min_post = DEFAULT_POST;
 
-int clamp_int(int64_t v) {
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return static_cast<int>(v);
-}
-
 // The field normalisation shared by the seconds and the label.
 void normalise(Date *d) {
     if (d->year < 0) d->year = 1980;
@@ -70,41 +65,6 @@ int64_t seconds_of(const Date *d) {
     return d->sec + 60 * static_cast<int64_t>(d->min) + 3600 * static_cast<int64_t>(d->hour) +
            86400 * (static_cast<int64_t>(d->day) - 1) + 86400 * int64_t{num_day[d->month - 1]} +
            86400 * leaps + 31536000 * (y - 70);
-}
-
-// A small scanf for the decode_hour forms: literal characters and "%d"
-// conversions only. A number skips leading white space, takes an optional
-// sign and its digits, and is held within +-INT_MAX so that it can always be
-// negated. Returns the count converted, or -1 when the text ends before the
-// first conversion (as sscanf does).
-int scan_ints(const char *text, const char *pat, int *vals, int max) {
-    const char *s = text;
-    int count = 0;
-    for (const char *p = pat; *p; ++p) {
-        if (p[0] == '%' && p[1] == 'd') {
-            ++p;
-            while (*s && isspace(static_cast<unsigned char>(*s))) ++s;
-            if (!*s) return count == 0 ? -1 : count;
-            int sign = 1;
-            const char *q = s;
-            if (*q == '+' || *q == '-') sign = *q++ == '-' ? -1 : 1;
-            if (!isdigit(static_cast<unsigned char>(*q))) return count;
-            int64_t v = 0;
-            while (isdigit(static_cast<unsigned char>(*q))) {
-                if (v <= INT_MAX) v = v * 10 + (*q - '0');
-                ++q;
-            }
-            if (v > INT_MAX) v = INT_MAX;
-            if (count < max) vals[count] = static_cast<int>(sign * v);
-            ++count;
-            s = q;
-        } else {
-            if (!*s) return count == 0 ? -1 : count;
-            if (*s != *p) return count;
-            ++s;
-        }
-    }
-    return count;
 }
 
 // The rounding rule of the requested time: a negative VALUE -(100 x OF + SK)
@@ -183,15 +143,18 @@ int DATE_set_TZ(const char *str) {
         tz_pm = 1;
         ++str;
     }
-    char name[5] = "";
-    float hours = 0.0f;
-    int got = sscanf(str, "%4[^:]:%f", name, &hours);
-    if (got >= 1) snprintf(tz_str, sizeof tz_str, " %s", name);
-    if (got == 2) {
-        // Offsets beyond two days are no time zone; keep the arithmetic defined.
-        if (!(hours >= -48.0f && hours <= 48.0f)) hours = 0.0f;
-        tz_off = static_cast<int>(hours * 3600.0f);
-    }
+    // The name: one to four characters up to the colon.
+    size_t n = 0;
+    while (n < 4 && str[n] && str[n] != ':') ++n;
+    if (n == 0) return 0;
+    snprintf(tz_str, sizeof tz_str, " %.*s", static_cast<int>(n), str);
+    if (str[n] != ':') return 0;
+    char *end = nullptr;
+    float hours = strtof(str + n + 1, &end);
+    if (end == str + n + 1) return 0;
+    // Offsets beyond two days are no time zone; keep the arithmetic defined.
+    if (!(hours >= -48.0f && hours <= 48.0f)) hours = 0.0f;
+    tz_off = static_cast<int>(hours * 3600.0f);
     return 0;
 }
 
@@ -376,21 +339,21 @@ int DATE_set_datim(const Date *date) {
     if (txt && *txt) {
         int v[4] = {0, 0, 0, 0};
         int n;
-        if ((n = scan_ints(txt, "%d:%d-%d+%d", v, 4)) >= 2) {
+        if ((n = scan_ints(txt, "%d:%d-%d+%d", v)) >= 2) {
             hm_form = true;
             h = v[0];
             m = v[1];
             if (n >= 3) min_pre = -v[2];
             if (n >= 4) min_post = v[3];
             window = n >= 3;
-        } else if ((n = scan_ints(txt, "%d-%d+%d", v, 3)) >= 1) {
+        } else if ((n = scan_ints(txt, "%d-%d+%d", v)) >= 1) {
             hm_form = true;
             h = v[0];
             m = 0;
             if (n >= 2) min_pre = -v[1];
             if (n >= 3) min_post = v[2];
             window = n >= 2;
-        } else if (scan_ints(txt, ":-%d+%d", v, 2) == 2) {
+        } else if (scan_ints(txt, ":-%d+%d", v) == 2) {
             min_pre = -v[0];
             min_post = v[1];
             window = true;
@@ -398,7 +361,7 @@ int DATE_set_datim(const Date *date) {
             hm_form = true;
             h = given_or_zero(file_date.hour);
             m = given_or_zero(file_date.min);
-            if (scan_ints(txt + 5, "-%d+%d", v, 2) == 2) {
+            if (scan_ints(txt + 5, "-%d+%d", v) == 2) {
                 min_pre = -v[0];
                 min_post = v[1];
                 window = true;
@@ -407,7 +370,7 @@ int DATE_set_datim(const Date *date) {
             hm_form = true;
             const char *rest = txt + 2;
             int w2[2] = {0, 0};
-            n = scan_ints(rest, "-%d-%d+%d", v, 3);
+            n = scan_ints(rest, "-%d-%d+%d", v);
             if (n == 3) {
                 move_back(v[0]);
                 h = file_date.hour;
@@ -415,7 +378,7 @@ int DATE_set_datim(const Date *date) {
                 min_pre = -v[1];
                 min_post = v[2];
                 window = true;
-            } else if (n == 1 && scan_ints(rest, "-%d+%d", w2, 2) == 2) {
+            } else if (n == 1 && scan_ints(rest, "-%d+%d", w2) == 2) {
                 h = given_or_zero(file_date.hour);
                 m = 0;
                 min_pre = -w2[0];
@@ -425,7 +388,7 @@ int DATE_set_datim(const Date *date) {
                 move_back(v[0]);
                 h = file_date.hour;
                 m = file_date.min;
-            } else if (n <= 0 && (n = scan_ints(rest, ":%d-%d+%d", v, 3)) >= 1 && n != 2) {
+            } else if (n <= 0 && (n = scan_ints(rest, ":%d-%d+%d", v)) >= 1 && n != 2) {
                 h = given_or_zero(file_date.hour);
                 m = v[0];
                 if (n == 3) {

@@ -148,21 +148,32 @@ int split_words(char *line, char **w1, char **w2, bool *more) {
 
 } // namespace
 
+// A name, or a name made in a directory, longer than 159 characters is not
+// cut: the file is not read, and a warning says why.
 int DEF_open(const char *filename) {
     close_file();
     const char *name = (filename && *filename) ? filename : ".vekdef";
     char path[FILE_NAME_LEN];
     if (FILE_is_dir(name)) {
         static const char *const standard[] = {"vek.cfg", ".vekdef", "Vek.res"};
+        const size_t n = strlen(name);
+        const char *sep = n > 0 && name[n - 1] != '/' ? "/" : "";
         for (const char *f : standard) {
-            char dir[FILE_NAME_LEN];
-            vek_copy(dir, name);
-            size_t n = strlen(dir);
-            if (n > 0 && dir[n - 1] != '/' && n + 1 < sizeof dir) FILE_add_path_delim(dir);
-            snprintf(path, sizeof path, "%s%s", dir, f);
+            const int need = snprintf(path, sizeof path, "%s%s%s", name, sep, f);
+            if (need < 0 || need >= static_cast<int>(sizeof path)) {
+                MESS_print(M_WARN,
+                           "DEF_open: Defaults file name too long (at most %d characters): "
+                           "%s%s%s\n",
+                           FILE_NAME_LEN - 1, name, sep, f);
+                return -1;
+            }
             if (FILE_exist(path)) break;
         }
         name = path;
+    } else if (strlen(name) >= FILE_NAME_LEN) {
+        MESS_print(M_WARN, "DEF_open: Defaults file name too long (at most %d characters): %s\n",
+                   FILE_NAME_LEN - 1, name);
+        return -1;
     }
     def_file = FILE_open(name, "r");
     return def_file ? 0 : -1;

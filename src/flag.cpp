@@ -9,12 +9,12 @@
 // switches (counts; non-zero means on).
 
 #include <cctype>
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
+#include "numtext.h"
 #include "vek.h"
 
 namespace {
@@ -34,11 +34,7 @@ void ready_flags() {
 
 // strtol clamped to the range of int, so hostile numbers stay defined.
 int to_int(const char *text, int base) {
-    errno = 0;
-    long v = strtol(text, nullptr, base);
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return static_cast<int>(v);
+    return clamp_int(strtol(text, nullptr, base));
 }
 
 struct PlotWord {
@@ -97,22 +93,19 @@ void convert_draw(const char *data) {
     free_parsed_array(argc, argv);
 }
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Reads up to WIDTH digits at *P, advancing it; false when there is none.
-bool read_digits(const char *&p, int width, int *value) {
-    int v = 0, n = 0;
-    while (n < width && is_digit(p[n])) v = v * 10 + (p[n++] - '0');
-    if (n == 0) return false;
-    p += n;
-    *value = v;
-    return true;
+// Reads the int conversions of PAT from TEXT into FIELDS, in order, as
+// sscanf would; returns the count read.
+int scan_fields(const char *text, const char *pat, std::initializer_list<int *> fields) {
+    int v[4] = {};
+    int got = scan_ints(text, pat, v);
+    int i = 0;
+    for (int *f : fields)
+        if (i < got) *f = v[i++];
+    return got;
 }
 
 // The requested file time from the "hour" text; fields the text does not
-// reach stay -9999.
+// reach stay -9999. Numbers beyond the range of int are held at it.
 void convert_hour(const char *data, Date *d) {
     d->year = d->month = d->day = d->jday = d->wday = d->hour = d->min = VEK_MISS;
     d->sec = 0;
@@ -121,28 +114,28 @@ void convert_hour(const char *data, Date *d) {
 
     if (data[0] == '#' && is_digit(data[1])) {
         const char *p = data + 1;
-        read_digits(p, 4, &d->year);
+        take_digits(p, 4, &d->year);
         int *fields[] = {&d->month, &d->day, &d->hour, &d->min};
         for (int *f : fields)
-            if (!is_digit(*p) || !read_digits(p, 2, f)) break;
+            if (!take_digits(p, 2, f)) break;
     } else if (len == 6 && !colon) {
-        sscanf(data, "%2d%2d%2d", &d->month, &d->day, &d->hour);
+        scan_fields(data, "%2d%2d%2d", {&d->month, &d->day, &d->hour});
     } else if (len == 4 && is_digit(data[0]) && !colon) {
-        sscanf(data, "%2d%2d", &d->day, &d->hour);
+        scan_fields(data, "%2d%2d", {&d->day, &d->hour});
     } else if (len == 3 && is_digit(data[0]) && !colon) {
-        sscanf(data, "%1d%2d", &d->day, &d->hour);
+        scan_fields(data, "%1d%2d", {&d->day, &d->hour});
     } else if (strchr(data, 'd')) {
-        sscanf(data, "%dd%d:%d", &d->day, &d->hour, &d->min);
+        scan_fields(data, "%dd%d:%d", {&d->day, &d->hour, &d->min});
     } else if (data[0] == ':') {
-        sscanf(data, ":%d", &d->min);
+        scan_fields(data, ":%d", {&d->min});
     } else if (data[0] == '-' && data[1] == ':') {
-        int m;
-        if (sscanf(data + 2, "%d", &m) == 1 && m != INT_MIN) d->min = -m;
+        int m = 0;
+        if (scan_fields(data + 2, "%d", {&m}) == 1) d->min = -m;
     } else {
-        int got = sscanf(data, "%d:%d", &d->hour, &d->min);
+        int got = scan_fields(data, "%d:%d", {&d->hour, &d->min});
         if (data[0] == '-' && got >= 1 && d->hour == 0) {
             d->hour = VEK_MISS;
-            if (got == 2 && d->min != INT_MIN) d->min = -d->min;
+            if (got == 2) d->min = -d->min;
         }
     }
 }
@@ -330,7 +323,7 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
         if (is_digit(data[0])) *static_cast<long *>(out) = strtol(data, nullptr, 10);
         return 1;
     case CV_float:
-        *static_cast<float *>(out) = static_cast<float>(atof(data));
+        *static_cast<float *>(out) = strtof(data, nullptr);
         return 1;
     case CV_color:
         *static_cast<long *>(out) = to_int(data, 10);
@@ -339,7 +332,14 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
         *static_cast<const char **>(out) = data;
         return 1;
     case CV_strcpy:
-        // The destination is a file-name buffer.
+        // The destination is a file-name buffer; a name that does not fit is
+        // refused (left empty), never cut.
+        if (strlen(data) >= FILE_NAME_LEN) {
+            static_cast<char *>(out)[0] = '\0';
+            MESS_print(M_WARN, "RES_conv_data: Name too long (at most %d characters): %s\n",
+                       FILE_NAME_LEN - 1, data);
+            return 0;
+        }
         vek_strlcpy(static_cast<char *>(out), data, FILE_NAME_LEN);
         return 1;
     case CV_path: {

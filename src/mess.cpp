@@ -10,10 +10,12 @@
 // and paging modes, the line count, the log and message file streams and the
 // name of the message file that is opened anew for each message.
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
+#include "numtext.h"
 #include "vek.h"
 
 namespace {
@@ -95,7 +97,11 @@ M_type token_mask(const char *tok) {
 void open_message_file(const char *name, const char *access, int out) {
     mess_out = out;
     close_stream(pfile);
-    if (name && *name) pfile = FILE_open(name, access);
+    if (!name || !*name) return;
+    pfile = FILE_open(name, access);
+    if (!pfile)
+        MESS_print(M_WARN, "MESS_set_str: Unable to open message file %s: %s\n", name,
+                   strerror(errno));
 }
 
 void apply_token(const char *tok) {
@@ -106,9 +112,15 @@ void apply_token(const char *tok) {
     } else if (strnicmp(tok, "-fi", 3) == 0) {
         open_message_file(strlen(tok) > 4 ? tok + 4 : "", "w", 1);
     } else if (strnicmp(tok, "dfi", 3) == 0) {
-        vek_copy(filename, strlen(tok) > 4 ? tok + 4 : "");
+        const char *name = strlen(tok) > 4 ? tok + 4 : "";
         close_stream(pfile);
         mess_out = 2;
+        filename[0] = '\0';
+        if (strlen(name) < sizeof filename)
+            vek_copy(filename, name);
+        else
+            MESS_print(M_WARN, "MESS_set_str: Unable to open message file %s: %s\n", name,
+                       strerror(ENAMETOOLONG));
     } else if (strnicmp(tok, "fi", 2) == 0) {
         open_message_file(strlen(tok) > 3 ? tok + 3 : "", "a", 0);
     } else if (stricmp(tok, "nopage") == 0) {
@@ -116,8 +128,9 @@ void apply_token(const char *tok) {
     } else if (stricmp(tok, "page") == 0) {
         page = 2;
     } else if (strnicmp(tok, "line", 4) == 0) {
-        max_lines = strlen(tok) > 5 ? atoi(tok + 5) : 0;
-        if (max_lines < 1) max_lines = 22;
+        int n[1] = {0};
+        if (strlen(tok) > 5) scan_ints(tok + 5, "%d", n);
+        max_lines = n[0] < 1 ? 22 : n[0];
     } else {
         int sign = 0;
         if (*tok == '+' || *tok == '-') sign = *tok++ == '+' ? 1 : -1;

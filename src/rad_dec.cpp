@@ -1,20 +1,28 @@
 // rad_dec.cpp - the conversion driver: one raw radar bulletin file in, one
 // converted radar file out; the run parameters and the choice of the output
-// file; the summary grid and the raw summary bulletins; and the MDR reports:
-// finding the reports of the nominal time in a bulletin stream, the empty
-// record of each MDR station, decoding a report into its record and placing
-// its echo digits on the summary grid.
+// file; the summary grid, the raw summary bulletins and the merging of each
+// RCM site's fine grid; and the MDR reports: finding the reports of the
+// nominal time in a bulletin stream, the empty record of each MDR station,
+// decoding a report into its record and placing its echo digits on the
+// summary grid.
 //
 // State: the kind of run, the nominal time of the bulletins to decode, the
 // clear-air option, the converted-file type, the run's header with its
-// summary grid and the counts of reports written. The bulletin readers take
-// their input through the block input of the line utilities.
+// summary grid, the RCM report being decoded and the counts of reports
+// written. The bulletin readers take their input through the block input of
+// the line utilities.
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
 #include <utility>
 
+#include "numtext.h"
 #include "vek.h"
 #include "vekrad.h"
 
@@ -25,7 +33,9 @@ int hour = VEK_MISS;
 int min = VEK_MISS;
 int clear_air = 1;
 int file_type = 3;
+char out_name[FILE_NAME_LEN] = ""; // the converted file being written
 RAD_info info;
+RCM_report rcm_report;
 int mdr_stat_num = 0;
 int rcm_stat_num = 0;
 
@@ -58,14 +68,29 @@ int RAD_get_file_type() {
     return file_type;
 }
 
+// The polar stereographic MDR grid; only stations on it are kept, and RCM
+// grids are merged on it.
+void RAD_mdr_domain(Domain *domain) {
+    DOM_init(domain);
+    domain->proj = 1;
+    domain->plat = 90.0f;
+    domain->plon = -105.0f;
+    domain->clat = 39.578445f;
+    domain->clon = -97.42146f;
+    domain->dx = 0.47625f;
+    domain->dy = 0.47625f;
+    domain->nx = 114;
+    domain->ny = 90;
+}
+
 namespace {
 
 // Selects a name convention by key; FILE_set_name cuts keys off its text, so
-// it gets a copy.
+// it gets a copy (whole: a template too long is refused when a name is made
+// under it).
 void select_convention(const char *key) {
-    char type[FILE_NAME_LEN];
-    vek_copy(type, key);
-    FILE_set_name(type);
+    std::string type = key;
+    FILE_set_name(type.data());
 }
 
 // Applies FUNC to every word of a list resource, in order.
@@ -81,9 +106,9 @@ void for_each_word(const char *resource, Func func) {
 // The report-time window of a "range" word: the text from its seventh
 // character on, "before:after" in minutes.
 void apply_range(const char *word) {
-    int before = -15, after = 15;
-    if (strlen(word) > 6) sscanf(word + 6, "%d:%d", &before, &after);
-    DATE_set_range(before, after);
+    int window[2] = {-15, 15};
+    if (strlen(word) > 6) scan_ints(word + 6, "%d:%d", window);
+    DATE_set_range(window[0], window[1]);
 }
 
 // The output form of an "out_file" word: a form word, an optional separator
@@ -96,7 +121,7 @@ void apply_out_file(const char *word) {
     };
     static const Form forms[] = {{"vek3", "rad_cvt_vek", 2},
                                  {"vek", "rad_cvt_vek", 3},
-                                 {"cdf1", "rad_cvt_cdf", 21},
+                                 {"cdf1", "rad_cvt_cdf", 11},
                                  {"cdf", "rad_cvt_cdf", 12}};
     size_t len = strlen(word);
     for (const Form &f : forms) {
@@ -113,18 +138,35 @@ int mdr_enter(const CTY_data *station, void *block) {
     return MDR_enter_func(station, static_cast<MDR_report *>(block));
 }
 
-// The polar stereographic MDR grid; only stations on it are kept.
-void mdr_domain(Domain *domain) {
-    DOM_init(domain);
-    domain->proj = 1;
-    domain->plat = 90.0f;
-    domain->plon = -105.0f;
-    domain->clat = 39.578445f;
-    domain->clon = -97.42146f;
-    domain->dx = 0.47625f;
-    domain->dy = 0.47625f;
-    domain->nx = 114;
-    domain->ny = 90;
+int rcm_enter(const CTY_data *station, void *block) {
+    return RCM_enter_func(station, static_cast<RCM_report *>(block));
+}
+
+// The RCM loop: every site's message whose time lies in the report-time
+// window, of a site the store holds, is merged into the summary and replaces
+// what the site's record held; the database position wins over the one in
+// the message. A message without time (end of input, no part A) lies outside
+// every window.
+void decode_rcm(FILE *ifile) {
+    // The reader takes the stream in blocks: its own end of input ends the
+    // loop, not the stream's end-of-file mark.
+    for (;;) {
+        const int got = RCM_read_site(ifile, &rcm_report);
+        RCM_print(M_OUT3, &rcm_report);
+        if (got < 0) break; // end of input, or a read error
+        const long long hhmm = 100LL * rcm_report.date.hour + rcm_report.date.min;
+        const int rtime = clamp_int(hhmm);
+        if (DATE_chk_range(rtime) == 0) continue;
+        RCM_report *rcm_ptr = static_cast<RCM_report *>(CTY_get_data(rcm_report.id));
+        if (!rcm_ptr) continue;
+        MESS_print(M_DEBUG, "%5s %4d %9.3f,%9.3f %9.3f,%9.3f %9.3f,%9.3f\n", rcm_report.id, rtime,
+                   rcm_report.lat, rcm_report.lon, rcm_ptr->lat, rcm_ptr->lon,
+                   rcm_report.lat - rcm_ptr->lat, rcm_report.lon - rcm_ptr->lon);
+        rcm_report.lat = rcm_ptr->lat;
+        rcm_report.lon = rcm_ptr->lon;
+        RCM_set_summary(&info, &rcm_report);
+        *rcm_ptr = rcm_report;
+    }
 }
 
 void decode_mdr(FILE *ifile) {
@@ -182,24 +224,45 @@ int RAD_set_out_file(Date *date) {
             file_type = 12;
         } else if (!stricmp(w, "cdf1")) {
             select_convention("rad_cvt_cdf");
-            file_type = 21;
+            file_type = 11;
         }
     });
     for_each_word("out_file", apply_out_file);
     FLAG_set(17, file_type);
 
     char name[FILE_NAME_LEN] = "";
-    FILE_set_date(date, name);
-    if (FILE_overwrite(name, 1) != 1) {
+    if (FILE_set_date(date, name) < 0) {
+        MESS_print(M_ERROR, "RAD_set_out_file: Unable to name converted file: %s\n",
+                   strerror(errno));
+        VEK_exit(12);
+    }
+    // A device or FIFO holds no file to keep: it is written in place. A
+    // directory can never be replaced: opening it fails below.
+    if (!FILE_is_special(name) && !FILE_is_dir(name) && FILE_overwrite(name, 1) != 1) {
         MESS_print(M_WARN, "RAD_set_out_file: Unable to overwrite converted data file\n");
         VEK_exit(0);
     }
-    int fd = RAD_open(name, 1, &file_type);
+    // The file is written under a temporary name and takes its own name only
+    // when it is whole (RAD_decode_file).
+    char temp[FILE_NAME_LEN];
+    int fd = -1;
+    int err = FILE_stage_output(name, temp, sizeof temp) < 0 ? errno : 0;
+    if (!err) {
+        errno = 0;
+        fd = RAD_open(temp, 1, &file_type);
+        err = errno;
+    }
     MESS_print(M_MESS, "Creating output file: %s\n", name);
     if (fd == -1) {
-        MESS_print(M_ERROR, "RAD_set_out_file: Unable to open converted file: %s\n", name);
+        FILE_discard_output();
+        const char *why = RAD_write_error(); // what the netCDF layer refused
+        MESS_print(M_ERROR, "RAD_set_out_file: Unable to open converted file: %s: %s\n", name,
+                   why   ? why
+                   : err ? strerror(err)
+                         : "no writer for this file type");
         VEK_exit(12);
     }
+    vek_copy(out_name, name);
     return fd;
 }
 
@@ -217,23 +280,68 @@ int RCM_save_report(int cvt_fd, RCM_report *report) {
     return 1;
 }
 
+namespace {
+
+// True when DATE gives the year, month, day and hour: the nominal time of a
+// run is taken from it.
+bool names_hour(const Date &date) {
+    return date.year >= 0 && date.month >= 0 && date.day >= 0 && date.hour >= 0;
+}
+
+// Closes the converted file and gives it its name. A file that could not be
+// written whole is removed, and the run ends with 12.
+void finish_output(int cvt_fd) {
+    if (RAD_close(cvt_fd) != 0) {
+        FILE_discard_output();
+        const char *why = RAD_write_error();
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to write converted file %s: %s\n", out_name,
+                   why ? why : "not open");
+        VEK_exit(12);
+    }
+    if (FILE_commit_output() != 0) {
+        const int err = errno;
+        FILE_discard_output();
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to put converted file in place: %s: %s\n",
+                   out_name, strerror(err));
+        VEK_exit(12);
+    }
+}
+
+} // namespace
+
 // One conversion: parameters, input, nominal time, output, station records,
-// decoding, header, reports in station-file order. The input stream is left
-// open; the process ends soon after.
+// decoding, header, reports in station-file order. A failure to read the
+// input ends the run with 10, one to write the output with 12, and neither
+// leaves a file under the output name. The input stream is closed at the end
+// (it reads through the module's one read buffer).
 int RAD_decode_file() {
     DATE_set_range(-15, 15);
     RAD_parameter();
 
     char filename[FILE_NAME_LEN] = "";
     FILE_get_file("Enter the radar filename: ", filename);
+    errno = 0;
     FILE *ifile = FILE_open(filename, "r");
     if (!ifile) {
-        MESS_print(M_ERROR, "RAD_decode_file: Unable to open file:%s\n", filename);
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to open file:%s: %s\n", filename,
+                   strerror(errno ? errno : ENOENT));
         VEK_exit(10);
     }
-
+    struct stat st;
+    if (fstat(fileno(ifile), &st) == 0 && S_ISDIR(st.st_mode)) {
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to read file:%s: %s\n", filename,
+                   strerror(EISDIR));
+        VEK_exit(10);
+    }
     Date file_date;
     FILE_get_date(&file_date);
+    if (!names_hour(file_date)) {
+        MESS_print(M_ERROR,
+                   "RAD_decode_file: The name %s gives no date and hour: give them after it, "
+                   "as in %s#2024061512 (year, month, day, hour)\n",
+                   filename, FILE_is_stdio(filename) ? "-" : filename);
+        VEK_exit(10);
+    }
     if (rad_type == 1)
         min = 30;
     else if (rad_type == 2)
@@ -250,7 +358,7 @@ int RAD_decode_file() {
     DATE_set_datim(&file_date);
     RAD_summary_init(&info);
     Domain domain;
-    mdr_domain(&domain);
+    RAD_mdr_domain(&domain);
 
     switch (rad_type) {
     case 0:
@@ -266,21 +374,35 @@ int RAD_decode_file() {
         decode_mdr(ifile);
         break;
     default:
-        // Radar Coded Messages are not decoded yet: the run writes the header
-        // with an empty RCM summary and no reports.
+        CTY_data_size(sizeof(RCM_report));
+        CTY_enter_func(rcm_enter);
+        CTY_store("rad.cty", 2, &domain, 10);
+        CTY_clear_data(1);
         info.type = 2;
+        decode_rcm(ifile);
         break;
     }
 
-    RAD_putinfo(cvt_fd, &info);
-    if (rad_type == 1) {
-        for (int n = 0;; ++n) {
-            MDR_report *mdr_ptr = static_cast<MDR_report *>(CTY_next_data(n));
-            if (!mdr_ptr) break;
-            MDR_save_report(cvt_fd, mdr_ptr);
-        }
+    if (ferror(ifile)) { // never taken for the end of the input
+        const int err = errno ? errno : EIO;
+        RAD_close(cvt_fd);
+        FILE_discard_output();
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to read file:%s: %s\n", filename,
+                   strerror(err));
+        VEK_exit(10);
     }
-    RAD_close(cvt_fd);
+
+    RAD_putinfo(cvt_fd, &info);
+    for (int n = 0; rad_type == 1 || rad_type == 2; ++n) {
+        void *ptr = CTY_next_data(n);
+        if (!ptr) break;
+        if (rad_type == 1)
+            MDR_save_report(cvt_fd, static_cast<MDR_report *>(ptr));
+        else
+            RCM_save_report(cvt_fd, static_cast<RCM_report *>(ptr));
+    }
+    finish_output(cvt_fd);
+    FILE_close(ifile);
     return 0;
 }
 
@@ -311,8 +433,8 @@ bool next_clean_line(FILE *ifile, char *line) {
 // nominal hour and minute.
 bool is_nominal_heading(const char *line) {
     const char *p = strstr(line, "SDUS2");
-    int h = 0, m = 0;
-    return p && sscanf(p, "%*s %*s %*2d%2d%2d", &h, &m) == 2 && h == hour && m == min;
+    int hm[2] = {0, 0};
+    return p && scan_ints(p, "%*s %*s %*2d%2d%2d", hm) == 2 && hm[0] == hour && hm[1] == min;
 }
 
 // Whether the LENGTH characters at TEXT, cleaned, are a heading of the
@@ -327,7 +449,7 @@ bool sum_heading_test(const char *text, int length, void *) {
 
 // Every heading holds "SDUS2": the search is for its first four letters.
 const char *sum_hint(const char *from, const char *to, const char *, const char *hi, void *) {
-    static const byte_class sdus[4] = {{'S', 'S', 0}, {'D', 'D', 0}, {'U', 'U', 0}, {'S', 'S', 0}};
+    static const byte_range sdus[4] = {{'S', 'S', 0}, {'D', 'D', 0}, {'U', 'U', 0}, {'S', 'S', 0}};
     for (const char *t = from; (t = find_byte_run(t, to, hi, sdus, 4)) < to; ++t)
         if (hi - t < 5 || t[4] == '2') return t;
     return to;
@@ -372,8 +494,9 @@ int MDR_read_raw_summary(FILE *ifile, RAD_info *info) {
         do {
             if (!next_clean_line(ifile, line)) return 0;
         } while (line[0] != '+');
-        int row = 0, col = 0;
-        bool known = sscanf(line, "+ %d %d", &row, &col) == 2;
+        int at[2] = {0, 0}; // row and column
+        bool known = scan_ints(line, "+ %d %d", at) == 2;
+        int row = at[0], col = at[1];
         if (col == 1) col = 2;
 
         if (!next_clean_line(ifile, line)) return 0;
@@ -385,12 +508,130 @@ int MDR_read_raw_summary(FILE *ifile, RAD_info *info) {
     return 0;
 }
 
+namespace {
+
+constexpr int RCM_MERGED = 100;    // columns and rows of a site's grid that are merged
+constexpr int RCM_SUM_MAX_X = 460; // the summary cells an RCM grid may fill
+constexpr int RCM_SUM_MAX_Y = 356;
+
+// The grid box of one MDR grid coordinate, truncated toward zero; false when
+// it is no usable coordinate (missing, not a number, far off the grid).
+bool rcm_site_box(float g, long *box) {
+    if (!(g > -1.0e6f && g < 1.0e6f)) return false;
+    *box = static_cast<long>(g);
+    return true;
+}
+
+// Turns the fine-grid position (X, Y) of a grid whose first cell is summary
+// cell (I0, J0) into latitude (X) and longitude (Y) through the current map
+// domain. A missing position stays missing.
+void rcm_to_latlon(float *x, float *y, long i0, long j0) {
+    if (*x == VEK_FMISS || *y == VEK_FMISS) return;
+    const float gx = static_cast<float>((*x + i0 + 0.5) / 4.0);
+    const float gy = static_cast<float>((*y + j0 + 0.5) / 4.0);
+    float mx = VEK_FMISS, my = VEK_FMISS;
+    MAP_grid_tran(gx, gy, &mx, &my);
+    MAP_untran(mx, my, x, y);
+}
+
+// Sixteen cells at a time. Both steps below give the same result when a
+// cell is done twice, so a column whose length is not a multiple of 16 ends
+// with a block that overlaps the one before.
+using Cells16 = signed char __attribute__((vector_size(16)));
+
+Cells16 load16(const signed char *p) {
+    Cells16 v;
+    memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void store16(signed char *p, Cells16 v) {
+    memcpy(p, &v, sizeof v);
+}
+
+// The first 100 values of one column of a site's grid: above 6 becomes 0.
+void rcm_clamp(signed char *echo) {
+    static_assert(RCM_MERGED == 100);
+    for (int j : {0, 16, 32, 48, 64, 80, RCM_MERGED - 16}) {
+        const Cells16 v = load16(echo + j);
+        store16(echo + j, v & ~(v > 6));
+    }
+}
+
+// N summary cells from CELL on take the values from ECHO on where they are
+// empty or lower.
+void rcm_merge(signed char *cell, const signed char *echo, int n) {
+    if (n < 16) {
+        for (int j = 0; j < n; ++j) {
+            const signed char c = cell[j], e = echo[j];
+            cell[j] = c == RAD_EMPTY || c < e ? e : c;
+        }
+        return;
+    }
+    for (int j = 0;; j = j + 16 < n - 16 ? j + 16 : n - 16) {
+        const Cells16 c = load16(cell + j), e = load16(echo + j);
+        const Cells16 take = (c == RAD_EMPTY) | (c < e);
+        store16(cell + j, (e & take) | (c & ~take));
+        if (j == n - 16) break;
+    }
+}
+
+int rcm_used(int count, int cap) {
+    return std::clamp(count, 0, cap);
+}
+
+} // namespace
+
+// Merges REPORT's fine grid into INFO's summary and turns its feature
+// positions into latitude and longitude. The grid's first cell lies twelve
+// MDR boxes before the site's box (from the report's lat and lon on the
+// current map domain, the MDR grid) in each direction. Only a normal report
+// (status 0), and in clear-air mode only when clear-air reports are wanted,
+// is merged: its first 100 columns and rows, values above 6 becoming 0 in the
+// report too, each summary cell from 0 to 460 and 0 to 356 taking the value
+// when it is empty or lower (compared as signed bytes, so a covered cell
+// without value, 255, fills only empty cells). A report without position, or
+// whose position is not on the map, changes nothing. Returns 1.
+int RCM_set_summary(RAD_info *info, RCM_report *report) {
+    if (!info || !report || report->lat == VEK_FMISS || report->lon == VEK_FMISS) return 1;
+    float mx = VEK_FMISS, my = VEK_FMISS, gx = VEK_FMISS, gy = VEK_FMISS;
+    MAP_tran(report->lat, report->lon, &mx, &my);
+    MAP_grid_untran(mx, my, &gx, &gy);
+    long bx, by;
+    if (!rcm_site_box(gx, &bx) || !rcm_site_box(gy, &by)) return 1;
+    const long i0 = 4 * (bx - 12), j0 = 4 * (by - 12);
+    MESS_print(M_DEBUG, "%5s %9.3f,%9.3f = %d %d\n", report->id, gx, gy, static_cast<int>(i0),
+               static_cast<int>(j0));
+
+    if (report->status == 0 && (clear_air || report->mode != 2)) {
+        const long j_first = std::max(0L, -j0),
+                   j_last = std::min(RCM_MERGED - 1L, RCM_SUM_MAX_Y - j0);
+        for (long i = 0; i < RCM_MERGED; ++i) {
+            rcm_clamp(report->echo[i]);
+            const long x = i0 + i;
+            if (x < 0 || x > RCM_SUM_MAX_X || j_first > j_last) continue;
+            rcm_merge(info->summary[x] + (j0 + j_first), report->echo[i] + j_first,
+                      static_cast<int>(j_last - j_first + 1));
+        }
+    }
+
+    if (report->maxt != VEK_MISS) rcm_to_latlon(&report->maxt_x, &report->maxt_y, i0, j0);
+    for (int k = 0; k < rcm_used(report->num_storm, std::size(report->storm)); ++k)
+        rcm_to_latlon(&report->storm[k].x, &report->storm[k].y, i0, j0);
+    for (int k = 0; k < rcm_used(report->num_tvs, std::size(report->tvs)); ++k)
+        rcm_to_latlon(&report->tvs[k].x, &report->tvs[k].y, i0, j0);
+    for (int k = 0; k < rcm_used(report->num_meso, std::size(report->meso)); ++k)
+        rcm_to_latlon(&report->meso[k].x, &report->meso[k].y, i0, j0);
+    return 1;
+}
+
 void rad_dec_reset_state() {
     rad_type = 1;
     hour = VEK_MISS;
     min = VEK_MISS;
     clear_air = 1;
     file_type = 3;
+    out_name[0] = '\0';
     mdr_stat_num = 0;
     rcm_stat_num = 0;
     finput_forget(nullptr);
@@ -529,7 +770,7 @@ bool mdr_ends_report(const char *line, size_t len) {
 // is for the pair of hour digits; the rest is checked where a pair is found.
 struct MdrHint {
     bool possible;      // false for an hour that no head can carry
-    byte_class time[4]; // the hour's two digits, then two digits
+    byte_range time[4]; // the hour's two digits, then two digits
 };
 
 MdrHint mdr_hint_for(int h) {

@@ -8,12 +8,23 @@
 // the kinds that steer the run, and afterwards any module asks for a resource
 // by name.
 //
+// A search-path element "#N" links the decoding to loop window N over its
+// message queue: the window is asked for every resource of the table, is
+// told the values it lacks and the command-line options, and is left with
+// "quit" once the command line is decoded.
+//
 // State: the store (a list in order of first creation behind a sentinel),
 // the definition table and the kept command line.
 
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "vek.h"
 
@@ -128,6 +139,10 @@ constexpr int OPT_NAME_LEN = 50; // an option name: at most 49 characters
 
 res_obj root_res = {-9999, nullptr, nullptr, CV_none, nullptr};
 res_obj *last = &root_res;
+// The stored resources by name (views of their own names), so that a
+// lookup costs the same however many there are: reading a defaults file
+// stays linear in its size.
+std::unordered_map<std::string_view, res_obj *> by_name;
 RES_defobj def_table[RES_MAX_DEF + 1] = {};
 RES_defobj *defs = def_table; // the table being decoded
 int clargc = 0;
@@ -135,9 +150,8 @@ char **clargv = nullptr;
 
 res_obj *find(const char *name) {
     if (!name) return nullptr;
-    for (res_obj *r = root_res.next; r; r = r->next)
-        if (strcmp(r->name, name) == 0) return r;
-    return nullptr;
+    auto it = by_name.find(name);
+    return it == by_name.end() ? nullptr : it->second;
 }
 
 char *dup_or_null(const char *s, bool *failed) {
@@ -241,7 +255,101 @@ void read_defaults_file(const char *element) {
     DEF_close();
 }
 
-void walk_search_path() {
+// One connected loop window: its queue and our connection number. A link
+// whose queue failed is dropped (qid -1).
+struct WindowLink {
+    int qid;
+    int conn;
+};
+
+// Awaits the one reply with a non-zero code that ends an exchange; a receive
+// error (reported by MQ_get) drops the link.
+void await_reply(WindowLink &link) {
+    char text[MQ_TEXT_LEN];
+    int code;
+    while ((code = MQ_get(link.qid, link.conn, text)) == 0) {}
+    if (code < 0 && code != -3) link.qid = -1;
+}
+
+// Asks the window for every resource of the table, in table order, and
+// stores its answers; tells it the values it lacks. Inert entries are left
+// out of the exchange.
+void exchange_resources(WindowLink &link) {
+    const int n = table_size();
+    for (int i = 0; i < n; ++i)
+        if (defs[i].def[0]) MQ_put(link.qid, link.conn, "query res %s", defs[i].def);
+    int sets = 0;
+    bool warned = false;
+    for (int i = 0; i < n && link.qid != -1; ++i) {
+        const RES_defobj &e = defs[i];
+        if (!e.def[0]) continue;
+        char text[MQ_TEXT_LEN];
+        bool answered = false;
+        int code;
+        while ((code = MQ_get(link.qid, link.conn, text)) == 0) {
+            if (!text[0] || text[0] == '!' || text[0] == '\n') continue;
+            size_t len = strlen(text);
+            if (text[len - 1] == '\n') text[len - 1] = '\0';
+            RES_new(i, e.def, text, e.cvt);
+            answered = true;
+        }
+        if (code == -3 && !warned) {
+            MESS_print(M_WARN, "ZOZiziz not running!\n");
+            warned = true;
+        } else if (code < 0 && code != -3) {
+            link.qid = -1;
+            break;
+        }
+        const char *value = RES_get(e.def);
+        if (!answered && value && MQ_put(link.qid, link.conn, "set res %s %s", e.def, value) >= 0)
+            ++sets;
+    }
+    signal(SIGALRM, SIG_IGN);
+    for (int k = 0; k < sets && link.qid != -1; ++k) await_reply(link);
+}
+
+// The element "#N": opens and connects the link to window N and exchanges
+// the resources. Warns and goes on without the link when there is no queue
+// or no connection.
+void open_window_link(const char *number, std::vector<WindowLink> &links) {
+    char *end;
+    errno = 0;
+    long num = strtol(number, &end, 10);
+    bool valid = end != number && *end == '\0' && errno == 0 && num >= INT_MIN && num <= INT_MAX;
+    errno = 0;
+    int qid = valid ? MQ_open(static_cast<int>(num)) : -1;
+    if (qid == -1) {
+        MESS_print(M_WARN, "ZOZiziz window: %s not running or no message queue exists\n", number);
+        return;
+    }
+    // A queue that exists but cannot be opened (0 with errno set) is a link
+    // that cannot be made either.
+    int conn = (qid == 0 && errno != 0) ? -1 : MQ_connect(qid);
+    if (conn == -1) {
+        MESS_print(M_WARN, "ZOZiziz window: %s unable to connect\n", number);
+        return;
+    }
+    WindowLink link{qid, conn};
+    exchange_resources(link);
+    if (link.qid != -1) links.push_back(link);
+}
+
+// Tells every linked window a resource set on the command line.
+void tell_windows(std::vector<WindowLink> &links, const char *name, const char *value) {
+    for (WindowLink &link : links) {
+        if (link.qid == -1) continue;
+        if (MQ_put(link.qid, link.conn, "set res %s %s", name, value ? value : "") >= 0)
+            await_reply(link);
+    }
+}
+
+void close_windows(std::vector<WindowLink> &links) {
+    for (WindowLink &link : links)
+        if (link.qid != -1 && MQ_put(link.qid, link.conn, "quit") >= 0) await_reply(link);
+    links.clear();
+}
+
+void walk_search_path(std::vector<WindowLink> &links) {
     const char *path = RES_get("default");
     if (!path) path = DEFAULT_PATH;
     int argc = 0;
@@ -256,9 +364,7 @@ void walk_search_path() {
         if (el[0] == '+') {
             DEF_tag(el + 1);
         } else if (el[0] == '#') {
-            // No loop-window queue can be reached from this program.
-            MESS_print(M_WARN, "ZOZiziz window: %s not running or no message queue exists\n",
-                       el + 1);
+            open_window_link(el + 1, links);
         } else {
             read_defaults_file(el);
         }
@@ -294,7 +400,7 @@ void prescan_command_line(int argc, char **argv) {
     }
 }
 
-void read_command_line(int argc, char **argv) {
+void read_command_line(int argc, char **argv, std::vector<WindowLink> &links) {
     int positional = 0;
     int n = table_size();
     for (int i = 1; i < argc; ++i) {
@@ -319,6 +425,7 @@ void read_command_line(int argc, char **argv) {
                     value = nullptr;
                 }
                 RES_new(k, e.def, value, e.cvt);
+                tell_windows(links, e.def, value);
             } else {
                 RES_new(-9999, name, value, CV_string);
             }
@@ -407,6 +514,14 @@ int RES_new(int index, const char *name, const char *data, DEF_convert cvt) {
     r->name = name_copy;
     r->data = copy;
     r->cvt = cvt;
+    try {
+        by_name.emplace(r->name, r);
+    } catch (...) { // out of memory: the resource is not stored
+        free(name_copy);
+        free(copy);
+        free(r);
+        return -1;
+    }
     last->next = r;
     last = r;
     return 0;
@@ -504,9 +619,11 @@ int RES_decode(const char *progname, const char *cls, int argc, char **argv, RES
     const char *vekdefault = getenv("vekdefault");
     if (vekdefault) RES_new(-9999, "default", vekdefault, CV_string);
     prescan_command_line(argc, argv);
-    walk_search_path();
+    std::vector<WindowLink> links;
+    walk_search_path(links);
     read_environment();
-    read_command_line(argc, argv);
+    read_command_line(argc, argv, links);
+    close_windows(links);
     convert_all();
     return 0;
 }
@@ -536,6 +653,7 @@ void resrc_reset_state() {
     }
     root_res.next = nullptr;
     last = &root_res;
+    by_name.clear();
     for (RES_defobj &e : def_table) e = RES_defobj{};
     defs = def_table;
     clargc = 0;

@@ -13,7 +13,10 @@
 //
 // How hostile text and malformed patterns are met (each can only end a match
 // early, never reach memory outside the text, the pattern or a destination):
-// - The text ends at its length or at its first NUL, whichever comes first.
+// - Text set by scanp_set(param, str) ends at its first NUL. Text set with a
+//   length (coded messages are bytes, not C strings) is exactly that many
+//   bytes: a NUL inside it is a byte like any other, which no class but the
+//   "any character" ones ("S", "c", "s" and negated sets) admits.
 // - No directive collects more than 79 characters. Every field stops there,
 //   as a word read by "s" does, and succeeds with what it has; the rest stays
 //   in the text for the next pattern element. A number cut this way keeps its
@@ -36,7 +39,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
+#include "numtext.h"
+#include "scanp.h"
 #include "vek.h"
 
 namespace {
@@ -47,9 +53,6 @@ constexpr int DEFAULT_WIDTH = 999;   // the width of a directive written without
 constexpr int WIDTH_LIMIT = 99999;   // larger widths saturate here
 constexpr M_type TRACE = 0x80000000; // debug, sublevel d
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool is_alpha(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -184,7 +187,7 @@ int to_int(const char *s, int n) {
     long long v = 0;
     for (; i < n && is_digit(s[i]); ++i) v = std::min(v * 10 + (s[i] - '0'), limit);
     if (negative) v = -v;
-    return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    return clamp_int(v);
 }
 
 // The work of one scanp call.
@@ -225,7 +228,7 @@ class Match {
                     break;
                 }
             }
-            if (trace_) MESS_print(TRACE, "     :%s:%.50s:\n", next, text_ + pos_);
+            if (trace_) MESS_print(TRACE, "     :%s:%.*s:\n", next, shown(pos_), text_ + pos_);
             if (!go) return 0;
             p = next;
         }
@@ -233,6 +236,9 @@ class Match {
     }
 
     int consumed() const { return pos_ - start_; }
+    // How much of the text from AT on a trace shows: at most 50 bytes, never
+    // past the text's end (a text with a length needs no terminator).
+    int shown(int at) const { return std::clamp(length_ - at, 0, 50); }
     int matched() const { return matched_; }
     int assigned() const { return assigned_; }
     bool tracing() const { return trace_; }
@@ -244,7 +250,8 @@ class Match {
     template <class In>
     int count_run(int limit, In in) const {
         int n = 0;
-        for (char c; n < limit && (c = peek(n)) != '\0' && in(c);) ++n;
+        const int left = length_ - pos_;
+        while (n < limit && n < left && in(text_[pos_ + n])) ++n;
         return n;
     }
 
@@ -539,8 +546,9 @@ int scanp_list(parse_param *param, const char *pat, std::span<const scan_dest> d
     param->assigned = m.assigned();
     param->matched = m.matched();
     if (m.tracing()) {
-        MESS_print(TRACE, "SCANP:%.50s:%s:%d:%d:%d:%d:%d\n", param->ptr + param->off, pat,
-                   param->off, param->len, param->done, param->assigned, param->matched);
+        MESS_print(TRACE, "SCANP:%.*s:%s:%d:%d:%d:%d:%d\n", m.shown(param->off),
+                   param->ptr + param->off, pat, param->off, param->len, param->done,
+                   param->assigned, param->matched);
     }
     return param->matched;
 }
@@ -548,10 +556,19 @@ int scanp_list(parse_param *param, const char *pat, std::span<const scan_dest> d
 // Also clears the results of the last match, so that a scanp_inc right after
 // scanp_set does not move the new cursor. A null text is taken as "".
 int scanp_set(parse_param *param, const char *str) {
+    return scanp_set(param, str, str ? static_cast<int>(strnlen(str, INT_MAX)) : 0);
+}
+
+// The LENGTH bytes at STR, NUL bytes included; no terminator is needed. A
+// negative length counts as 0.
+int scanp_set(parse_param *param, const char *str, int length) {
     if (!param) return 1;
-    if (!str) str = "";
+    if (!str) {
+        str = "";
+        length = 0;
+    }
     param->ptr = str;
-    param->length = static_cast<int>(strnlen(str, INT_MAX));
+    param->length = std::max(length, 0);
     param->off = 0;
     param->len = 0;
     param->assigned = 0;
@@ -584,13 +601,13 @@ char scanp_char(parse_param *param, int off) {
     return param->ptr[at];
 }
 
-// Searches the whole text, not only what follows the cursor. An empty STR is
-// never found.
+// Searches the whole text (its bytes up to its length, NULs included), not
+// only what follows the cursor. An empty STR is never found.
 int scanp_search(parse_param *param, const char *str) {
-    if (!param || !param->ptr || !str || *str == '\0') return 0;
-    const char *hit = std::strstr(param->ptr, str);
-    if (!hit || hit - param->ptr + static_cast<long long>(std::strlen(str)) > param->length)
-        return 0;
-    param->off = static_cast<int>(hit - param->ptr);
+    if (!param || !param->ptr || !str || *str == '\0' || param->length <= 0) return 0;
+    const std::string_view text(param->ptr, static_cast<size_t>(param->length));
+    const size_t hit = text.find(str);
+    if (hit == std::string_view::npos) return 0;
+    param->off = static_cast<int>(hit);
     return 1;
 }

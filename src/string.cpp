@@ -1,8 +1,10 @@
 // string.cpp - small text functions shared by every module: splitting a
 // string into fields, case-insensitive comparison, in-place cleaning of lines,
-// and reading text files line by line with a fixed maximum width.
+// reading text files line by line with a fixed maximum width, and the block
+// input through which the bulletin readers take their input.
 //
-// Keeps no state. Only parse_string allocates.
+// State: the block input's buffer and the stream it holds bytes of. Only
+// parse_string allocates.
 
 #include <cctype>
 #include <cstdlib>
@@ -13,7 +15,7 @@
 #include <immintrin.h>
 #endif
 
-#include "vek.h"
+#include "vekstr.h"
 
 size_t vek_strlcpy(char *dst, const char *src, size_t cap) {
     if (!dst || cap == 0) return 0;
@@ -206,21 +208,32 @@ namespace {
 constexpr size_t FIN_BLOCK = size_t{1} << 20; // bytes asked for by one read
 
 struct BlockInput {
-    FILE *stream; // the stream read; null before the first read
-    size_t pos;   // the unread bytes are buf[pos, end)
+    FILE *stream;    // the stream read; null before the first read
+    long long taken; // bytes read from the stream
+    size_t pos;      // the unread bytes are buf[pos, end)
     size_t end;
     bool at_end;    // the stream has given all it has (end of input or an error)
     size_t block;   // bytes asked for by one read
     bool use_pairs; // whether pieces without the searched pair are passed over untested
 };
 char fin_buf[FIN_BLOCK + FINPUT_MAX_WIDTH + 64];
-BlockInput fin = {nullptr, 0, 0, false, FIN_BLOCK, true};
+BlockInput fin = {nullptr, 0, 0, 0, false, FIN_BLOCK, true};
 
+// Makes F the stream of the block input. The same stream keeps its buffered
+// bytes, unless its position says that it is another stream at the same
+// address (one closed without FILE_close, and a new one opened): a stream
+// that can tell its position stands where the block input's reads left it.
 void fin_attach(FILE *f) {
-    if (fin.stream == f) return;
+    if (fin.stream == f) {
+        const long long at = ftello(f);
+        if (at < 0 || at == fin.taken) return;
+    }
     fin.stream = f;
+    fin.taken = 0;
     fin.pos = fin.end = 0;
     fin.at_end = false;
+    const long long at = ftello(f);
+    if (at > 0) fin.taken = at;
 }
 
 // Reads until at least WANT bytes are unread or the stream ends. The unread
@@ -237,6 +250,7 @@ void fin_fill(size_t want) {
         if (ask > fin.block) ask = fin.block;
         size_t got = fread(fin_buf + fin.end, 1, ask, fin.stream);
         fin.end += got;
+        fin.taken += static_cast<long long>(got);
         if (got < ask) fin.at_end = true; // end of input, or an error that ferror tells
     }
 }
@@ -250,6 +264,14 @@ const char *last_newline(const char *p, size_t n) {
         if (p[--n] == '\n') return p + n;
     return nullptr;
 #endif
+}
+
+// The stream is read to its end: the block input lets go of it, so that
+// nothing of it is kept for a stream that may take its address. Returns -1,
+// the readers' end of input.
+int fin_ended() {
+    finput_forget(nullptr);
+    return -1;
 }
 
 size_t fin_width(int width) {
@@ -272,7 +294,7 @@ void fin_pass_to(size_t lim, size_t w) {
 }
 
 // Whether byte C, with the class's fold or-ed in, lies in the class.
-inline bool in_class(unsigned char c, const byte_class &k) {
+inline bool in_class(unsigned char c, const byte_range &k) {
     return static_cast<unsigned char>((c | k.fold) - k.lo) <=
            static_cast<unsigned char>(k.hi - k.lo);
 }
@@ -296,10 +318,10 @@ __attribute__((target("avx2"))) inline __m256i match_avx2(const char *p, const C
 }
 
 __attribute__((target("avx2"))) const char *run_avx2(const char *p, const char *to, const char *hi,
-                                                     const byte_class *cls, int n) {
+                                                     const byte_range *cls, int n) {
     ClassVec256 k[4];
     for (int i = 0; i < 4; ++i) {
-        const byte_class &c = cls[i < n ? i : n - 1];
+        const byte_range &c = cls[i < n ? i : n - 1];
         k[i] = {_mm256_set1_epi8(static_cast<char>(c.fold)),
                 _mm256_set1_epi8(static_cast<char>(c.lo)),
                 _mm256_set1_epi8(static_cast<char>(c.hi - c.lo))};
@@ -328,10 +350,10 @@ inline __m128i match_sse2(const char *p, const ClassVec128 &k) {
     return _mm_cmpeq_epi8(_mm_min_epu8(x, k.span), x);
 }
 
-const char *run_sse2(const char *p, const char *to, const char *hi, const byte_class *cls, int n) {
+const char *run_sse2(const char *p, const char *to, const char *hi, const byte_range *cls, int n) {
     ClassVec128 k[4];
     for (int i = 0; i < 4; ++i) {
-        const byte_class &c = cls[i < n ? i : n - 1];
+        const byte_range &c = cls[i < n ? i : n - 1];
         k[i] = {_mm_set1_epi8(static_cast<char>(c.fold)), _mm_set1_epi8(static_cast<char>(c.lo)),
                 _mm_set1_epi8(static_cast<char>(c.hi - c.lo))};
     }
@@ -354,7 +376,7 @@ const char *run_sse2(const char *p, const char *to, const char *hi, const byte_c
     return p;
 }
 
-using run_scan = const char *(*)(const char *, const char *, const char *, const byte_class *, int);
+using run_scan = const char *(*)(const char *, const char *, const char *, const byte_range *, int);
 // The search of this machine: with AVX2 32 positions at a time, else 16.
 // Tests may pick the narrower one (finput_set_vector).
 const run_scan run_wide = [] {
@@ -366,7 +388,7 @@ run_scan run_vector = run_wide;
 
 } // namespace
 
-const char *find_byte_run(const char *p, const char *to, const char *hi, const byte_class *cls,
+const char *find_byte_run(const char *p, const char *to, const char *hi, const byte_range *cls,
                           int n) {
     if (!p || !to || !hi || !cls || p >= to) return to;
     if (n < 1) return p;
@@ -393,7 +415,7 @@ int finput_piece(FILE *ifile, char *string, int width) {
         ++fin.pos;
         if (fin.pos < fin.end && fin_buf[fin.pos] == '\n') return 0;
     }
-    if (fin.pos >= fin.end) return -1;
+    if (fin.pos >= fin.end) return fin_ended();
     const char *p = fin_buf + fin.pos;
     size_t avail = fin.end - fin.pos;
     if (avail > w) avail = w;
@@ -424,7 +446,7 @@ int finput_until(FILE *ifile, char *string, int width, line_test accept, void *a
         // search stops a piece's width before its end until the input ends.
         size_t lim = fin.at_end ? fin.end : (fin.end > w + 1 ? fin.end - w - 1 : 0);
         if (lim <= fin.pos) {
-            if (fin.at_end) return -1;
+            if (fin.at_end) return fin_ended();
             fin_fill(fin.end - fin.pos + fin.block);
             continue;
         }
@@ -432,8 +454,7 @@ int finput_until(FILE *ifile, char *string, int width, line_test accept, void *a
             hint(fin_buf + fin.pos, fin_buf + lim, fin_buf, fin_buf + fin.end, hint_arg);
         if (t >= fin_buf + lim) {
             if (fin.at_end) {
-                fin.pos = fin.end;
-                return -1;
+                return fin_ended();
             }
             fin_pass_to(lim, w);
             fin_fill(fin.end - fin.pos + fin.block);
@@ -461,6 +482,7 @@ int finput_until(FILE *ifile, char *string, int width, line_test accept, void *a
 void finput_forget(FILE *ifile) {
     if (ifile && fin.stream != ifile) return;
     fin.stream = nullptr;
+    fin.taken = 0;
     fin.pos = fin.end = 0;
     fin.at_end = false;
 }

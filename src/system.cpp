@@ -24,19 +24,25 @@ VEK_exit_hook exit_hook = nullptr;
 
 constexpr int ANSWER_LEN = 80; // an answer line: at most 79 characters
 
+int prompt_status = VEK_PROMPT_ANSWER; // what the last answer line was
+
 // Reads one answer line from standard input without its line ends. The rest
 // of a line longer than an answer is dropped, so it never becomes the next
-// answer. An empty string at the end of input.
+// answer, and the line counts as too long. An empty string, and the status
+// VEK_PROMPT_END, at the end of input.
 void read_answer(char *line) {
     line[0] = '\0';
+    prompt_status = VEK_PROMPT_ANSWER;
     if (!fgets(line, ANSWER_LEN, stdin)) {
         line[0] = '\0';
+        prompt_status = VEK_PROMPT_END;
         return;
     }
     size_t n = strlen(line);
     if (n > 0 && line[n - 1] != '\n' && !feof(stdin)) {
-        int c;
-        while ((c = getchar()) != EOF && c != '\n') {}
+        int c = getchar();
+        if (c != EOF && c != '\n') prompt_status = VEK_PROMPT_LONG;
+        while (c != EOF && c != '\n') c = getchar();
     }
     wstrim_string(line);
 }
@@ -63,6 +69,15 @@ int VEK_sleep(float secs) {
     usleep(static_cast<useconds_t>(secs * 1000000.0f));
     elapse += secs;
     return 0;
+}
+
+int VEK_prompt_status() {
+    return prompt_status;
+}
+
+void system_reset_state() {
+    elapse = 0.0f;
+    prompt_status = VEK_PROMPT_ANSWER;
 }
 
 float VEK_elapse() {
@@ -131,13 +146,13 @@ float VEK_promptf(const char *prompt) {
     for (;;) {
         MESS_print_str(M_PRINT, prompt ? prompt : "");
         read_answer(line);
-        float result = 0.0f;
-        int got = sscanf(line, "%f", &result);
+        char *end = nullptr;
+        float result = strtof(line, &end); // out of range: HUGE_VALF, never undefined
         if (VEK_set_command(line)) continue;
         const char *p = line;
         while (*p && isspace(static_cast<unsigned char>(*p))) ++p;
         if (*p == '\0') return 0.0f;
-        if (got != 1) continue;
+        if (end == line) continue;
         return result;
     }
 }

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "vek.h"
+#include "table.h"
 
 namespace {
 

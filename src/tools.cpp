@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "numtext.h"
 #include "vek.h"
 
 namespace {
@@ -225,9 +226,6 @@ constexpr WmoRange WMO_RANGES[] = {
     {97000, 97999, "WA"}, {98000, 98999, "RP"},
 };
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool is_letter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }

@@ -1,7 +1,9 @@
 // vek.h - the shared records of the package library and the interfaces of its
 // run-time modules: messages, resources and flags, defaults files, prompts,
-// strings and line readers, file names and dates, map transforms, the hash
-// table, domains and the pattern scanner.
+// file names and dates, map transforms and domains. The self-contained
+// libraries have headers of their own, which this one includes: the string
+// and line utilities (vekstr.h), the hash table (table.h) and the pattern
+// scanner (scanp.h).
 //
 // Records are plain structures with fixed capacities. Every function that
 // writes text into a caller's buffer says how much room it needs; none of
@@ -12,9 +14,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <span>
 
+#include "scanp.h"
+#include "table.h"
 #include "vekresrc.h"
+#include "vekstr.h"
 
 constexpr int VEK_MISS = -9999;
 constexpr float VEK_FMISS = -9999.0f;
@@ -228,6 +232,13 @@ void def_reset_state();
 // ---------------------------------------------------------------------------
 
 char *VEK_prompts(const char *prompt, char *str, int length);
+// What the answer line of the last prompt was: an answer (perhaps empty),
+// the end of standard input met before any answer, or a line longer than an
+// answer (79 characters; what the prompt returned is its start).
+constexpr int VEK_PROMPT_ANSWER = 0;
+constexpr int VEK_PROMPT_END = 1;
+constexpr int VEK_PROMPT_LONG = 2;
+int VEK_prompt_status();
 float VEK_promptf(const char *prompt);
 int VEK_set_command(const char *string);
 // Ends the process with STATUS through the exit hook.
@@ -240,76 +251,36 @@ const char *VEK_version();
 // unwinds instead (it must not return). Null restores the default (exit).
 using VEK_exit_hook = void (*)(int status);
 VEK_exit_hook VEK_set_exit_hook(VEK_exit_hook hook);
+// The time slept and the last prompt's status back to the start (the exit
+// hook stays).
+void system_reset_state();
 
 // ---------------------------------------------------------------------------
-// Strings and line readers (string)
+// Loop-window link (mqueue)
 // ---------------------------------------------------------------------------
 
-int parse_string(const char *string, char delim, int *argc, char ***argv);
-int free_parsed_array(int argc, char **argv);
-int stricmp(const char *s1, const char *s2);
-int strnicmp(const char *s1, const char *s2, int n);
-int low_string(char *string);
-int fill_string(char *string, char tar, char fill);
-int trim_string(char *string);
-int wstrim_string(char *string);
-int clean_line(unsigned char *line);
-inline int clean_line(char *line) {
-    return clean_line(reinterpret_cast<unsigned char *>(line));
-}
-// Line readers: the next line without its newline, at most 160 (fgetline) or
-// LEN characters; a longer line comes in pieces. STRING needs one byte more.
-int fgetline(FILE *ifile, char *string);
-int fgetnline(FILE *ifile, char *string, int len);
-int fgetstring(FILE *ifile, char *string, int len);
-// A test of one line or piece: the LENGTH characters at TEXT (not
-// terminated; it must read no further) and ARG.
-using line_test = bool (*)(const char *text, int length, void *arg);
+constexpr int MQ_TEXT_LEN = 119; // room for a message text (118 characters)
 
-// Block input: the bulletin readers read their input through one buffer
-// filled by large reads. finput_piece gives the same pieces as fgetnline
-// (widths up to FINPUT_MAX_WIDTH). finput_until reads pieces as finput_piece
-// does and passes over those ACCEPT refuses; the first accepted goes to
-// STRING (WIDTH + 1 bytes) and its length is returned, -1 at the end. With a
-// HINT, only pieces that hold a position the hint names are tested: HINT
-// returns the first position in [FROM, TO) that may lie in an accepted piece
-// (TO when there is none), and may read the bytes in [LO, HI) around it.
-// Every piece ACCEPT could take must hold such a position.
-//
-// One stream at a time is read this way, and all its reading must go through
-// these functions: the buffer holds bytes taken from the stream. Another
-// stream starts afresh; finput_forget drops a stream (FILE_close calls it),
-// so that a new stream at the same address never sees old bytes.
-constexpr int FINPUT_MAX_WIDTH = 8192;
-using piece_hint = const char *(*)(const char *from, const char *to, const char *lo, const char *hi,
-                                   void *arg);
-int finput_piece(FILE *ifile, char *string, int width);
-int finput_until(FILE *ifile, char *string, int width, line_test accept, void *arg, piece_hint hint,
-                 void *hint_arg);
-void finput_forget(FILE *ifile);
-// A class of bytes for find_byte_run: a byte belongs when, with FOLD or-ed
-// into it (0x20 to compare letters ignoring case), it lies in LO..HI.
-struct byte_class {
-    unsigned char lo, hi, fold;
-};
-// The first position P in [P, TO) where the N bytes from P on (1 to 4)
-// belong to the N classes in turn; bytes up to HI may be read. TO when there
-// is none.
-const char *find_byte_run(const char *p, const char *to, const char *hi, const byte_class *cls,
-                          int n);
-// Test seam: the bytes asked for by one read (0: the default of 1 MB), and
-// whether finput_until uses its hint (false: every piece is tested).
-void finput_set_block(size_t bytes, bool use_pairs);
-// Test seam: false makes find_byte_run use its 16-byte search even where the
-// machine has a wider one.
-void finput_set_vector(bool wide);
-
-// Bounded copy: at most CAP-1 bytes and always a terminator (CAP >= 1).
-size_t vek_strlcpy(char *dst, const char *src, size_t cap);
-template <size_t N>
-size_t vek_copy(char (&dst)[N], const char *src) {
-    return vek_strlcpy(dst, src, N);
-}
+// The queue id of window NUM; -1 when no such queue exists (errno ENOENT),
+// 0 with errno set for any other failure.
+int MQ_open(int num);
+// A connection number from 3 to 21, or -1.
+int MQ_connect(int msgqid);
+// Sends the formatted text on channel 1 with code CONN_ID; the msgsnd result,
+// -1 (and a warning) for a text longer than 118 characters.
+int MQ_put(int msgqid, int conn_id, const char *format, ...) __attribute__((format(printf, 3, 4)));
+// Waits for the next message of channel CONN_ID; its code, its text in ITEM
+// (MQ_TEXT_LEN bytes). A receive error gives -errno and an empty ITEM.
+int MQ_get(int msgqid, int conn_id, char *item);
+int MQ_clear(int msgqid, int index);
+int MQ_enable_alarm();
+int MQ_disable_alarm();
+// The alarm handler: "Queue not responding!!" and status 7.
+[[noreturn]] void MQ_intrp(int sig);
+// Sets the time-out of every wait (at least 1 s); returns the previous one.
+int MQ_set_timeout(int secs);
+// Alarm off, the alarm handler of before the link back, time-out 20 s.
+void mqueue_reset_state();
 
 // ---------------------------------------------------------------------------
 // File names and file system helpers (files)
@@ -322,17 +293,40 @@ FILE *FILE_open(const char *file, const char *access);
 int FILE_close(FILE *stream);
 int FILE_exist(const char *file);
 int FILE_is_dir(const char *file);
+// 1 for an existing entry that is neither a regular file nor a directory (a
+// device, a FIFO, a socket), else 0.
+int FILE_is_special(const char *file);
 long FILE_size(const char *file);
+// -1 (errno ENAMETOOLONG) when a directory to create does not fit 99 characters.
 int FILE_make_dir(char *dir, int flag);
-// FILENAME needs FILE_NAME_LEN bytes.
+// FILENAME needs FILE_NAME_LEN bytes. Null (errno ENAMETOOLONG) when the
+// joined name does not fit it.
 char *FILE_add_path(const char *path, const char *file, char *filename);
 // PATH needs room for one more character.
 int FILE_add_path_delim(char *path);
-// FILENAME needs FILE_NAME_LEN bytes.
+// FILENAME needs FILE_NAME_LEN bytes. -1 (errno ENAMETOOLONG) when the user
+// name (19 characters) or the expanded name does not fit.
 int FILE_add_user_path(const char *file, char *filename);
 int FILE_overwrite(const char *filename, int flag);
 int FILE_fullpath(const char *filename);
 int FILE_is_stdio(const char *file);
+
+// An output written whole or not at all (file_output.cpp). FILE_stage_output
+// prepares writing NAME and puts the name to open for writing in STAGE (CAP
+// bytes): a temporary beside NAME (result 1; missing directories are made),
+// or NAME itself for standard output, a command and an existing device or
+// FIFO (result 0). -1 with errno when it cannot: a directory (EISDIR), a
+// name or temporary that does not fit (ENAMETOOLONG), or what creating the
+// temporary met. Until the output is committed or discarded, SIGINT,
+// SIGTERM and SIGHUP remove the temporary and end the process with 128 +
+// the signal number, and so does the end of the process remove it.
+int FILE_stage_output(const char *name, char *stage, size_t cap);
+// Gives the finished temporary its name (and the mode of the file it
+// replaces). 0, also when nothing is staged; -1 with errno when the rename
+// failed (the temporary is kept for FILE_discard_output).
+int FILE_commit_output();
+// Removes the staged temporary, if any; errno is kept.
+void FILE_discard_output();
 
 int FILE_set_name(char *type);
 int FILE_set_key(char key, const char *str);
@@ -378,8 +372,52 @@ void date_reset_state();
 // Domains (region) and map transforms (maptran, calc)
 // ---------------------------------------------------------------------------
 
+// One entry of the region menu: abbreviation, name (blanks for "_"), its
+// position and display switches (disp[0] is the file's menu flag).
+struct MENU_item {
+    char *name;
+    char *abbr;
+    int index;
+    int disp[10];
+};
+
+// Field codes of the templates of DOM_set_params; DOM_END ends a template.
+enum DOM_field {
+    DOM_END = 0,
+    DOM_PROJ,
+    DOM_PLON,
+    DOM_CLAT,
+    DOM_CLON,
+    DOM_NX,
+    DOM_NY,
+    DOM_DX,
+    DOM_DY,
+    DOM_STAT,
+    DOM_REG,
+};
+
+constexpr int DOM_STR_LEN = 501; // room for a domain string read from a region file
+constexpr int DOM_MENU_LEN = 23; // entries of the region menu (1 to 19 used)
+
 int DOM_init(Domain *domain);
+// 1 explicit domain, 2 region name, -1 invalid, -9999 null, empty or "miss".
 int DOM_decode(const char *str, Domain *domain);
+// Reads the fields against one template of up to eight field codes; 0 when
+// the string fits it, -1 otherwise.
+int DOM_set_params(int paramc, char **paramv, Domain *domain, int i1, int i2, int i3, int i4,
+                   int i5, int i6, int i7, int i8);
+int DOM_proj_str(const char *proj);
+int DOM_get_def_region(const char *region, Domain *domain);
+// DOMSTR needs DOM_STR_LEN bytes.
+int DOM_search_file(const char *file, const char *str, char *domstr);
+int DOM_read_menu(const char *file);
+int DOM_set_base_prior(float size);
+// The station priority derived from the last domain size.
+int DOM_get_base_prior();
+// The region menu (entry 0 unused) and, in *NUM_REGS, its next free position.
+MENU_item *DOM_get_menu(int *num_regs);
+// Priority 3, an empty menu.
+void region_reset_state();
 
 int MAP_domain(const Domain *domain);
 int MAP_proj(int proj);
@@ -400,102 +438,8 @@ void maptran_reset_state();
 
 float calc_earth_dist(float lat1, float lon1, float lat2, float lon2);
 
-// ---------------------------------------------------------------------------
-// Hash table (table)
-// ---------------------------------------------------------------------------
-
-struct TAB_entry {
-    char *key;
-    char *data;
-    TAB_entry *link;
-    TAB_entry *next;
-};
-
-struct TAB_table {
-    int tab_size;
-    int data_size;
-    TAB_entry *data_ptr;
-    TAB_entry *head_ptr;
-    TAB_entry *last_ptr;
-    int num_entry;
-    int numkey;
-    TAB_entry *table[4];
-};
-
-int TAB_key(const TAB_table *tab, const char *key);
-int TAB_init(TAB_table *tab);
-int TAB_create(TAB_table *tab, int tsize, int dsize, int nkey);
-int TAB_enter_keys(TAB_table *tab, const void *data, const char *const *keys, int nkeys);
-// Enters a copy of the record under exactly numkey keys, in key order.
-template <class... Keys>
-int TAB_enter(TAB_table *tab, const void *data, Keys... keys) {
-    const char *const list[] = {static_cast<const char *>(keys)...};
-    return TAB_enter_keys(tab, data, list, static_cast<int>(sizeof...(Keys)));
-}
-char *TAB_search(TAB_table *tab, int keynum, const char *key);
-char *TAB_first(TAB_table *tab);
-char *TAB_next(TAB_table *tab);
-// Releases everything the table owns and leaves it empty.
-void TAB_free(TAB_table *tab);
-
 // WMO numbers and identifiers (tools). ID needs 7 bytes.
 int wmo_to_id(char *id, int wmo);
 int id_to_wmo(const char *id, int *wmo);
-
-// ---------------------------------------------------------------------------
-// Pattern scanner (scanp)
-// ---------------------------------------------------------------------------
-
-// The cursor over one text; the caller owns the record and the text.
-struct parse_param {
-    const char *ptr;
-    int length;
-    int off;
-    int len;
-    int assigned;
-    int matched;
-    int done;
-};
-
-// One typed destination of a scanp call. CHAR and CHARS carry the room at ptr.
-struct scan_dest {
-    enum kind_t { INT, FLOAT, CHAR, CHARS } kind;
-    void *ptr;
-    size_t cap;
-};
-inline scan_dest scan_to(int *p) {
-    return {scan_dest::INT, p, 0};
-}
-inline scan_dest scan_to(float *p) {
-    return {scan_dest::FLOAT, p, 0};
-}
-inline scan_dest scan_to(char &c) {
-    return {scan_dest::CHAR, &c, 1};
-}
-template <size_t N>
-scan_dest scan_to(char (&a)[N]) {
-    return {scan_dest::CHARS, a, N};
-}
-
-int scanp_list(parse_param *param, const char *pat, std::span<const scan_dest> dest);
-
-// Matches PAT at the cursor; one destination per directive that is not
-// suppressed. Returns the number of directives matched, -1 for an empty
-// pattern or a cursor at the end. Never moves the cursor.
-template <class... Dest>
-int scanp(parse_param *param, const char *pat, Dest &&...dest) {
-    if constexpr (sizeof...(Dest) == 0) {
-        return scanp_list(param, pat, {});
-    } else {
-        const scan_dest list[] = {scan_to(dest)...};
-        return scanp_list(param, pat, {list, sizeof...(Dest)});
-    }
-}
-int scanp_set(parse_param *param, const char *str);
-int scanp_inc(parse_param *param);
-int scanp_inc_off(parse_param *param, int off);
-const char *scanp_str(parse_param *param);
-char scanp_char(parse_param *param, int off);
-int scanp_search(parse_param *param, const char *str);
 
 #endif

@@ -128,6 +128,9 @@ void RAD_set_nominal(int hour, int min);
 int RAD_get_type();
 int RAD_get_clear_air();
 int RAD_get_file_type();
+// The MDR grid of the conversion (fields of the Domain), on which stations
+// are kept and RCM grids merged.
+void RAD_mdr_domain(Domain *domain);
 void rad_dec_reset_state();
 
 // MDR reports and summaries (rad_dec).
@@ -143,6 +146,9 @@ int RCM_enter_func(const CTY_data *data, RCM_report *report);
 int RCM_read_site(FILE *ifile, RCM_report *report);
 int RCM_print(M_type level, RCM_report *report);
 int RCM_set_summary(RAD_info *info, RCM_report *report);
+// Test hook: match the coded text with the pattern scanner itself instead of
+// the decoder's compiled patterns (the two give the same records).
+void rcm_reference_scanner(bool on);
 
 // Converted radar files (rad_read).
 int RAD_chktype(const char *filename);
@@ -151,6 +157,10 @@ int RAD_close(int cvt_fd);
 int RAD_putinfo(int cvt_fd, RAD_info *info);
 int MDR_write(int cvt_fd, MDR_report *report, int rep_type, int *statnum);
 int RCM_write(int cvt_fd, RCM_report *report, int rep_type, int *statnum);
+// Reads a grid-coordinate file ("rad_loc.dat") into the longitudes and
+// latitudes of the MDR boxes [x][y]. Returns null, or why the file is short
+// or malformed ("too few numbers", ...); the arrays are then partly filled.
+const char *RAD_read_loc(FILE *f, float (&lon)[120][90], float (&lat)[120][90]);
 // The first failure met while writing or closing the converted file ("write:
 // No space left on device"), or null while all went well. Kept until the next
 // open, so that it can be reported after RAD_close returned -1.

@@ -2,6 +2,8 @@
 
 #include "vek_test.h"
 
+#include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -11,8 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "vekcty.h"
-#include "vekrad.h"
+#include "vekreset.h"
 
 namespace vektest {
 
@@ -29,16 +30,7 @@ const char *const package_vars[] = {"vekdefault", "vektz",   "vekcurtime", "vekm
 } // namespace
 
 void reset_all() {
-    mess_reset_state();
-    resrc_reset_state();
-    flag_reset_state();
-    def_reset_state();
-    files_reset_state();
-    date_reset_state();
-    maptran_reset_state();
-    cty_reset_state();
-    rad_dec_reset_state();
-    rad_read_reset_state();
+    vek_reset_all();
 }
 
 void VekTest::SetUp() {
@@ -74,35 +66,33 @@ ChangeDir::~ChangeDir() {
     std::filesystem::current_path(old_, ec);
 }
 
-Capture::Capture(const std::string &input) {
-    char tmpl[] = "/tmp/vekcap-XXXXXX";
-    int fd = mkstemp(tmpl);
-    out_path_ = tmpl;
-    close(fd);
-    char tmpl2[] = "/tmp/vekcap-XXXXXX";
-    fd = mkstemp(tmpl2);
-    err_path_ = tmpl2;
-    close(fd);
-    char tmpl3[] = "/tmp/vekcap-XXXXXX";
-    fd = mkstemp(tmpl3);
-    in_path_ = tmpl3;
-    close(fd);
-    write_file(in_path_, input);
+namespace {
 
-    fflush(stdout);
-    fflush(stderr);
-    saved_out_ = dup(1);
-    saved_err_ = dup(2);
-    saved_in_ = dup(0);
-    int o = open(out_path_.c_str(), O_WRONLY | O_TRUNC);
-    int e = open(err_path_.c_str(), O_WRONLY | O_TRUNC);
-    int i = open(in_path_.c_str(), O_RDONLY);
-    dup2(o, 1);
-    dup2(e, 2);
-    dup2(i, 0);
-    close(o);
-    close(e);
-    close(i);
+// A new empty file in /tmp holding TEXT; returns its name.
+std::string temp_file(const std::string &text) {
+    char tmpl[] = "/tmp/vekcap-XXXXXX";
+    close(mkstemp(tmpl));
+    write_file(tmpl, text);
+    return tmpl;
+}
+
+// Points file descriptor FD at PATH, returning a copy of what it was.
+int redirect(int fd, const std::string &path, int flags) {
+    fflush(nullptr);
+    const int saved = dup(fd);
+    const int f = open(path.c_str(), flags);
+    dup2(f, fd);
+    close(f);
+    return saved;
+}
+
+} // namespace
+
+Capture::Capture(const std::string &input)
+    : out_path_(temp_file("")), err_path_(temp_file("")), in_path_(temp_file(input)) {
+    saved_out_ = redirect(1, out_path_, O_WRONLY | O_TRUNC);
+    saved_err_ = redirect(2, err_path_, O_WRONLY | O_TRUNC);
+    saved_in_ = redirect(0, in_path_, O_RDONLY);
     clearerr(stdin);
 }
 
@@ -165,6 +155,72 @@ Args::Args(std::vector<std::string> words) : words_(std::move(words)) {
     ptrs_.push_back(nullptr);
 }
 
+std::string mdr_summary(const Cells &cells) {
+    const struct {
+        const char *before;
+        int y0, y1, x0, x1;
+    } pieces[] = {
+        {"SDUS SUMMARY\n+ 01 081\n", 0, 41, 79, 119},
+        {"+ 44 081\nSDUS\n+ 43 081\n", 42, 87, 79, 119},
+        {"+ 90 081\nSDUS\n+ 01 041\n", 0, 51, 39, 78},
+        {"+ 54 041\nSDUS\n+ 53 041\n", 52, 87, 39, 78},
+        {"+ 90 041\nSDUS\n+ 01 002\n", 0, 41, 0, 38},
+        {"+ 44 002\nSDUS\n+ 43 002\n", 42, 87, 0, 38},
+    };
+    std::string text;
+    for (const auto &p : pieces) {
+        text += p.before;
+        for (int y = p.y0; y <= p.y1; ++y) {
+            for (int x = p.x0; x <= p.x1; ++x) {
+                auto it = cells.find({x, y});
+                const int v = it == cells.end() ? 0 : it->second;
+                text += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
+            }
+            text += '\n';
+        }
+    }
+    return text + "+ 90 002\nSDXX STATIONS\n";
+}
+
+namespace {
+
+// The MDR grid: true at 60 N, pole at 105 W, 0.47625 units a box, 114 by 90
+// boxes around 39.578445 N, 97.42146 W.
+constexpr double MDR_D = 0.47625;
+const double DEG = M_PI / 180.0;
+const double XFACTOR = (1.0 + sin(60.0 * DEG)) * 63.7122;
+
+void mdr_project(double lat, double lon, double *x, double *y) {
+    const double r = XFACTOR * tan((90.0 - lat) / 2.0 * DEG);
+    *x = r * sin((lon + 105.0) * DEG);
+    *y = -r * cos((lon + 105.0) * DEG);
+}
+
+// The map coordinates of the north-west corner point (grid 0, 0).
+void mdr_corner(double *x_min, double *y_max) {
+    double xc, yc;
+    mdr_project(39.578445, -97.42146, &xc, &yc);
+    *x_min = xc - MDR_D * 113 / 2.0;
+    *y_max = yc + MDR_D * 89 / 2.0;
+}
+
+} // namespace
+
+GridPos mdr_grid(double lat, double lon) {
+    double x_min, y_max, x, y;
+    mdr_corner(&x_min, &y_max);
+    mdr_project(lat, lon, &x, &y);
+    return {(x - x_min) / MDR_D, (y_max - y) / MDR_D};
+}
+
+void mdr_latlon(double gx, double gy, double *lat, double *lon) {
+    double x_min, y_max;
+    mdr_corner(&x_min, &y_max);
+    const double x = x_min + gx * MDR_D, y = y_max - gy * MDR_D;
+    *lat = 90.0 - 2.0 * atan(sqrt(x * x + y * y) / XFACTOR) / DEG;
+    *lon = atan2(x, -y) / DEG - 105.0;
+}
+
 std::string source_dir() {
     return VEK_SOURCE_DIR;
 }
@@ -172,45 +228,53 @@ std::string binary_dir() {
     return VEK_BINARY_DIR;
 }
 
-RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
-                     const std::map<std::string, std::string> &env, const std::string &input) {
-    TempDir io;
-    std::string in_path = io.file("stdin"), out_path = io.file("stdout"),
-                err_path = io.file("stderr");
-    write_file(in_path, input);
-
-    std::string program = binary_dir() + "/dirida";
-    std::vector<std::string> argv_s = {program};
+Started::Started(const std::vector<std::string> &args, const std::string &cwd,
+                 const std::map<std::string, std::string> &env, const std::string &input) {
+    write_file(io_.file("stdin"), input);
+    std::vector<std::string> argv_s = {binary_dir() + "/dirida"};
     argv_s.insert(argv_s.end(), args.begin(), args.end());
     std::vector<std::string> env_s = {"PATH=/usr/bin:/bin", "HOME=" + cwd};
     for (const auto &[k, v] : env) env_s.push_back(k + "=" + v);
+    std::vector<char *> av, ev;
+    for (std::string &a : argv_s) av.push_back(a.data());
+    av.push_back(nullptr);
+    for (std::string &e : env_s) ev.push_back(e.data());
+    ev.push_back(nullptr);
+    const std::string in = io_.file("stdin"), out = io_.file("stdout"), err = io_.file("stderr");
 
     fflush(stdout);
     fflush(stderr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int i = open(in_path.c_str(), O_RDONLY);
-        int o = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int e = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(i, 0);
-        dup2(o, 1);
-        dup2(e, 2);
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(open(in.c_str(), O_RDONLY), 0);
+        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         if (chdir(cwd.c_str()) != 0) _exit(126);
-        std::vector<char *> av, ev;
-        for (std::string &s : argv_s) av.push_back(s.data());
-        av.push_back(nullptr);
-        for (std::string &s : env_s) ev.push_back(s.data());
-        ev.push_back(nullptr);
-        execve(program.c_str(), av.data(), ev.data());
+        execve(av[0], av.data(), ev.data());
         _exit(127);
     }
+}
+
+Started::~Started() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+}
+
+RunResult Started::finish() {
     int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
     RunResult r;
-    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    r.out = read_file(out_path);
-    r.err = read_file(err_path);
+    if (pid_ > 0 && waitpid(pid_, &wstatus, 0) == pid_)
+        r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    pid_ = -1;
+    r.out = read_file(io_.file("stdout"));
+    r.err = read_file(io_.file("stderr"));
     return r;
+}
+
+RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
+                     const std::map<std::string, std::string> &env, const std::string &input) {
+    return Started(args, cwd, env, input).finish();
 }
 
 } // namespace vektest

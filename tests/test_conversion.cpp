@@ -1,81 +1,33 @@
-// The program converting MDR collectives and summary bulletins as a user
-// runs it: batch mode, resources on the command line and in a defaults file,
-// the input named by the convention. Every converted file is compared whole
-// with the text expected from the reports, worked out here independently:
-// station grid boxes from the polar stereographic formula, the summary from
-// the echo digits, the report lines from the decoded fields.
+// The program as a user runs it: help, MDR collectives converted in batch
+// mode with resources on the command line and in a defaults file, and every
+// way a run can fail, which must end with its status and message and leave
+// no file under the output name; and the run parameters the driver reads. Every converted file is
+// compared whole with the text expected from the reports, worked out here independently: station
+// grid boxes from the polar stereographic formula, the summary from the echo
+// digits, the report lines from the decoded fields.
 
 #include "vek_test.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
+#include "vekrad.h"
+
 using namespace vektest;
+using namespace std::string_literals;
 
 namespace {
-
-// ---------------------------------------------------------------------------
-// The expected converted file
-// ---------------------------------------------------------------------------
-
-// Grid position of a station on the MDR grid (column, row; row 0 at the top).
-struct GridPos {
-    double gx, gy;
-};
-
-GridPos mdr_grid(double lat, double lon) {
-    const double rad = M_PI / 180.0;
-    const double xfactor = (1.0 + sin(60.0 * rad)) * 63.7122;
-    auto project = [&](double la, double lo, double *x, double *y) {
-        double r = xfactor * tan((90.0 - la) / 2.0 * rad);
-        *x = r * sin((lo + 105.0) * rad);
-        *y = -r * cos((lo + 105.0) * rad);
-    };
-    double xc, yc, x, y;
-    project(39.578445, -97.42146, &xc, &yc);
-    project(lat, lon, &x, &y);
-    const double d = 0.47625;
-    double x_min = xc - d * 113 / 2.0, y_max = yc + d * 89 / 2.0;
-    return {(x - x_min) / d, (y_max - y) / d};
-}
-
-// The summary cells that decoding leaves, as a map from (x, y) to a value.
-using Cells = std::map<std::pair<int, int>, int>;
-
-std::string cell_row(const Cells &cells, int y, int x0, int x1) {
-    std::string line;
-    for (int x = x0; x <= x1; ++x) {
-        auto it = cells.find({x, y});
-        int v = it == cells.end() ? -1 : it->second;
-        line += (v >= 1 && v <= 6) ? static_cast<char>('0' + v) : ' ';
-    }
-    return line + "\n";
-}
-
-// The MDR summary section: three column bands, each in two row pieces,
-// between fixed marker lines.
-std::string mdr_summary(const Cells &cells) {
-    struct Piece {
-        const char *before;
-        int y0, y1, x0, x1;
-    } pieces[] = {
-        {"SDUS SUMMARY\n+ 01 081\n", 0, 41, 79, 119},
-        {"+ 44 081\nSDUS\n+ 43 081\n", 42, 87, 79, 119},
-        {"+ 90 081\nSDUS\n+ 01 041\n", 0, 51, 39, 78},
-        {"+ 54 041\nSDUS\n+ 53 041\n", 52, 87, 39, 78},
-        {"+ 90 041\nSDUS\n+ 01 002\n", 0, 41, 0, 38},
-        {"+ 44 002\nSDUS\n+ 43 002\n", 42, 87, 0, 38},
-    };
-    std::string text;
-    for (const Piece &p : pieces) {
-        text += p.before;
-        for (int y = p.y0; y <= p.y1; ++y) text += cell_row(cells, y, p.x0, p.x1);
-    }
-    return text + "+ 90 002\nSDXX STATIONS\n";
-}
 
 // ---------------------------------------------------------------------------
 // The installation: station file, name conventions, defaults
@@ -86,7 +38,9 @@ struct Station {
     double lat, lon;
 };
 
-// Station file order is the order of the reports in the converted file.
+// Station file order is the order of the reports in the converted file. No
+// station lies within 0.001 of a box edge, where float and double arithmetic
+// could round apart; Guam lies far off the grid.
 const Station stations[] = {
     {"Norman OK US TLX 1 35.32 -97.27 370 99999 1", 35.32, -97.27},
     {"Amarillo TX US AMA 1 35.23 -101.70 1093 99999 313", 35.23, -101.70},
@@ -154,6 +108,9 @@ const char *const no_reports = "TLX NA * * * * * *\n"
                                "FWS NA * * * * * *\n"
                                "LOC NA * * * * * *\n";
 
+const std::string converted = "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary(collective_cells()) +
+                              collective_reports; // the collective converted
+
 class Conversion : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -169,53 +126,174 @@ class Conversion : public ::testing::Test {
     std::string raw() const { return work.file("raw"); }
     std::string out() const { return work.file("out"); }
     std::string defaults() const { return work.file("defaults"); }
+    std::string output() const { return out() + "/24061512_rad.vek"; }
 
-    // Runs the program in batch mode with the installation's paths.
-    RunResult run(std::vector<std::string> args) {
-        std::vector<std::string> all = {"-ba", "-fp", etc(), "-dp", raw(), "-cp", out()};
-        all.insert(all.end(), args.begin(), args.end());
-        return run_dirida(all, work.path(), {{"vekdefault", defaults()}});
+    // The program's arguments in batch mode with the installation's paths.
+    std::vector<std::string> args(const std::vector<std::string> &more, bool batch = true) const {
+        std::vector<std::string> all = {"-fp", etc(), "-dp", raw(), "-cp", out()};
+        if (batch) all.insert(all.begin(), "-ba");
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    }
+    std::map<std::string, std::string> env() const { return {{"vekdefault", defaults()}}; }
+    RunResult run(const std::vector<std::string> &more, bool batch = true,
+                  const std::string &input = "") {
+        return run_dirida(args(more, batch), work.path(), env(), input);
+    }
+
+    // The entries of the output directory, temporaries included, each after
+    // a blank; "none" when there is no such directory.
+    std::string out_entries() const {
+        if (!std::filesystem::exists(out())) return "none";
+        std::vector<std::string> names;
+        for (const auto &e : std::filesystem::directory_iterator(out()))
+            names.push_back(" " + e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        std::string all;
+        for (const std::string &n : names) all += n;
+        return all;
+    }
+    // Starts the conversion of 24061512 with its input a FIFO in DATA and
+    // returns once the run has made its temporary output: it then waits for
+    // its input, which feed() gives it through *FIFO.
+    std::unique_ptr<Started> start_waiting(const std::string &data, int *fifo) {
+        std::filesystem::create_directories(data);
+        const std::string input = data + "/24061512_rad.txt";
+        EXPECT_EQ(mkfifo(input.c_str(), 0644), 0);
+        const int before = std::filesystem::exists(out()) ? count_temporaries() : 0;
+        auto run = std::make_unique<Started>(args({"-dp", data, "24061512"}), work.path(), env());
+        *fifo = open(input.c_str(), O_WRONLY); // once the run has opened it
+        for (int i = 0; i < 1000 && count_temporaries() == before; ++i) usleep(10000);
+        EXPECT_EQ(count_temporaries(), before + 1) << out_entries();
+        return run;
+    }
+    int count_temporaries() const {
+        int n = 0;
+        if (std::filesystem::exists(out()))
+            for (const auto &e : std::filesystem::directory_iterator(out()))
+                n += e.path().filename().string().rfind(".24061512_rad.vek.", 0) == 0;
+        return n;
+    }
+    static void feed(int fifo, const std::string &text) {
+        EXPECT_EQ(write(fifo, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        close(fifo);
     }
 
     TempDir work;
 };
 
 // ---------------------------------------------------------------------------
-// MDR collectives
+// Help
 // ---------------------------------------------------------------------------
 
-TEST(ConversionSetup, StationsLieClearOfBoxEdges) {
-    // The expected boxes are only certain when no position is close to an
-    // edge, where float and double arithmetic could round apart.
-    for (const char *id : {"TLX", "AMA", "FWS", "LOC"}) {
-        GridPos g = pos_of(id);
-        for (double v : {g.gx, g.gy, g.gx + 0.5001, g.gy + 0.5001}) {
-            double frac = v - std::floor(v);
-            EXPECT_GT(frac, 0.001) << id;
-            EXPECT_LT(frac, 0.999) << id;
-        }
+const char *const expected_help =
+    "dirida: This program converts raw MDR (radar) observations\n"
+    "   into a useable format\n"
+    "dirida syntax (version:VERSION)\n"
+    "   dirida [options...]\n"
+    "Keyed options...\n"
+    " -df file    Resource/defaults file name\n"
+    " -na name    Program name\n"
+    " -h          Print this help\n"
+    " -ba         Run program in batch mode\n"
+    " -me level   Message level to be displayed:\n"
+    "               none,print,error,warn,mess,out1,*out2,out3,out4,debug\n"
+    " -fp path    File path\n"
+    " -dp path    Raw data path\n"
+    " -cp path    Converted data path\n"
+    " -gp path    Gridded data path\n"
+    " -rp path    Raw files path\n"
+    " -ip path    Image file path\n"
+    " -wp path    Watch file data path\n"
+    " -tp path    Text file path\n"
+    " -mp path    Model file path\n"
+    " -sp path    Satellite file path\n"
+    " -in type    Type of input\n"
+    " -ou type    Type of output\n"
+    " -nc type    Naming convention file name\n"
+    " -if type    Input data file type\n"
+    " -of type    Output file type\n"
+    " -pf param   File parameters: use,calc,over,app\n"
+    " -cu [hour]  Use current data file\n"
+    " -ho hour    Actual hour of the file\n"
+    " -nh hour[,step]  Number of hours to view\n"
+    " -dh hour    Actual hour to decode\n"
+    " -pa param[,...]  Program parameters\n"
+    "Positional options...\n"
+    " file [file...]  Input file names\n";
+
+// Help ends the run with 0 before anything is opened or made: also with an
+// input name, and when a defaults file asks for it; "none" silences it.
+TEST_F(Conversion, HelpAndBanner) {
+    std::string help = expected_help;
+    help.replace(help.find("VERSION"), 7, VEK_version());
+    const struct {
+        std::vector<std::string> args;
+        std::string defaults, out;
+    } cases[] = {
+        {{"-h"}, "", help},
+        {{"-h", "24061512"}, "", help},
+        {{}, "dirida.help on\n", help},
+        {{"-me", "none", "-h"}, "", ""},
+    };
+    for (const auto &c : cases) {
+        write_file(defaults() + "/vek.cfg", c.defaults);
+        RunResult r = run_dirida(c.args, work.path(), env());
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(out_entries(), "none");
     }
-    GridPos guam = pos_of("GUA");
-    EXPECT_TRUE(guam.gx < -3 || guam.gx > 116 || guam.gy < -3 || guam.gy > 92);
+    std::filesystem::remove(defaults() + "/vek.cfg");
+    RunResult r = run({"-me", "mess"}, false);
+    EXPECT_EQ(
+        r.out.rfind("      RADAR DATA CONVERSION PROGRAM (Ver "s + VEK_version() + ")\n\n", 0), 0u)
+        << r.out;
 }
 
-TEST_F(Conversion, CollectiveToTextFormWithIdentificationLine) {
-    write_file(raw() + "/24061512_rad.txt", collective);
-    RunResult r = run({"24061512"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"), std::string("VEKRAD\n1230Z 15 JUN 24\n") +
-                                                          mdr_summary(collective_cells()) +
-                                                          collective_reports);
-}
+// ---------------------------------------------------------------------------
+// Conversions
+// ---------------------------------------------------------------------------
 
-TEST_F(Conversion, TextFormWithoutIdentificationLine) {
+// By the convention's name, by full path (its own directory and date), with
+// and without the identification line, named by the words of "output" and
+// "out_file" (a form word, a separator and a convention or "@" template),
+// and to standard output.
+TEST_F(Conversion, CollectiveToTheTextForms) {
     write_file(raw() + "/24061512_rad.txt", collective);
-    RunResult r = run({"-ou", "vek3", "24061512"});
+    std::filesystem::create_directories(work.file("arch"));
+    write_file(work.file("arch/24061512_rad.txt"), collective);
+    const std::string without = converted.substr(7); // no "VEKRAD" line
+    const struct {
+        std::vector<std::string> args;
+        std::string name, text;
+    } cases[] = {
+        {{"24061512"}, output(), converted},
+        {{work.file("arch/24061512_rad.txt")}, output(), converted},
+        {{"-ou", "vek3", "24061512"}, output(), without},
+        {{"-ou", "vek3", "-of", "VEK", "24061512"}, output(), converted},
+        {{"-of", "vek3:@%y%m%d.three", "24061512"}, work.file("240615.three"), without},
+        {{"-of", "vek:@%y%m%d%h.x", "24061512"}, work.file("24061512.x"), converted},
+        {{"-ou", "vek3", "-of", "@plain.name", "24061512"}, work.file("plain.name"), without},
+    };
+    for (const auto &c : cases) {
+        std::filesystem::remove_all(out());
+        RunResult r = run(c.args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(read_file(c.name), c.text) << c.name;
+        EXPECT_EQ(std::filesystem::status(c.name).permissions(),
+                  std::filesystem::perms(0644)); // as the umask of the tests leaves it
+        std::filesystem::remove(c.name);
+        EXPECT_EQ(out_entries(), c.name == output() ? "" : "none");
+    }
+    RunResult r = run({"-me", "none", "-of", "@-", "24061512"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, converted);
+    // A netCDF form by the same words (the forms themselves: test_conversion_cdf).
+    r = run({"-of", "cdf1:@%y%m%d.one", "24061512"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"), std::string("1230Z 15 JUN 24\n") +
-                                                          mdr_summary(collective_cells()) +
-                                                          collective_reports);
+    EXPECT_EQ(read_file(work.file("240615.one")).substr(0, 3), "CDF");
 }
 
 TEST_F(Conversion, ResourcesFromADefaultsFile) {
@@ -240,155 +318,294 @@ TEST_F(Conversion, StationsMissingFromTheFileAreReported) {
     RunResult r = run({"-me", "+out3c", "24061512"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Station not in database: GUA\n");
-}
-
-TEST_F(Conversion, WithoutStationFileOnlyTheHeaderIsWritten) {
     std::filesystem::remove(etc() + "/rad.cty");
-    write_file(raw() + "/24061512_rad.txt", collective);
-    RunResult r = run({"-me", "warn,+out3c", "24061512"});
+    std::filesystem::remove_all(out());
+    r = run({"-me", "warn,+out3c", "24061512"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Station not in database: TLX\nStation not in database: AMA\n"
                      "Station not in database: FWS\nStation not in database: GUA\n"
                      "Station not in database: LOC\nStation not in database: FWS\n");
     EXPECT_EQ(r.err, "CTY_open_file: Database file not found: " + etc() + "/rad.cty\n");
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"),
-              "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary({}));
+    EXPECT_EQ(read_file(output()), "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary({}));
 }
 
-TEST_F(Conversion, EmptyInputGivesAnEmptySummaryAndNotAvailableReports) {
+// An empty input: an empty summary and "not available" reports; a run on
+// summary bulletins: only the summary.
+TEST_F(Conversion, EmptyAndOtherKindsOfInput) {
     write_file(raw() + "/24061512_rad.txt", "");
     RunResult r = run({"24061512"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"),
+    EXPECT_EQ(read_file(output()),
               std::string("VEKRAD\n1230Z 15 JUN 24\n") + mdr_summary({}) + no_reports);
-}
-
-TEST_F(Conversion, InputGivenByFullPathKeepsItsDirectoryAndDate) {
-    std::filesystem::create_directories(work.file("arch"));
-    write_file(work.file("arch/24061512_rad.txt"), collective);
-    RunResult r = run({work.file("arch/24061512_rad.txt")});
+    write_file(raw() + "/24061512_rad.txt", "SDUS21 KWBC 151215\n+ 10 020\n 123\n");
+    r = run({"-in", "raw", "-pf", "over", "24061512"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"), std::string("VEKRAD\n1230Z 15 JUN 24\n") +
-                                                          mdr_summary(collective_cells()) +
-                                                          collective_reports);
+    EXPECT_EQ(read_file(output()), "VEKRAD\n1215Z 15 JUN 24\n" +
+                                       mdr_summary({{{21, 11}, 1}, {{22, 11}, 2}, {{23, 11}, 3}}));
 }
 
 // ---------------------------------------------------------------------------
-// Summary bulletins
+// Runs that cannot convert: a status, a message, and no file under the
+// output name
 // ---------------------------------------------------------------------------
 
-TEST_F(Conversion, SummaryBulletinsOfTheNominalTime) {
-    write_file(raw() + "/24061512_rad.txt", "SDUS21 KWBC 151215\n"
-                                            "+ 10 020\n"
-                                            " 123\n"
-                                            "   456789\n"
-                                            "+ 12 100\n"
-                                            "9999\n"
-                                            "SDUS22 KWBC 151245\n"
-                                            "+ 30 030\n"
-                                            "555\n"
-                                            "SDUS23 KWBC 151215\n"
-                                            "+ 40 001\n"
-                                            "3\n");
-    RunResult r = run({"-in", "raw", "24061512"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    Cells c;
-    c[{21, 11}] = 1;
-    c[{22, 11}] = 2;
-    c[{23, 11}] = 3;
-    c[{23, 12}] = 4;
-    c[{24, 12}] = 5;
-    c[{25, 12}] = 6;
-    c[{2, 41}] = 3; // a column of 1 counts as 2
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"), "VEKRAD\n1215Z 15 JUN 24\n" + mdr_summary(c));
-}
-
-// ---------------------------------------------------------------------------
-// Files that exist, cannot be made or cannot be read
-// ---------------------------------------------------------------------------
-
-TEST_F(Conversion, ExistingOutputIsLeftAloneInBatchModeUnlessReplacingIsAsked) {
+// An existing file is kept in batch mode, at a "no" and at the end of
+// standard input, and replaced when replacing is asked for.
+TEST_F(Conversion, ExistingOutputIsReplacedOnlyWhenAsked) {
     write_file(raw() + "/24061512_rad.txt", collective);
     std::filesystem::create_directories(out());
-    write_file(out() + "/24061512_rad.vek", "precious\n");
-    RunResult r = run({"24061512"});
+    write_file(output(), "precious\n");
+    for (bool batch : {true, false}) {
+        for (const char *answer : {"n\n", ""}) {
+            RunResult r = run({"24061512"}, batch, answer);
+            EXPECT_EQ(r.status, 0);
+            EXPECT_NE(r.err.find("RAD_set_out_file: Unable to overwrite converted data file\n"),
+                      std::string::npos);
+            EXPECT_EQ(out_entries(), " 24061512_rad.vek");
+            EXPECT_EQ(read_file(output()), "precious\n");
+        }
+    }
+    std::filesystem::permissions(output(), std::filesystem::perms(0640));
+    RunResult r = run({"-pf", "over", "24061512"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "RAD_set_out_file: Unable to overwrite converted data file\n");
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"), "precious\n");
-    r = run({"-pf", "over", "24061512"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"), std::string("VEKRAD\n1230Z 15 JUN 24\n") +
-                                                          mdr_summary(collective_cells()) +
-                                                          collective_reports);
+    EXPECT_EQ(read_file(output()), converted);
+    EXPECT_EQ(std::filesystem::status(output()).permissions(), std::filesystem::perms(0640));
 }
 
-TEST_F(Conversion, OutputThatCannotBeCreatedEndsWithStatus12) {
+// The input cannot be found, read, or dated by its name: 10, before any
+// output exists.
+TEST_F(Conversion, InputsThatCannotBeUsedEndWith10) {
+    std::filesystem::create_directories(raw() + "/24061512_rad.txt");
+    write_file(raw() + "/notes.txt", collective);
+    const std::string dateless = "RAD_decode_file: The name %s gives no date and hour: give them "
+                                 "after it, as in %s#2024061512 (year, month, day, hour)\n";
+    auto no_date = [&](const std::string &name, const std::string &shown) {
+        std::string m = dateless;
+        m.replace(m.find("%s"), 2, name);
+        return m.replace(m.find("%s"), 2, shown);
+    };
+    const std::string overlong = raw() + "/" + std::string(160, 'n');
+    const struct {
+        std::vector<std::string> args;
+        std::string input, err;
+    } cases[] = {
+        {{"24061599"},
+         "",
+         "RAD_decode_file: Unable to open file:" + raw() +
+             "/24061599_rad.txt: No such file or directory\n"},
+        {{"24061512"},
+         "",
+         "RAD_decode_file: Unable to read file:" + raw() + "/24061512_rad.txt: Is a directory\n"},
+        {{"-dp", ".", "raw/notes.txt"}, "", no_date("./raw/notes.txt", "./raw/notes.txt")},
+        {{"-in", "raw", raw() + "/notes.txt"},
+         "",
+         no_date(raw() + "/notes.txt", raw() + "/notes.txt")},
+        {{"-"}, collective, no_date("-", "-")},
+        {{overlong},
+         "",
+         "FILE_set_file: Name too long (at most 159 characters): " + overlong + "\n"},
+    };
+    for (const auto &c : cases) {
+        RunResult r = run(c.args, true, c.input);
+        EXPECT_EQ(r.status, 10) << c.args.back();
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(out_entries(), "none");
+    }
+    // Asked for an input file with nobody to answer.
+    RunResult r = run({}, false);
+    EXPECT_EQ(r.status, 10);
+    EXPECT_EQ(r.err, "FILE_get_file: End of input: no input file was chosen\n");
+    EXPECT_EQ(out_entries(), "none");
+    // A date given after the name.
+    r = run({"-#2024061512"}, true, collective);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_file(output()), converted);
+}
+
+// The output cannot be named, made or opened: 12.
+TEST_F(Conversion, OutputsThatCannotBeMadeEndWith12) {
     write_file(raw() + "/24061512_rad.txt", collective);
     write_file(work.file("blocker"), "a file where a directory should be\n");
-    RunResult r = run({"-cp", work.file("blocker/sub"), "24061512"});
-    EXPECT_EQ(r.status, 12);
-    EXPECT_EQ(r.err, "RAD_set_out_file: Unable to open converted file: " +
-                         work.file("blocker/sub") + "/24061512_rad.vek\n");
-    // The netCDF form cannot be made yet either.
-    r = run({"-ou", "cdf", "24061512"});
-    EXPECT_EQ(r.status, 12);
-    EXPECT_EQ(r.err,
-              "RAD_set_out_file: Unable to open converted file: " + out() + "/24061512_rad.nc\n");
-}
-
-TEST_F(Conversion, InputThatCannotBeOpenedEndsWithStatus10) {
-    RunResult r = run({"24061599"});
-    EXPECT_EQ(r.status, 10);
-    EXPECT_EQ(r.err, "RAD_decode_file: Unable to open file:" + raw() + "/24061599_rad.txt\n");
-    EXPECT_FALSE(std::filesystem::exists(out()));
-}
-
-TEST_F(Conversion, RcmRunWritesAnEmptyRcmSummaryForNow) {
-    write_file(raw() + "/2406151245_rcm.txt", "RCMTLX\n1234 ROBUU 0515\n");
-    RunResult r = run({"-in", "rcm", "2406151245"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_file(out() + "/2406151245_rcm.vek"), "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n");
-}
-
-// ---------------------------------------------------------------------------
-// Hostile input
-// ---------------------------------------------------------------------------
-
-TEST_F(Conversion, InputThatIsADirectoryReadsAsEmpty) {
-    std::filesystem::create_directories(raw() + "/24061512_rad.txt");
-    std::filesystem::remove(etc() + "/rad.cty");
-    RunResult r = run({"-me", "error", "24061512"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_file(out() + "/24061512_rad.vek"),
-              "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary({}));
-}
-
-TEST_F(Conversion, GarbageTruncationAndHugeLinesNeverBreakTheRun) {
-    std::string garbage;
-    unsigned seed = 99;
-    for (int i = 0; i < 200000; ++i) {
-        seed = seed * 1664525 + 1013904223;
-        garbage += static_cast<char>(seed >> 24);
+    std::filesystem::create_directories(work.file("taken/24061512_rad.vek"));
+    const std::string long_dir = work.file(std::string(150 - work.path().size(), 'L'));
+    const std::string deep = work.file(std::string(90, 'a') + "/b"); // made over 99 characters
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"-cp", work.file("blocker/sub")},
+         "RAD_set_out_file: Unable to open converted file: " + work.file("blocker/sub") +
+             "/24061512_rad.vek: Not a directory\n"},
+        {{"-cp", work.file("taken")},
+         "RAD_set_out_file: Unable to open converted file: " + work.file("taken") +
+             "/24061512_rad.vek: Is a directory\n"},
+        {{"-cp", deep},
+         "RAD_set_out_file: Unable to open converted file: " + deep +
+             "/24061512_rad.vek: File name too long\n"},
+        {{"-cp", long_dir},
+         "FILE_set_date: Name too long (at most 159 characters): " + long_dir +
+             "/24061512_rad.vek\nRAD_set_out_file: Unable to name converted file: File name too "
+             "long\n"},
+        {{"-cp", work.file("blocker/sub"), "-ou", "cdf"},
+         "RAD_set_out_file: Unable to open converted file: " + work.file("blocker/sub") +
+             "/24061512_rad.nc: Not a directory\n"},
+        {{"-ou", "cdf", "-of", "@-"},
+         "RAD_set_out_file: Unable to open converted file: -: nccreate: a netCDF file cannot be "
+         "a stream or a command\n"},
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> a = c.args;
+        a.push_back("24061512");
+        RunResult r = run(a);
+        EXPECT_EQ(r.status, 12) << c.args.back();
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_TRUE(out_entries() == "none" || out_entries() == "") << out_entries();
     }
-    std::string huge(100000, 'X');
-    std::string text = garbage + "\n" + huge + "\nTLX 1230 AREA " + huge + "\n" +
-                       "FWS 1231 LN 6TRW++/NC 310/110 L2515 MT 520 ^MM3 LM9=\n" +
-                       std::string(collective).substr(0, 150);
-    for (const std::string &input : {text, garbage, std::string(collective).substr(0, 97)}) {
-        write_file(raw() + "/24061512_rad.txt", input);
-        std::filesystem::remove_all(out());
-        RunResult r = run({"-me", "none", "24061512"});
-        EXPECT_EQ(r.status, 0);
-        std::string converted = read_file(out() + "/24061512_rad.vek");
-        EXPECT_EQ(converted.rfind("VEKRAD\n1230Z 15 JUN 24\nSDUS SUMMARY\n", 0), 0u);
-        EXPECT_NE(converted.find("SDXX STATIONS\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(work.file(std::string(90, 'a'))));
+}
+
+// A write that fails ends with 12 and the system's text. A device is written
+// in place, without the overwrite question.
+TEST_F(Conversion, FailedWritesEndWith12) {
+    write_file(raw() + "/24061512_rad.txt", collective);
+    RunResult r = run({"-of", "@/dev/full", "24061512"});
+    EXPECT_EQ(r.status, 12);
+    EXPECT_EQ(r.err, "RAD_decode_file: Unable to write converted file /dev/full: write: No space "
+                     "left on device\n");
+    r = run({"-of", "@/dev/null", "24061512"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Conversion, AFullFileSystemEndsWith12AndLeavesNoFile) {
+    write_file(raw() + "/24061512_rad.txt", collective);
+    std::filesystem::create_directories(out());
+    if (mount("tmpfs", out().c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs of 64 kB here (" << strerror(errno) << ")";
+    write_file(out() + "/filler", std::string(56 * 1024, 'f')); // 8 kB stay free
+    RunResult r = run({"24061512"});
+    const std::string entries = out_entries();
+    umount2(out().c_str(), MNT_DETACH);
+    EXPECT_EQ(r.status, 12);
+    EXPECT_EQ(r.err, "RAD_decode_file: Unable to write converted file " + output() +
+                         ": write: No space left on device\n");
+    EXPECT_EQ(entries, " filler");
+}
+
+TEST_F(Conversion, AnInterruptedRunLeavesNoFileAndTheNextConvertsNormally) {
+    const struct {
+        int sig;
+        const char *name;
+    } signals[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (const auto &s : signals) {
+        std::filesystem::remove(raw() + "/24061512_rad.txt");
+        int fifo = -1;
+        auto running = start_waiting(raw(), &fifo);
+        kill(running->pid(), s.sig);
+        RunResult r = running->finish();
+        close(fifo);
+        EXPECT_EQ(r.status, 128 + s.sig);
+        EXPECT_EQ(r.err, "Interrupted by "s + s.name + ": " + output() +
+                             " not written (its unfinished temporary was removed)\n");
+        EXPECT_EQ(out_entries(), "");
     }
-    // The FWS report after the garbage still decodes.
-    write_file(raw() + "/24061512_rad.txt", text);
+    // A signal ignored when the run starts (nohup) stays ignored; the next
+    // run converts normally.
+    std::filesystem::remove(raw() + "/24061512_rad.txt");
+    signal(SIGHUP, SIG_IGN);
+    int fifo = -1;
+    auto running = start_waiting(raw(), &fifo);
+    signal(SIGHUP, SIG_DFL);
+    kill(running->pid(), SIGHUP);
+    feed(fifo, collective);
+    RunResult r = running->finish();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_file(output()), converted);
+}
+
+// Each run writes its own temporary; the last to finish wins, whole.
+TEST_F(Conversion, TwoRunsOnOneOutputEachWriteAWholeFile) {
+    int fifo_a = -1, fifo_b = -1;
+    auto a = start_waiting(work.file("a"), &fifo_a);
+    auto b = start_waiting(work.file("b"), &fifo_b);
+    feed(fifo_b, "");
+    EXPECT_EQ(b->finish().status, 0);
+    EXPECT_EQ(read_file(output()), "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary({}) + no_reports);
+    feed(fifo_a, collective);
+    EXPECT_EQ(a->finish().status, 0);
+    EXPECT_EQ(read_file(output()), converted);
+    EXPECT_EQ(out_entries(), " 24061512_rad.vek");
+}
+
+TEST_F(Conversion, AnOutputDirectoryThatVanishesEndsWith12) {
+    int fifo = -1;
+    auto running = start_waiting(raw(), &fifo);
     std::filesystem::remove_all(out());
-    run({"24061512"});
-    EXPECT_NE(read_file(out() + "/24061512_rad.vek").find("FWS LN TRW++ NC 520,000000 L2515 * *\n"),
-              std::string::npos);
+    feed(fifo, collective);
+    RunResult r = running->finish();
+    EXPECT_EQ(r.status, 12);
+    EXPECT_EQ(r.err, "RAD_decode_file: Unable to put converted file in place: " + output() +
+                         ": No such file or directory\n");
+    EXPECT_EQ(out_entries(), "none");
+}
+
+// ---------------------------------------------------------------------------
+// Run parameters
+// ---------------------------------------------------------------------------
+
+class RunParameters : public VekTest {
+  protected:
+    void SetUp() override {
+        VekTest::SetUp();
+        RES_put("file_path", (source_dir() + "/data").c_str());
+        DATE_set_range(-15, 15); // as the driver does before reading the parameters
+    }
+    // The window the parameters leave, seen from a run time of 12:00.
+    bool in_window(int hhmm) {
+        Date d = {2024, 6, 15, -9999, -9999, 12, 0, 0};
+        DATE_set_datim(&d);
+        return DATE_chk_range(hhmm) == 1;
+    }
+};
+
+// The defaults are an MDR run with clear-air echoes (the runs of the
+// program show the names and forms); later words override earlier ones.
+TEST_F(RunParameters, InputAndParameterWords) {
+    RAD_parameter();
+    EXPECT_EQ(RAD_get_type(), 1);
+    EXPECT_EQ(RAD_get_clear_air(), 1);
+    RES_put("input", "RCM");
+    RAD_parameter();
+    EXPECT_EQ(RAD_get_type(), 2);
+    char out[FILE_NAME_LEN];
+    RES_put("input", "rcm,bogus,raw");
+    RES_put("in_file", "@%y%m%d%h.raw");
+    RAD_parameter();
+    EXPECT_EQ(RAD_get_type(), 0);
+    FILE_set_file("24061512", out);
+    EXPECT_STREQ(out, "24061512.raw");
+
+    RES_put("input", "mdr");
+    RES_put("parameter", "noclar,raw_sum");
+    RAD_parameter();
+    EXPECT_EQ(RAD_get_clear_air(), 0);
+    EXPECT_EQ(RAD_get_type(), 0);
+}
+
+TEST_F(RunParameters, RangeWordsSetTheWindow) {
+    struct {
+        const char *word;
+        int first, last; // the first and last minute of 11:xx-12:xx inside
+    } cases[] = {{"range=-30:20", 1130, 1220}, {"range:-5", 1155, 1215}, {"range", 1145, 1215}};
+    for (auto c : cases) {
+        RES_put("parameter", c.word);
+        RAD_parameter();
+        EXPECT_TRUE(in_window(c.first) && in_window(c.last)) << c.word;
+        EXPECT_FALSE(in_window(c.first - 1) || in_window(c.last + 1)) << c.word;
+    }
+    RES_put("parameter", "range=99999999999:-99999999999"); // held at the range of int
+    RAD_parameter();
+    EXPECT_FALSE(in_window(1200)); // a window that closes before it opens
 }
 
 } // namespace

@@ -1,14 +1,14 @@
-// The station file reader and the station store: line scanning, the file
-// search and estimate, the selection language, storing, lookups and walks,
-// hostile files, and the shipped radar station file on the MDR grid.
+// The station database: the station file reader and the station store (line
+// scanning, the file search and estimate, the selection language, storing,
+// lookups and walks, hostile files), the hash table beneath the store, and
+// the conversion between WMO numbers and identifiers.
 
 #include <malloc.h>
 
-#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -156,7 +156,7 @@ TEST_F(CtyTest, SelectionStrings) {
     // Oklahoma City is about 30 km from 35.0 N 97.5 W, Amarillo about 380 km.
     // "," is one empty selection string.
     const Strings lists[4] = {
-        {"CN=US", "CN:US", "RA<35.0:-97.5:400"},
+        {"CN=US", "CN:US", "RA<35.0:-97.5:400", "P<99999999999", "WMO>-99999999999", "Lat<1e999"},
         {"tlx", "72357", "oklah", "ST=OK", "ST=OK_US", "ID=tlx", "P=2", "P<3", "Lat>35.3",
          "lon>-100", "Elev=370", "WMO=72357", "WMO<72360", "ST=OK:P<3", "ST:OK:P<3",
          "RA<35.0:-97.5:100", "RA<35.0:-97.5:100:P=2"},
@@ -275,54 +275,132 @@ TEST_F(CtyTest, MillionLinesKeepExactlyTheStationsOnTheGrid) {
     EXPECT_LT(after - before, 1000 * 400 + 1000000u);
 }
 
-// The shipped radar station file holds the site list it was made from
-// (identifier, number, position, elevation, two unused columns, state,
-// "CITY/Name"), and the store keeps exactly the sites within three spacings
-// of the MDR grid, found with a polar stereographic formula of the test's own.
-TEST_F(CtyTest, ShippedRadarFileOnTheMdrGrid) {
-    const double rad = M_PI / 180.0, k = (1.0 + std::sin(60.0 * rad)) * 63.7122, dx = 0.47625;
-    auto project = [&](double lat, double lon, double *x, double *y) {
-        const double r = k * std::tan((90.0 - lat) / 2.0 * rad);
-        *x = r * std::sin((lon + 105.0) * rad);
-        *y = -r * std::cos((lon + 105.0) * rad);
-    };
-    double xc, yc, x, y;
-    project(39.578445, -97.42146, &xc, &yc);
-    RES_put("file_path", (vektest::source_dir() + "/data").c_str());
-    ASSERT_GE(CTY_open_file("rad.cty", nullptr), 0);
-    std::ifstream f(vektest::source_dir() + "/tests/data/nexrad_sites.txt");
-    std::string on_grid;
-    size_t sites = 0;
-    for (std::string line; std::getline(f, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream in(line);
-        std::string id, state, name, skip;
-        int number;
-        double lat, lon, elev;
-        in >> id >> number >> lat >> lon >> elev >> skip >> skip >> state >> name;
-        name = name.substr(name.rfind('/') + 1).substr(0, 20);
-        char want[200], got[200];
-        std::snprintf(want, sizeof want, "%s %s US %s  1  %.2f %.2f %.0f 99999 %d", name.c_str(),
-                      state.c_str(), id.c_str(), lat, lon, elev, number);
-        CTY_data c;
-        ASSERT_EQ(CTY_read(0, &c), 10) << id;
-        std::snprintf(got, sizeof got, "%s %s %s %s %c%d%c %.2f %.2f %.0f %d %d", c.name, c.state,
-                      c.region, c.id, c.mos, c.prior, c.ua, c.lat, c.lon, c.el, c.wmo, c.num);
-        EXPECT_EQ(std::string(got), want);
-        sites++;
-        project(lat, lon, &x, &y);
-        const double ex = std::fabs(x - xc) - dx * (113 / 2.0 + 3);
-        const double ey = std::fabs(y - yc) - dx * (89 / 2.0 + 3);
-        EXPECT_GT(std::fmin(std::fabs(ex), std::fabs(ey)), 1e-3) << id; // none on the edge
-        if (ex <= 0 && ey <= 0) on_grid += " " + id;
+// ---------------------------------------------------------------------------
+// The hash table: slots of the stated hash, chains, duplicates, walks
+// ---------------------------------------------------------------------------
+
+// The record behind a search or walk result; -1 for none.
+int val(const char *p) {
+    return p ? *reinterpret_cast<const int *>(p) : -1;
+}
+
+// In any slot count each record is found by each of its keys, a duplicate
+// key (id0) finds the record entered first, and the walk gives every record
+// in the order entered, one entered during the walk included.
+TEST(HashTable, EveryKeyFindsItsRecordInAnySlotCount) {
+    for (int slots : {0, 7, 4000}) { // 0 slots means 1
+        TAB_table tab;
+        ASSERT_EQ(TAB_create(&tab, slots, sizeof(int), 2), 0);
+        auto enter = [&](int i) {
+            const std::string dup = "id" + std::to_string(i % 200); // 200 repeats 0
+            return TAB_enter(&tab, &i, dup.c_str(), std::to_string(i).c_str());
+        };
+        std::vector<int> walked, order;
+        for (int i = 0; i < 200; i++) ASSERT_EQ(enter(i), 0);
+        TAB_first(&tab);
+        for (int i = 0; i < 199; i++) walked.push_back(val(TAB_next(&tab)));
+        ASSERT_EQ(enter(200), 0);
+        for (int i = 0; i < 3; i++) walked.push_back(val(TAB_next(&tab)));
+        for (int i = 0; i <= 200; i++) {
+            order.push_back(i);
+            EXPECT_EQ(val(TAB_search(&tab, 1, ("id" + std::to_string(i)).c_str())),
+                      i < 200 ? i : -1);
+            EXPECT_EQ(val(TAB_search(&tab, 2, std::to_string(i).c_str())), i) << slots;
+        }
+        order.push_back(-1);
+        for (int keynum : {0, 3}) EXPECT_EQ(TAB_search(&tab, keynum, "id1"), nullptr);
+        EXPECT_EQ(walked, order);
+        TAB_free(&tab);
     }
-    CTY_data c;
-    EXPECT_EQ(CTY_read(0, &c), -1);
-    EXPECT_EQ(sites, 157u);
-    EXPECT_NE(on_grid.find(" TLX"), std::string::npos);
-    EXPECT_EQ(on_grid.find(" APD"), std::string::npos); // Alaska is off it
-    EXPECT_GT(CTY_store("rad.cty", 2, &MDR, 10), 0);
-    EXPECT_EQ(walk(), on_grid);
+}
+
+TEST(HashTable, SearchesAreExactAndPerKeyNumberOnAnOwnCopy) {
+    TAB_table tab;
+    EXPECT_EQ(TAB_create(&tab, 10, sizeof(int), 0), -1);
+    EXPECT_EQ(TAB_create(&tab, 10, sizeof(int), 5), -1);
+    ASSERT_EQ(TAB_create(&tab, 1, sizeof(int), 2), 0); // one chain for all keys
+    int rec = 1;
+    ASSERT_EQ(TAB_enter(&tab, &rec, "KTLX", "72357"), 0);
+    rec = 2;
+    EXPECT_EQ(TAB_enter(&tab, &rec, "KAMA"), -1); // exactly two keys
+    EXPECT_EQ(TAB_enter(&tab, &rec, "a", "b", "c"), -1);
+    EXPECT_EQ(val(TAB_search(&tab, 2, "72357")), 1);
+    EXPECT_EQ(TAB_search(&tab, 1, "KTLX"), TAB_search(&tab, 2, "72357")); // one shared copy
+    for (const char *miss : {"ktlx", "KTL", "KTLXX", "72357"})
+        EXPECT_EQ(TAB_search(&tab, 1, miss), nullptr) << miss;
+    EXPECT_EQ(TAB_search(nullptr, 1, "KTLX"), nullptr);
+    TAB_free(&tab);
+    TAB_first(&tab);
+    EXPECT_EQ(TAB_next(&tab), nullptr);
+    EXPECT_EQ(TAB_search(&tab, 1, "KTLX"), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// WMO numbers and identifiers in both directions
+// ---------------------------------------------------------------------------
+
+std::string to_id(int wmo) {
+    char id[7];
+    EXPECT_EQ(wmo_to_id(id, wmo), 0);
+    return id;
+}
+
+// Identifiers with the result and number id_to_wmo gives; those marked "made"
+// are also what wmo_to_id makes of that number.
+TEST(WmoConversion, IdentifiersAndNumbers) {
+    const struct {
+        const char *id;
+        int result, wmo, made;
+    } cases[] = {{"00000", -1, 0, 1},     {"00999", -1, 999, 1},   {"EN000", 0, 1000, 1},
+                 {"EN234", 0, 1234, 1},   {"LC699", 0, 17699, 1},  {"17700", -1, 17700, 1},
+                 {"X1234", 0, 31234, 1},  {"OE350", 0, 40350, 1},  {"OE100", 0, 41100, 1},
+                 {"Z4511", 0, 54511, 1},  {"DR050", 0, 61050, 1},  {"67754", -1, 67754, 1},
+                 {"K2403", 0, 72403, 1},  {"K4486", 0, 74486, 1},  {"N1700", 0, 91700, 1},
+                 {"Y4120", 0, 94120, 1},  {"RP999", 0, 98999, 1},  {"99999", -1, 99999, 1},
+                 {"OE300", 0, 300, 0},    {"UA123", 0, 20123, 0},  {"ZM123", 0, 44123, 0},
+                 {"ZQ123", 0, 123, 0},    {"QQ789", 0, 789, 0},    {"en234", 0, 234, 0},
+                 {"K5403", 0, 403, 0},    {"KOKC", -1, 99999, 0},  {"EN23A", -1, 99999, 0},
+                 {"ENA34", -1, 99999, 0}, {"1N234", -1, 99999, 0}, {"EN2345", -1, 99999, 0},
+                 {"", -1, 99999, 0}};
+    for (const auto &c : cases) {
+        if (c.made) {
+            EXPECT_EQ(to_id(c.wmo), c.id);
+        }
+        int wmo = -1;
+        EXPECT_EQ(id_to_wmo(c.id, &wmo), c.result) << c.id;
+        EXPECT_EQ(wmo, c.wmo) << c.id;
+    }
+    EXPECT_EQ(id_to_wmo(nullptr, nullptr), -1);
+    EXPECT_EQ(to_id(100000), "100000");
+    char id[8];
+    std::memset(id, 'x', sizeof id);
+    wmo_to_id(id, -2147483647 - 1); // cut to the seven-byte field
+    EXPECT_EQ(id[7], 'x');
+    EXPECT_EQ(std::strlen(id), 6u);
+}
+
+// Every number from 0 to 99999 comes back from its identifier. The range
+// table has 182 rows holding 79,811 numbers, no two touching rows share a
+// prefix: count the numbers with a prefix and the places where it changes.
+TEST(WmoConversion, EveryNumberRoundTripsAndTheRangesAreComplete) {
+    int with_prefix = 0, ranges = 0;
+    std::string prev;
+    for (int wmo = 0; wmo <= 99999; wmo++) {
+        const std::string id = to_id(wmo);
+        ASSERT_EQ(id.size(), 5u) << wmo;
+        int back = -1;
+        const bool prefixed = id[0] >= 'A' && id[0] <= 'Z';
+        ASSERT_EQ(id_to_wmo(id.c_str(), &back), prefixed ? 0 : -1) << id;
+        ASSERT_EQ(back, wmo) << id;
+        // U, X, Z and Y stand alone before four digits; K2, K4 and N1 are prefixes.
+        const bool one_letter = id[1] <= '9' && id[0] != 'K' && id[0] != 'N';
+        const std::string prefix = prefixed ? id.substr(0, one_letter ? 1 : 2) : "";
+        with_prefix += prefixed;
+        ranges += prefixed && prefix != prev;
+        prev = prefix;
+    }
+    EXPECT_EQ(with_prefix, 79811);
+    EXPECT_EQ(ranges, 182);
 }
 
 } // namespace

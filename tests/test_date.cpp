@@ -101,6 +101,8 @@ TEST_F(Dates, LabelsInEveryTimeZoneMode) {
         {"IST:5.5", make(2024, 6, 15, 12, 30), "1800 IST 15 JUN 24"},
         {"WEST:1", make(2024, 12, 31, 23, 30), "0030 WEST  1 JAN 25"},
         {"EST:-5", make(2024, 6, 15, 12), "0700 EST 15 JUN 24"}, // a zone shows every field
+        {"X:99999999999", make(2024, 6, 15, 12, 30), "1230 X 15 JUN 24"}, // beyond two days
+        {"X:-1e999", make(2024, 6, 15, 12, 30), "1230 X 15 JUN 24"},
         {"+EST:0", make(2024, 6, 15, 13, 5), "1:05 PM EST 15 JUN 24"},
         {"+EST:0", make(2024, 6, 15, 0, 30), "12:30 AM EST 15 JUN 24"},
         {"+EST:0", make(2024, 6, 15, 9), "9 AM EST 15 JUN 24"},
@@ -179,6 +181,12 @@ TEST_F(Dates, DecodeHourForms) {
                       (c.range ? "Decoding range: " + std::string(c.range) + " mins\n" : ""))
             << c.text;
     }
+    // Numbers beyond the range of int are held at it: a window beyond any day.
+    RES_put("decode_hour", "99999999999:99999999999-99999999999+99999999999");
+    vektest::Capture quiet;
+    const Date d = make(2024, 1, 1, 12, 0);
+    DATE_set_datim(&d);
+    EXPECT_EQ(DATE_chk_range(1200) + DATE_chk_range(2147483647), 2);
 }
 
 } // namespace

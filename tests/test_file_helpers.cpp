@@ -1,9 +1,13 @@
 // File system helpers: standard streams, commands, home directories,
-// directory creation, joining names and the overwrite rule.
+// directory creation, joining names, names that do not fit, the overwrite
+// rule, and outputs written whole under a temporary name.
 
 #include "vek_test.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vektest;
@@ -62,8 +66,6 @@ TEST_F(FileHelpers, JoiningNamesAndHomeDirectories) {
     EXPECT_STREQ(FILE_add_path(nullptr, "x.dat", out), "x.dat");
     for (const char *kept : {"./x.dat", "~/x.dat", "-"})
         EXPECT_STREQ(FILE_add_path("/data", kept, out), kept);
-    FILE_add_path(std::string(300, 'd').c_str(), "x", out);
-    EXPECT_EQ(strlen(out), 159u);
 
     const passwd *pw = getpwuid(getuid());
     ASSERT_NE(pw, nullptr);
@@ -98,4 +100,93 @@ TEST_F(FileHelpers, OverwriteRule) {
         EXPECT_EQ(cap.out(), existing + (c.flag == 1 ? ": exists overwrite (Y,N,Use,Over): "
                                                      : ": exists overwrite (Y,N,Use,Over,App): "));
     }
+}
+
+// Names one character under, at and over each buffer: a name that does not
+// fit is refused (errno ENAMETOOLONG), never cut.
+TEST_F(FileHelpers, NamesAtTheirLimits) {
+    TempDir dir;
+    char out[FILE_NAME_LEN];
+    const std::string base = dir.path() + "/"; // directories below made as needed
+    for (int over : {-1, 0, 1}) {
+        SCOPED_TRACE(over);
+        errno = 0;
+        // A joined name of 159 characters, and a user name of 19.
+        const std::string file(FILE_NAME_LEN - 1 - 6 + over, 'f');
+        EXPECT_EQ(FILE_add_path("/data", file.c_str(), out) != nullptr, over < 1);
+        EXPECT_EQ(strlen(out), over < 1 ? file.size() + 6 : 0u);
+        const std::string user = "~" + std::string(19 + over, 'u') + "/x";
+        EXPECT_EQ(FILE_add_user_path(user.c_str(), out), over < 1 ? 0 : -1);
+        EXPECT_STREQ(out, over < 1 ? user.c_str() : "");
+        EXPECT_EQ(FILE_open(user.c_str(), "r"), nullptr);
+        EXPECT_EQ(errno, over < 1 ? ENOENT : ENAMETOOLONG);
+        // Directories made for a file: a path of at most 99 characters with
+        // its final "/"; nothing is made when it is longer.
+        const std::string made = base + std::string(98 + over - base.size(), 'm');
+        std::string name = made + "/new.dat";
+        EXPECT_EQ(FILE_make_dir(name.data(), 1), over < 1 ? 0 : -1);
+        EXPECT_EQ(FILE_is_dir(made.c_str()), over < 1);
+        // A defaults directory whose file name has 159 characters.
+        const std::string defs =
+            base + std::string(FILE_NAME_LEN - 1 - 8 - base.size() + over, 'd');
+        std::filesystem::create_directories(defs);
+        write_file(defs + "/vek.cfg", "x y\n");
+        Capture cap;
+        EXPECT_EQ(DEF_open(defs.c_str()), over < 1 ? 0 : -1);
+        DEF_close();
+        EXPECT_EQ(cap.err(), over < 1 ? ""
+                                      : "DEF_open: Defaults file name too long (at most 159 "
+                                        "characters): " +
+                                            defs + "/vek.cfg\n");
+    }
+}
+
+// The temporary beside the output takes the output's name only when
+// committed, with the mode of the file it replaces (or the umask's); names
+// with nothing to replace are written in place.
+TEST_F(FileHelpers, OutputsAreStagedUnderATemporaryName) {
+    TempDir dir;
+    char temp[FILE_NAME_LEN];
+    const std::string out = dir.file("sub/out.dat");
+    ASSERT_EQ(FILE_stage_output(out.c_str(), temp, sizeof temp), 1);
+    EXPECT_EQ(std::string(temp).rfind(dir.file("sub/.out.dat."), 0), 0u) << temp;
+    write_file(temp, "whole\n");
+    EXPECT_FALSE(file_exists(out));
+    EXPECT_EQ(FILE_commit_output(), 0);
+    EXPECT_EQ(read_file(out), "whole\n");
+    EXPECT_EQ(std::filesystem::status(out).permissions(), std::filesystem::perms(0644));
+    EXPECT_FALSE(file_exists(temp));
+    EXPECT_EQ(FILE_commit_output(), 0); // nothing staged
+
+    chmod(out.c_str(), 0600); // a replaced file keeps its mode, also through a link
+    symlink(out.c_str(), dir.file("link").c_str());
+    ASSERT_EQ(FILE_stage_output(dir.file("link").c_str(), temp, sizeof temp), 1);
+    write_file(temp, "new\n");
+    EXPECT_EQ(FILE_commit_output(), 0);
+    EXPECT_EQ(read_file(out), "new\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link")));
+    EXPECT_EQ(std::filesystem::status(out).permissions(), std::filesystem::perms(0600));
+
+    ASSERT_EQ(FILE_stage_output(out.c_str(), temp, sizeof temp), 1);
+    FILE_discard_output();
+    EXPECT_FALSE(file_exists(temp));
+    EXPECT_EQ(read_file(out), "new\n");
+
+    for (const char *in_place : {"-", "|cat", "/dev/null"}) {
+        EXPECT_EQ(FILE_stage_output(in_place, temp, sizeof temp), 0) << in_place;
+        EXPECT_STREQ(temp, in_place);
+    }
+    EXPECT_TRUE(FILE_is_special("/dev/null"));
+    EXPECT_FALSE(FILE_is_special(out.c_str()) || FILE_is_special(dir.path().c_str()));
+    errno = 0;
+    EXPECT_EQ(FILE_stage_output(dir.path().c_str(), temp, sizeof temp), -1);
+    EXPECT_EQ(errno, EISDIR);
+    // The temporary must fit too: ".<name>.XXXXXX", else ".XXXXXX".
+    const std::string long_name =
+        dir.file(std::string(FILE_NAME_LEN - 1 - dir.path().size() - 1, 'n'));
+    ASSERT_EQ(FILE_stage_output(long_name.c_str(), temp, sizeof temp), 1);
+    EXPECT_EQ(std::string(temp).size(), dir.path().size() + 8);
+    FILE_discard_output();
+    EXPECT_EQ(FILE_stage_output(long_name.c_str(), temp, dir.path().size() + 8), -1);
+    EXPECT_EQ(errno, ENAMETOOLONG);
 }

@@ -3,7 +3,9 @@
 // date, current and latest files in a temporary directory with the clock
 // fixed by "vekcurtime", the listing command, and the input-file dialogue.
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -98,6 +100,11 @@ TEST_F(Names, ConventionLookup) {
     EXPECT_EQ(made(make(2024, 1, 1)), "24.x");
     EXPECT_EQ(cap.err(),
               "FILE_set_name: No file name convention file: " + dir.file("other.conv") + "\n");
+    RES_put("name_conv", "name_conv"); // the shipped file has a line for every key used
+    RES_put("file_path", (vektest::source_dir() + "/data").c_str());
+    for (const char *key :
+         {"rad_dat", "rcm_dat", "rad_cvt", "rcm_cvt", "rad_cvt_vek", "rad_cvt_cdf"})
+        EXPECT_EQ(select(key), 1) << key;
 }
 
 TEST_F(Names, KeysUpTo29Characters) {
@@ -165,6 +172,10 @@ TEST_F(Names, ReadingTypedNames) {
     Date s;
     FILE_get_time(&s);
     EXPECT_EQ(std::tie(s.year, s.month, s.hour, s.min), std::make_tuple(2025, 1, 12, 30));
+    typed("24010113#99999999999999999"); // digits read by their widths only
+    FILE_get_time(&s);
+    EXPECT_EQ(std::tie(s.year, s.month, s.day, s.hour, s.min),
+              std::make_tuple(9999, 99, 99, 99, 99));
     EXPECT_EQ(exit_status([] { typed("Exit"); }), 0);
 }
 
@@ -208,18 +219,31 @@ TEST_F(Names, MakingNames) {
     EXPECT_STREQ(out, "out_2024010112.y");
 }
 
-TEST_F(Names, LimitsOfNamesAndTemplates) {
-    RES_put("data_path", std::string(150, 'd').c_str());
-    FILE_set_key('K', std::string(29, 'k').c_str());
-    for (size_t len : {158u, 159u, 160u, 400u}) {
-        select("@%D/%y%m%d%h_rad.dat");
-        EXPECT_EQ(typed("24" + std::string(len - 2, '7')).size(), 159u);
-        EXPECT_LE(typed(std::string(len, '/')).size(), 159u);
-        std::string tpl = "@";
-        while (tpl.size() <= len) tpl += "%y%m%D/%K{%e}";
-        select(tpl);
-        EXPECT_LE(typed("2401/abc").size(), 159u);
-        EXPECT_LE(made(make(2024, 1, 1)).size(), 159u);
+// Names one character under, at and over their buffers: accepted whole, or
+// refused (-1, an empty result, errno ENAMETOOLONG), never cut.
+TEST_F(Names, NamesThatDoNotFitAreRefusedNeverCut) {
+    Capture quiet;
+    for (size_t len : {158u, 159u, 160u}) {
+        const bool fits = len < FILE_NAME_LEN;
+        auto check = [&](int result, const char *out, const char *what) {
+            EXPECT_EQ(result, fits ? 0 : -1) << what << " " << len;
+            EXPECT_EQ(strlen(out), fits ? len : 0u) << what << " " << len;
+            if (!fits) {
+                EXPECT_EQ(errno, ENAMETOOLONG) << what;
+            }
+        };
+        char out[FILE_NAME_LEN];
+        select("none"); // a typed name used as it stands
+        check(FILE_set_file(std::string(len, 'p').c_str(), out), out, "typed");
+        select("@%D/%y%m%d%h_rad.dat"); // the data path, "/" and 16 characters
+        RES_put("data_path", std::string(len - 17, 'd').c_str());
+        check(FILE_set_file("24010112", out), out, "read");
+        Date d = make(2024, 1, 1, 12);
+        check(FILE_set_date(&d, out), out, "made");
+        select("@" + std::string(len - 2, 't') + "%y"); // a template of LEN characters
+        check(FILE_set_date(&d, out), out, "template");
+        check(FILE_set_current(("#2024010112" + std::string(len - 11, '+')).c_str(), out), out,
+              "request");
     }
 }
 
@@ -266,6 +290,11 @@ TEST_F(Names, CurrentAndLatestFiles) {
     select("monthly");                              // no step: one try only
     vektest::write_file(dir.file("2312.x"), "x");
     EXPECT_EQ(typed("la"), dir.file("2401.x"));
+    for (const char *far : {"cu-99999999999", "cu+99999999999d99999999999:99999999999"})
+        EXPECT_EQ(typed(far).rfind(dir.path() + "/", 0), 0u) << far; // a name, whatever the year
+    conventions("rad %D/%y%m%d%h_rad.%e - 99999999999\n");           // no file is that large
+    select("rad_dat");
+    EXPECT_EQ(typed("la#2"), data("24010109")); // none found: one step beyond
     conventions("rad %D/%y%m%d%h_rad.%e - 0\n");
     select("rad_dat");
     present("24010111", 0); // empty: not there even at minimum 0
@@ -321,9 +350,10 @@ TEST_F(Names, InputFileSearch) {
     };
     const std::string found = "1 " + data("24010109");
     MESS_set_str("debug");
-    Capture cap(
-        "24010109\nla\ncu-2\n#2024010109\nlist\n24010109\nset colour=red\nno1\nno2\nno3\n"
-        "24010109\n\nnope\nexit\nlist\nno1\nno2\nno3\n24010109\nnope1\nnope2\nnope3\nnope4\n");
+    Capture cap("24010109\nla\ncu-2\n#2024010109\nlist\n24010109\nset colour=red\n" +
+                std::string(80, 'x') +
+                "\nno2\nno3\n24010109\n\nnope\nexit\nlist\nno1\nno2\nno3\n"
+                "24010109\nnope1\nnope2\nnope3\nnope4\n");
     for (int i = 0; i < 6; ++i) EXPECT_EQ(search(), found) << i;
     EXPECT_STREQ(RES_get("colour"), "red");
     EXPECT_EQ(search(), "1 -"); // an empty answer: standard input
@@ -331,6 +361,7 @@ TEST_F(Names, InputFileSearch) {
     EXPECT_EQ(search(), "exit 10"); // "list" uses up an attempt
     EXPECT_EQ(search(), found);
     EXPECT_EQ(search(), "exit 10"); // four failed attempts
+    EXPECT_EQ(search(), "exit 10"); // the end of input: nobody to answer
 
     RES_put("filename", "24010109");
     EXPECT_EQ(search(), found);
@@ -362,6 +393,9 @@ TEST_F(Names, InputFileSearch) {
     for (const std::string &n :
          {dir.file("nope"), dir.file("no3"), dir.file("nope4"), data("24010108"), data("23121115")})
         EXPECT_NE(err.find("File not found: " + n + "\n"), std::string::npos) << n;
+    for (const char *m : {"FILE_get_file: Answer too long (at most 79 characters)\n",
+                          "FILE_get_file: End of input: no input file was chosen\n"})
+        EXPECT_NE(err.find(m), std::string::npos) << m;
 }
 
 } // namespace

@@ -1,12 +1,15 @@
 // MDR reports: finding the reports of the nominal time in a bulletin stream,
 // decoding the standard and grid forms into records and the summary grid, and
-// the shipped sample collectives decoded into the records of the station file.
+// the shipped sample collectives decoded into the records of the station file;
+// and the raw national summary bulletins read into the summary grid.
 
 #include "vek_test.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,6 +111,101 @@ class MdrTest : public VekTest {
 
 class MdrReaderWindow : public VekTest {};
 
+// The raw national radar summary bulletins.
+class Summary : public VekTest {
+  protected:
+    void SetUp() override {
+        VekTest::SetUp();
+        info = std::make_unique<RAD_info>();
+        RAD_set_nominal(12, 15);
+    }
+    // Runs the reader over TEXT as a whole input file on an empty grid and
+    // returns the cells it filled.
+    std::string read(const std::string &text) {
+        RAD_summary_init(info.get());
+        const std::string path = dir.file("bulletins.txt");
+        write_file(path, text);
+        FILE *f = fopen(path.c_str(), "r");
+        EXPECT_NE(f, nullptr);
+        if (!f) return "";
+        EXPECT_EQ(MDR_read_raw_summary(f, info.get()), 0);
+        EXPECT_EQ(getc(f), EOF); // the reader consumes the whole input
+        fclose(f);
+        return cells(*info);
+    }
+    TempDir dir;
+    std::unique_ptr<RAD_info> info;
+};
+
+TEST_F(Summary, SectionsOfTheBulletinsOfTheNominalTime) {
+    const std::string head = "SDUS21 KWBC 051215\n";
+    std::string blank99; // 99 rows that place nothing
+    for (int i = 0; i < 99; ++i) blank99 += "x\n";
+    const struct {
+        std::string text, cells;
+    } cases[] = {
+        // Headings of other times, other products or without time are passed over.
+        {"SDUS21 KWBC 011245\n+ 01 081\n1\n+ 02 081\nSDUS11 KWBC 011215\n+ 01 081\n3\n+ 0 0\n"
+         "SDUS21 KWBC 01\n+ 01 081\n4\n+ 0 0\nSDUS21 KWBC\n+ 01 081\n5\n+ 0 0\n",
+         ""},
+        // The heading is read from where "SDUS2" stands. Rows start one below
+        // the "+ row col" line; characters other than digits leave their cells.
+        {"ZCZC 123 SDUS24 KMKC 051215 RRA\nRADAR SUMMARY\n12345\n+ 01 081\n123\n 4 x5\n\n0\n+ 0 "
+         "0\n",
+         "81,2=1 81,5=0 82,2=2 82,3=4 83,2=3 85,3=5"},
+        {head + "+ 10 001\n5\n+ 0 0\n" + head + "+ 20 000\n6\n+ 0 0\n",
+         "0,21=6 2,11=5"}, // column 1 is 2
+        // The "+" line that ends a section is not the head of another one.
+        {head + "+ 01 081\n1\n+ 44 081\n2\nSDUS\n+ 43 081\n3\n+ 90 081\n", "81,2=1"},
+        // At most 100 rows; the line after them is dropped, even a heading.
+        {head + "+ 00 010\n" + blank99 + "1\n2\n" + head + "+ 00 020\n2\n+ 0 0\n",
+         "10,100=1 20,1=2"},
+        {head + "+ 00 010\n" + blank99 + "1\n" + head + "+ 00 020\n2\n+ 0 0\n", "10,100=1"},
+        // Later bulletins overwrite; "+" lines without both numbers place nothing.
+        {head + "+ 01 081\n99\n+ 0 0\nSDUS22 KWBC 051215\n+ 01 082\n11\n+ 0 0\n" + head +
+             "+ 12\n5\n+ 13 010\n" + head + "+ x y\n6\n+ 1 1\n",
+         "81,2=9 82,2=1 83,2=1"},
+        // Cells outside the grid are dropped, also from numbers at the limits.
+        {head + "+ 358 470\n1234567890123\n1\n+ 0 0\n" + head +
+             "+ -5 -3\n1\n2\n3\n4\n5678\n+ 0 0\n" + head + "+ 2147483647 2147483647\n9\n+ 0 0\n" +
+             head + "+ 100 -2147483648\n9\n+ 0 0\n" + head + "+ 99999999999 -99999999999\n9\n" +
+             "+ -99999999999 99999999999\n9\n+ 0 0\nSDUS21 KWBC 99999999999\n+ 0 10\n9\n+ 0 0\n",
+         "0,0=8 470,359=1 471,359=2 472,359=3 473,359=4 474,359=5 475,359=6 476,359=7 477,359=8 "
+         "478,359=9 479,359=0"},
+        // Truncated bulletins end the reading; control and high bytes are blanks, NUL ends a row.
+        {head + "+ 01 081\n\n  34", "83,3=3 84,3=4"},
+        {head, ""},
+        {head + "+ 01 081", ""},
+        {head + "+ 01 081\n\0015\2656\1777\0008\r\n+ 0 0\n"s, "82,2=5 84,2=6 86,2=7"},
+    };
+    for (const auto &c : cases) EXPECT_EQ(read(c.text), c.cells) << c.text.substr(0, 120);
+    RAD_set_nominal(VEK_MISS, VEK_MISS);
+    EXPECT_EQ(read(head + "+ 01 081\n6\n+ 02 081\n"), "");
+    EXPECT_EQ(MDR_read_raw_summary(nullptr, info.get()), 0);
+}
+
+// A row of 100,000 digits comes in rows of 160, up to the limit of 100.
+TEST_F(Summary, HugeLines) {
+    const std::string section = "\nSDUS21 KWBC 051215\n+ 01 081\n7\n+ 02 081\n";
+    EXPECT_EQ(read(std::string(100000, 'x') + section), "81,2=7");
+    const std::string big =
+        read("SDUS21 KWBC 051215\n+ 05 000\n" + std::string(100000, '3') + "\n+ 0 0\n");
+    EXPECT_EQ(std::count(big.begin(), big.end(), '='), 160 * 100);
+    EXPECT_EQ(info->summary[0][6], 3);
+    EXPECT_EQ(info->summary[159][105], 3);
+}
+
+TEST_F(Summary, SampleBulletinFile) {
+    const std::string text = read_file(source_dir() + "/data/sample_summary.txt");
+    const std::string at_15 = " " + read(text) + " ";
+    EXPECT_EQ(std::count(at_15.begin(), at_15.end(), '='), 103 + 119 + 117);
+    for (const char *cell : {" 96,5=1 ", " 47,27=3 ", " 50,27=6 ", " 25,46=2 "}) // from 3 bulletins
+        EXPECT_NE(at_15.find(cell), std::string::npos) << cell;
+    RAD_set_nominal(12, 45);
+    const std::string at_45 = read(text);
+    EXPECT_EQ(std::count(at_45.begin(), at_45.end(), '='), 33);
+}
+
 } // namespace
 
 // Finding the reports of the nominal time
@@ -171,50 +269,6 @@ TEST_F(MdrReaderWindow, FindsAndJoinsTheReportsOfTheNominalTime) {
         for (const Found &f : read_reports(c.bulletin)) got.push_back(f.id + "|" + f.text);
         EXPECT_EQ(got, c.found) << c.bulletin.substr(0, 80);
     }
-}
-
-TEST_F(MdrReaderWindow, LineTestAgreesWithScanningTheCleanedLine) {
-    // The reader tests raw lines by hand, several bytes at a time; it must
-    // decide exactly as sscanf(clean line, "%5s %4s") and the window rule.
-    RAD_set_nominal(11, 30);
-    const char blanks[] = {' ', '\t', '\x01', '\x1f', '\x80', '\xff', '\r'};
-    const char word_chars[] = "ABCKTXZ09\x7f-";
-    const char *times[] = {"1130",  "1120", "1140", "1119", "1141", "113",
-                           "11305", "x130", "1030", "11a0", "",     "2330"};
-    unsigned seed = 4242;
-    auto rnd = [&](unsigned n) {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 8) % n;
-    };
-    int starts = 0;
-    for (int i = 0; i < 20000; ++i) {
-        std::string line;
-        for (unsigned k = rnd(20); k > 0; --k) line += blanks[rnd(sizeof blanks)];
-        if (rnd(50) == 0) line += '\0';
-        for (unsigned k = rnd(9); k > 0; --k) line += word_chars[rnd(sizeof word_chars - 1)];
-        for (unsigned k = rnd(12); k > 0; --k) line += blanks[rnd(sizeof blanks)];
-        line += times[rnd(sizeof times / sizeof *times)];
-        line += " AREA 4RW=";
-
-        std::string cleaned = line.substr(0, line.find('\0'));
-        std::vector<char> buf(cleaned.begin(), cleaned.end());
-        buf.push_back('\0');
-        clean_line(buf.data());
-        char id[6] = "", tm[5] = "";
-        bool expect = sscanf(buf.data(), "%5s %4s", id, tm) == 2 && strlen(id) >= 3 &&
-                      strlen(tm) == 4 && strspn(tm, "0123456789") == 4 && atoi(tm) / 100 == 11 &&
-                      atoi(tm) % 100 >= 20 && atoi(tm) % 100 <= 40;
-
-        rad_dec_reset_state();
-        RAD_set_nominal(11, 30);
-        std::vector<Found> found = read_reports(line + "\n");
-        ASSERT_EQ(found.size(), expect ? 1u : 0u) << i;
-        if (expect) {
-            EXPECT_EQ(found[0].id, id) << i;
-            ++starts;
-        }
-    }
-    EXPECT_GT(starts, 500); // both outcomes were exercised
 }
 
 // Decoding
@@ -344,36 +398,6 @@ TEST_F(MdrTest, EchoDigitsOnTheSummaryGrid) {
         rep = station("TLX", c.x, c.y);
         MDR_decode(c.text, &info, &rep);
         EXPECT_EQ(cells(info), c.after) << c.text;
-    }
-}
-
-// Binary bytes through the reader and straight into the decoder.
-TEST_F(MdrTest, BinaryAndOverlongTextStaysInBounds) {
-    std::string bin;
-    unsigned v = 99;
-    for (int i = 0; i < 50000; ++i) {
-        const char c = static_cast<char>((v = v * 1103515245u + 12345u) >> 24);
-        bin.push_back(c ? c : ' ');
-    }
-    RAD_set_nominal(11, 30);
-    std::vector<std::string> texts = {bin, "TLX 1130 CELL " + bin, "TLX 1130 CELL 2RW ^" + bin,
-                                      "TLX 1130 MDR " + bin,
-                                      "TLX 1130 CELL ^MM" + std::string(10000, '7')};
-    const std::vector<Found> found = read_reports(bin + "\nTLX 1130 PPINE=\n");
-    ASSERT_FALSE(found.empty());
-    EXPECT_EQ(found.back().id, "TLX");
-    for (const Found &f : found) {
-        for (char c : f.text) EXPECT_TRUE(c >= 32 && c <= 127) << int(c);
-        texts.push_back(f.text);
-    }
-    for (const std::string &t : texts) {
-        MDR_report r = station("TLX", 60.2f, 45.7f);
-        EXPECT_EQ(MDR_decode(t.c_str(), &info, &r), 1);
-        EXPECT_LT(strlen(r.id), sizeof r.id);
-        EXPECT_LT(strlen(r.config), sizeof r.config);
-        EXPECT_LT(strlen(r.trend), sizeof r.trend);
-        EXPECT_TRUE(r.numprec >= 0 && r.numprec <= 3);
-        for (const MDR_prec &g : r.prec) EXPECT_LT(strlen(g.type), sizeof g.type);
     }
 }
 

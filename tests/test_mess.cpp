@@ -107,7 +107,12 @@ TEST_F(Messages, DeferredFileIsOpenedAroundEachMessage) {
 
 TEST_F(Messages, UnopenableMessageFileAndTheLogStream) {
     TempDir dir;
-    MESS_set_str("@fi=/nonexistent-dir/x/x.log");
+    {
+        Capture warned;
+        MESS_set_str("@fi=/dev/null/x.log");
+        EXPECT_EQ(warned.err(),
+                  "MESS_set_str: Unable to open message file /dev/null/x.log: Not a directory\n");
+    }
     ASSERT_EQ(MESS_file(dir.file("log.txt").c_str(), "w"), 0);
     Capture cap;
     EXPECT_EQ(MESS_print(M_PRINT, "%d-%s\n", 7, "x"), 1);
@@ -122,7 +127,7 @@ TEST_F(Messages, PagingCountsNewlinesOfTheFormatNotOfTheArguments) {
     Capture cap("\n");
     MESS_print(M_PRINT, "a%s\n", "\n\n\n"); // one line
     MESS_print(M_PRINT, "b\n");             // two
-    MESS_print_str(M_PRINT, "%s\n"); // a composed text counts its own: three
+    MESS_print_str(M_PRINT, "%s\n");        // a composed text counts its own: three
     EXPECT_EQ(cap.out(), "a\n\n\n\nb\n%s\nPress return to continue\n");
 }
 
@@ -143,6 +148,10 @@ TEST_F(Messages, HoldsAreSkippedInBatchModeAndGoToStdoutUnlessErrorAndWarning) {
 TEST_F(Messages, LineCountBelowOneMeans22AndLongMessagesAreWhole) {
     MESS_set_str("line=0");
     EXPECT_EQ(MESS_get_max_lines(), 22);
+    MESS_set_str("line=-99999999999");
+    EXPECT_EQ(MESS_get_max_lines(), 22);
+    MESS_set_str("line=99999999999");
+    EXPECT_EQ(MESS_get_max_lines(), 2147483647);
     std::string big(5000, 'z');
     Capture cap;
     MESS_print(M_PRINT, "%s|\n", big.c_str());

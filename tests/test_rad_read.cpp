@@ -79,7 +79,7 @@ TEST_F(RadRead, FirstByteGivesTheType) {
         int type;
     } cases[] = {{"VEKRAD\n", 3}, {"0 anything", 2}, {"1", 2},  {"2\n", 2}, {" SDUS", 2},
                  {"*header", 1},  {"3", -1},         {"9", -1}, {"v", -1},  {"\nVEKRAD", -1},
-                 {"", -1},        {"CDF\x01", -1}}; // no netCDF layer yet
+                 {"", -1},        {"CDF\x01", -1}}; // "C" but no netCDF file
     for (const auto &c : cases) {
         write_file(dir.file("probe"), c.bytes);
         EXPECT_EQ(RAD_chktype(dir.file("probe").c_str()), c.type) << c.bytes;
@@ -93,7 +93,7 @@ TEST_F(RadRead, OpenAndCloseRules) {
     int type = 0; // creating needs a type, and fails without touching the file system
     EXPECT_EQ(RAD_open(path.c_str(), 1, &type), -1);
     EXPECT_FALSE(file_exists(dir.file("sub")));
-    for (int t : {4, 10, 11, 12, 13, 21, -1}) { // unknown, and netCDF not yet available
+    for (int t : {4, 10, 13, 21, -1}) { // unknown
         type = t;
         EXPECT_EQ(RAD_open(path.c_str(), 1, &type), -1) << t;
     }
@@ -135,35 +135,15 @@ TEST_F(RadRead, OpenAndCloseRules) {
 
 TEST_F(RadRead, MdrHeaderByteForByte) {
     // Every value a cell can hold, over the whole grid.
+    vektest::Cells cells;
     for (int x = 0; x < RAD_SUM_NX; ++x)
         for (int y = 0; y < RAD_SUM_NY; ++y)
-            info->summary[x][y] = static_cast<signed char>((x * 7 + y * 3) % 15 - 2);
-    info->summary[5][5] = RAD_EMPTY;
-    info->summary[6][5] = -128;
-    info->summary[7][5] = 127;
-    // Three column bands from east to west, each in a northern and a southern
-    // piece, as in the raw national summaries; rows 88 and 89 are left out.
-    const struct {
-        const char *markers;
-        int y0, y1, x0, x1;
-    } pieces[] = {{"SDUS SUMMARY\n+ 01 081\n", 0, 41, 79, 119},
-                  {"+ 44 081\nSDUS\n+ 43 081\n", 42, 87, 79, 119},
-                  {"+ 90 081\nSDUS\n+ 01 041\n", 0, 51, 39, 78},
-                  {"+ 54 041\nSDUS\n+ 53 041\n", 52, 87, 39, 78},
-                  {"+ 90 041\nSDUS\n+ 01 002\n", 0, 41, 0, 38},
-                  {"+ 44 002\nSDUS\n+ 43 002\n", 42, 87, 0, 38}};
-    std::string section;
-    for (const auto &p : pieces) {
-        section += p.markers;
-        for (int y = p.y0; y <= p.y1; ++y) {
-            for (int x = p.x0; x <= p.x1; ++x) {
-                const int v = info->summary[x][y];
-                section += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
-            }
-            section += '\n';
-        }
-    }
-    section += "+ 90 002\nSDXX STATIONS\n";
+            cells[{x, y}] = info->summary[x][y] =
+                static_cast<signed char>((x * 7 + y * 3) % 15 - 2);
+    cells[{5, 5}] = info->summary[5][5] = RAD_EMPTY;
+    cells[{6, 5}] = info->summary[6][5] = -128;
+    cells[{7, 5}] = info->summary[7][5] = 127;
+    const std::string section = vektest::mdr_summary(cells);
     for (int type : {2, 3})
         for (int kind : {0, 1}) {
             info->type = kind;
@@ -291,3 +271,22 @@ TEST_F(RadRead, RcmBlocks) {
 }
 
 } // namespace
+
+// A failed write, flush or close makes RAD_close fail and say what failed;
+// the next file starts clean.
+TEST_F(RadRead, FailuresAreRecordedAndReportedByClose) {
+    const struct {
+        const char *name, *error;
+    } cases[] = {{"/dev/full", "write: No space left on device"},
+                 {"|cat >/dev/null; exit 3", "close: the command failed"},
+                 {"/dev/null", nullptr}};
+    for (const auto &c : cases) {
+        int type = 3;
+        const int fd = RAD_open(c.name, 1, &type);
+        ASSERT_GE(fd, 0) << c.name;
+        info->type = 1;
+        RAD_putinfo(fd, info.get());
+        EXPECT_EQ(RAD_close(fd), c.error ? -1 : 0) << c.name;
+        EXPECT_STREQ(RAD_write_error(), c.error) << c.name;
+    }
+}

@@ -131,12 +131,6 @@ TEST_F(Resources, BatchAndMessageInEitherOrder) {
     EXPECT_TRUE(FLAG_batch()); // whatever its value
 }
 
-TEST_F(Resources, LoopWindowElementWarnsAndIsSkipped) {
-    Capture cap;
-    init({"-df", "#7:" + dir.path()});
-    EXPECT_EQ(cap.err(), "ZOZiziz window: 7 not running or no message queue exists\n");
-}
-
 TEST_F(Resources, StoreOperations) {
     RES_new(-9999, "a", nullptr, CV_string);
     EXPECT_STREQ(RES_get("a"), "");

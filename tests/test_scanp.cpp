@@ -211,6 +211,20 @@ TEST_F(Scanner, CursorStaysInsideTheText) {
     EXPECT_EQ(scanp_search(&p, "34"), 0);
 }
 
+// Coded messages are bytes: a text given with its length holds NUL bytes,
+// which are searched over and collected like any other byte.
+TEST_F(Scanner, TextWithALengthHoldsNulBytes) {
+    const char text[] = "\0\0X1234 AB\0CD";
+    parse_param p{};
+    scanp_set(&p, text, 13);
+    EXPECT_EQ(scanp_search(&p, "1234"), 1);
+    EXPECT_EQ(p.off, 3);
+    EXPECT_EQ(scan_at(p, "%d %s", "is"), "2 2 10 1: 1234,AB"); // the word is "AB\0CD"
+    EXPECT_EQ(scanp_search(&p, "CD") + p.off, 12);
+    scanp_set(&p, text, -5);
+    EXPECT_EQ(p.length + scanp_search(&p, "X"), 0);
+}
+
 // A report walked the way the decoder walks it: a pattern is committed only
 // when it matched the count wanted; otherwise the next one starts there.
 TEST_F(Scanner, DecoderWalkCommitsOnlyFullMatches) {

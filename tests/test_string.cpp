@@ -1,11 +1,16 @@
-// Splitting, comparing and cleaning strings, and reading lines piece-wise.
+// Splitting, comparing and cleaning strings, reading lines piece-wise, and
+// reading numbers from text.
 
 #include "vek_test.h"
+
+#include <climits>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "numtext.h"
 
 using namespace vektest;
 
@@ -155,7 +160,7 @@ bool holds_ab(const char *text, int length, void *) {
 }
 
 const char *ab_hint(const char *from, const char *to, const char *, const char *hi, void *) {
-    static const byte_class ab[2] = {{'a', 'a', 0}, {'b', 'b', 0}};
+    static const byte_range ab[2] = {{'a', 'a', 0}, {'b', 'b', 0}};
     return find_byte_run(from, to, hi, ab, 2);
 }
 
@@ -211,12 +216,20 @@ TEST(BlockInput, ANewStreamStartsAfresh) {
     EXPECT_STREQ(buf, "first of b");
     EXPECT_EQ(finput_piece(b, buf, 160), -1);
     FILE_close(b);
+    // Closed by plain fclose, a file is told apart by its position.
+    for (const char *name : {"a", "b", "a"}) {
+        FILE *f = fopen(dir.file(name).c_str(), "r");
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(finput_piece(f, buf, 160), 10);
+        EXPECT_EQ(std::string(buf), std::string("first of ") + name);
+        fclose(f);
+    }
 }
 
 TEST(BlockInput, RunSearchAgreesWithAPlainSearch) {
     const std::string text = awkward_lines(99, 400) + "AB1";
-    const byte_class a_ci = {'a', 'a', 0x20}, b_ci = {'b', 'b', 0x20}, digit = {'0', '9', 0};
-    const std::vector<std::vector<byte_class>> patterns = {{a_ci},
+    const byte_range a_ci = {'a', 'a', 0x20}, b_ci = {'b', 'b', 0x20}, digit = {'0', '9', 0};
+    const std::vector<std::vector<byte_range>> patterns = {{a_ci},
                                                            {a_ci, b_ci},
                                                            {{'a', 'a', 0}, b_ci, {' ', 'b', 0}},
                                                            {b_ci, digit},
@@ -242,4 +255,46 @@ TEST(BlockInput, RunSearchAgreesWithAPlainSearch) {
             }
         }
     finput_set_vector(true);
+}
+
+// Numbers in text are read as sscanf reads them, but held at the range of int
+// (within +-INT_MAX, so that they can be negated) instead of overflowing.
+TEST(NumbersInText, ScanIntsReadsAsSscanfAndSaturates) {
+    const struct {
+        const char *text, *pat;
+        int count;
+        std::vector<int> values;
+    } cases[] = {
+        {"99999999999", "%d", 1, {INT_MAX}},
+        {"-99999999999", "%d", 1, {-INT_MAX}}, // it can always be negated
+        {" +2147483647", "%d", 1, {INT_MAX}},
+        {"123456", "%2d%2d", 2, {12, 34}},
+        {"-5x", "%2d", 1, {-5}},
+        {"312", "%1d%2d", 2, {3, 12}},
+        {"  7 :\t8", "%d : %d", 2, {7, 8}},
+        {"7:", "%d:%d", 1, {7}},
+        {"SDUS21 KWBC 151215 RRA", "%*s %*s %*2d%2d%2d", 2, {12, 15}},
+        {"1d2:3", "%dd%d:%d", 3, {1, 2, 3}},
+        {"", "%d", -1, {}},
+        {":", ":%d", -1, {}}, // the text ends before the first conversion
+        {"x", "%d", 0, {}},
+        {"-", "%d", 0, {}},
+        {"5", "%x", 0, {}}, // no other conversion
+    };
+    for (const auto &c : cases) {
+        int v[3] = {-1, -1, -1};
+        EXPECT_EQ(scan_ints(c.text, c.pat, v), c.count) << c.text;
+        for (size_t i = 0; i < c.values.size(); ++i) EXPECT_EQ(v[i], c.values[i]) << c.text;
+    }
+    const char *p = "1234567";
+    int v = 0;
+    EXPECT_TRUE(take_digits(p, 4, &v));
+    EXPECT_EQ(v, 1234);
+    EXPECT_STREQ(p, "567");
+    p = "99999999999999999999";
+    EXPECT_TRUE(take_digits(p, 0, &v));
+    EXPECT_EQ(v, INT_MAX);
+    EXPECT_FALSE(take_digits(p, 0, &v)); // at the end
+    EXPECT_EQ(clamp_int(int64_t{1} << 40), INT_MAX);
+    EXPECT_EQ(clamp_int(-(int64_t{1} << 40)), INT_MIN);
 }

@@ -2,6 +2,8 @@
 
 #include "vek_test.h"
 
+#include <cmath>
+
 using namespace vektest;
 
 class Prompts : public VekTest {};
@@ -54,7 +56,9 @@ TEST_F(Prompts, AnswersAreCutKeptOrAllocated) {
     EXPECT_STREQ(buf, "abcd");
     VEK_prompts("? ", buf, sizeof buf); // an empty answer keeps the preset
     EXPECT_STREQ(buf, "abcd");
+    EXPECT_EQ(VEK_prompt_status(), VEK_PROMPT_ANSWER);
     VEK_prompts("? ", buf, sizeof buf); // the rest of an overlong line is dropped
+    EXPECT_EQ(VEK_prompt_status(), VEK_PROMPT_LONG);
     VEK_prompts("? ", buf, sizeof buf);
     EXPECT_STREQ(buf, "second");
     char *p = VEK_prompts("? ", nullptr, 1);
@@ -62,13 +66,15 @@ TEST_F(Prompts, AnswersAreCutKeptOrAllocated) {
     free(p);
     EXPECT_EQ(VEK_prompts("? ", buf, sizeof buf), buf); // end of input
     EXPECT_STREQ(buf, "second");
+    EXPECT_EQ(VEK_prompt_status(), VEK_PROMPT_END);
 }
 
 TEST_F(Prompts, NumbersAskAgainUntilTheyRead) {
-    Capture cap("abc\n2.5x\n");
+    Capture cap("abc\n2.5x\n1e999\n");
     EXPECT_FLOAT_EQ(VEK_promptf("n? "), 2.5f);
-    EXPECT_FLOAT_EQ(VEK_promptf("n? "), 0.0f); // end of input
-    EXPECT_EQ(cap.out(), "n? n? n? ");
+    EXPECT_TRUE(std::isinf(VEK_promptf("n? "))); // beyond any float: held, never undefined
+    EXPECT_FLOAT_EQ(VEK_promptf("n? "), 0.0f);   // end of input
+    EXPECT_EQ(cap.out(), "n? n? n? n? ");
 }
 
 TEST_F(Prompts, PromptTextIsNeverAFormatAndHiddenUnderNone) {

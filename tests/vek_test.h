@@ -97,11 +97,48 @@ struct RunResult {
     std::string err;
 };
 
-// Runs build/dirida with ARGS in directory CWD, with an environment holding
-// only PATH, HOME and the given variables, and INPUT on standard input.
+// build/dirida started with ARGS in directory CWD, with an environment
+// holding only PATH, HOME and the given variables, and INPUT on standard
+// input; it runs on while the test acts, until finish() waits for it. One
+// not finished is killed at the end of the scope.
+class Started {
+  public:
+    Started(const std::vector<std::string> &args, const std::string &cwd,
+            const std::map<std::string, std::string> &env = {}, const std::string &input = "");
+    ~Started();
+    Started(const Started &) = delete;
+    Started &operator=(const Started &) = delete;
+    int pid() const { return pid_; }
+    RunResult finish();
+
+  private:
+    TempDir io_;
+    int pid_ = -1;
+};
+
+// Runs build/dirida to its end (see Started).
 RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
                      const std::map<std::string, std::string> &env = {},
                      const std::string &input = "");
+
+// Summary cells by (x, y); cells not given are empty.
+using Cells = std::map<std::pair<int, int>, int>;
+
+// The MDR summary section of the text form, worked out independently of the
+// writer: three column bands from east to west, each in a northern and a
+// southern piece between fixed marker lines; cells 1 to 6 as digits, every
+// other value blank.
+std::string mdr_summary(const Cells &cells);
+
+// The MDR grid of the converted files, worked out in double precision from
+// the polar stereographic formula, apart from the program's map transforms:
+// the grid column and row of a position (0-based, row 0 in the north), and
+// the position of a grid point.
+struct GridPos {
+    double gx, gy;
+};
+GridPos mdr_grid(double lat, double lon);
+void mdr_latlon(double gx, double gy, double *lat, double *lon);
 
 // Paths of the source tree and of the build tree.
 std::string source_dir();

@@ -1,0 +1,846 @@
+// rcm_read.cpp - Radar Coded Messages: finding the next site's message in a
+// bulletin stream, decoding it into an RCM_report (part A: date, status, mode,
+// the run-length coded echo grid, maximum top, storm centroids; part B: wind
+// profile levels; part C: vortex signatures, mesocyclones, centroid heights
+// and hail), the empty record of each site for the station store, and the
+// listing of a record.
+//
+// A message arrives as text, or as a sequence of binary packets whose first
+// ones carry the site number, position and time. Either way the body is
+// bytes: NUL bytes are read, counted, searched and scanned like any other, so
+// a real archive message whose binary product header precedes its text
+// decodes whole.
+//
+// Keeps no state between calls, but for a test switch that makes the
+// decoder match the coded text with the pattern scanner itself.
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include "numtext.h"
+#include "vek.h"
+#include "vekrad.h"
+
+namespace {
+
+constexpr int RCM_BODY_CAP = 5000; // bytes of one line, and of a message body
+constexpr int RCM_BODY_MIN = 100;  // lines are joined until the body holds this much
+constexpr int RCM_MAX_VALUES = RCM_GRID * RCM_GRID; // intensity values read at most
+constexpr int RCM_MAX_STORM = 40;
+constexpr int RCM_MAX_TVS = 10;
+constexpr int RCM_MAX_MESO = 20;
+constexpr int RCM_MAX_VAD = 20;
+constexpr unsigned char RCM_NO_ECHO = 255; // a cell without value
+
+constexpr M_type RCM_TRACE_TEXT = 0x10000000; // debug a: packets, the text at each stage
+constexpr M_type RCM_TRACE_GRID = 0x20000000; // debug b: the grid after part A's groups
+constexpr M_type RCM_TRACE_ECHO = 0x40000000; // debug c: every intensity value
+
+constexpr bool is_upper(unsigned char c) {
+    return c >= 'A' && c <= 'Z';
+}
+constexpr bool is_letter(unsigned char c) {
+    return is_upper(c) || (c >= 'a' && c <= 'z');
+}
+// The blanks that a group may hold and that follow it: blank, tab, return,
+// line feed (a group may be split over records or lines).
+constexpr bool is_blank(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Byte classes of the intensity groups, looked up once a byte.
+enum : unsigned char { OTHER, BLANK, DIGIT, UPPER, LOWER };
+constexpr auto byte_class = [] {
+    std::array<unsigned char, 256> cls{};
+    for (int c = 0; c < 256; ++c) {
+        const auto b = static_cast<unsigned char>(c);
+        cls[c] = is_digit(b)    ? DIGIT
+                 : is_upper(b)  ? UPPER
+                 : is_letter(b) ? LOWER
+                 : is_blank(b)  ? BLANK
+                                : OTHER;
+    }
+    return cls;
+}();
+
+// ---------------------------------------------------------------------------
+// Patterns
+//
+// Each pattern of the coded text is written twice where it is used: as the
+// scanner's pattern, and as the same directives compiled by hand into the
+// steps of a Match, which follows the scanner's rules exactly but walks the
+// text several times faster (a feed file is nearly all coded text, every
+// byte of it matched). The decoder runs the steps; with
+// rcm_reference_scanner(true) it runs scanp instead, which the tests and a
+// fuzz target compare the steps with, record by record.
+// ---------------------------------------------------------------------------
+
+bool reference = false;
+
+constexpr int FIELD_MAX = 79; // characters one directive collects at most, as in scanp
+
+// The C white-space class of "s" and "D": blank, tab, line feed, vertical
+// tab, form feed, return.
+constexpr bool is_space(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// One match of compiled directives at the cursor of a parse_param, with the
+// scanner's rules: a directive or pattern character that fails ends the
+// match (later steps do nothing); what was stored before stays stored; the
+// result is the count of directives matched, and what was consumed up to the
+// failure is the length to commit.
+class Match {
+  public:
+    explicit Match(const parse_param *p)
+        : s_(reinterpret_cast<const unsigned char *>(p->ptr)), end_(p->length), start_(p->off),
+          pos_(p->off) {}
+
+    int matched() const { return matched_; }
+    int consumed() const { return pos_ - start_; }
+
+    // "(a|b|...)", suppressed: the first alternative that stands here.
+    Match &alt(std::initializer_list<std::string_view> alts) {
+        if (failed_) return *this;
+        for (std::string_view a : alts) {
+            if (a.size() <= size_t(FIELD_MAX) && a.size() <= size_t(end_ - pos_) &&
+                memcmp(s_ + pos_, a.data(), a.size()) == 0) {
+                pos_ += static_cast<int>(a.size());
+                return directive();
+            }
+        }
+        return fail();
+    }
+
+    // "%Ns" (exactly N non-space bytes; N 0: "%s", 1 to 79), into OUT of CAP
+    // bytes, cut to fit; OUT null: "%*Ns".
+    Match &str(int width, char *out = nullptr, size_t cap = 0) {
+        if (failed_) return *this;
+        const int n = run(width ? std::min(width, FIELD_MAX) : FIELD_MAX,
+                          [](unsigned char c) { return !is_space(c); });
+        if ((width && n != width) || n == 0) return fail();
+        if (out) {
+            const size_t k = std::min(size_t(n), cap - 1);
+            memmove(out, s_ + pos_, k);
+            out[k] = '\0';
+        }
+        pos_ += n;
+        return directive();
+    }
+    template <size_t N>
+    Match &str(int width, char (&out)[N]) {
+        return str(width, out, N);
+    }
+
+    // "%d" (WIDTH 0) or "%Nd" (exactly N bytes: an optional "-", digits);
+    // PADDED: "%ND", blanks before and after within the N bytes. OUT null:
+    // suppressed.
+    Match &num(int width, int *out = nullptr, bool padded = false) {
+        if (failed_) return *this;
+        const int limit = width ? std::min(width, FIELD_MAX) : FIELD_MAX;
+        int n = padded ? run(limit, is_space) : 0;
+        const int sign_at = n;
+        if (n < limit && pos_ + n < end_ && s_[pos_ + n] == '-') ++n;
+        const int digits_at = n;
+        n = run_from(n, limit, is_digit);
+        const int digits_end = n;
+        if (padded) n = run_from(n, limit, is_space);
+        if ((width && n != width) || digits_end == digits_at) return fail();
+        if (out) {
+            constexpr long long cap = static_cast<long long>(INT_MAX) + 1;
+            long long v = 0;
+            for (int k = digits_at; k < digits_end; ++k)
+                v = std::min(v * 10 + (s_[pos_ + k] - '0'), cap);
+            if (digits_at > sign_at) v = -v;
+            *out = clamp_int(v);
+        }
+        pos_ += n;
+        return directive();
+    }
+    Match &padded(int width, int *out) { return num(width, out, true); }
+
+    // "%c": the next byte, whatever it is.
+    Match &chr(char &out) {
+        if (failed_) return *this;
+        if (pos_ >= end_) return fail();
+        out = static_cast<char>(s_[pos_++]);
+        return directive();
+    }
+
+    // A pattern character.
+    Match &lit(char c) {
+        if (failed_) return *this;
+        if (pos_ >= end_ || s_[pos_] != static_cast<unsigned char>(c)) return fail();
+        ++pos_;
+        return *this;
+    }
+
+    // A pattern blank: one or more blanks, line feeds, returns or tabs; the
+    // blank runs that pad the records are passed eight at a time.
+    Match &gap() {
+        if (failed_) return *this;
+        int k = pos_;
+        constexpr uint64_t blanks = 0x2020202020202020ULL;
+        for (uint64_t w; end_ - k >= 8 && (memcpy(&w, s_ + k, 8), w == blanks);) k += 8;
+        while (k < end_ && byte_class[s_[k]] == BLANK) ++k;
+        if (k == pos_) return fail();
+        pos_ = k;
+        return *this;
+    }
+
+  private:
+    Match &directive() {
+        ++matched_;
+        return *this;
+    }
+    Match &fail() {
+        failed_ = true;
+        return *this;
+    }
+    // The count of bytes from N on (up to LIMIT from the position, within the
+    // text) that are IN, added to N.
+    template <class In>
+    int run_from(int n, int limit, In in) const {
+        while (n < limit && pos_ + n < end_ && in(s_[pos_ + n])) ++n;
+        return n;
+    }
+    template <class In>
+    int run(int limit, In in) const {
+        return run_from(0, limit, in);
+    }
+
+    const unsigned char *s_;
+    int end_, start_, pos_;
+    int matched_ = 0;
+    bool failed_ = false;
+};
+
+// Matches at the cursor of P: the compiled STEPS, or PAT with the scanner
+// when it is the reference; DEST are PAT's destinations, which the steps
+// fill the same way. Like scanp: the count of directives matched, -1 at the
+// end of the text; the cursor does not move.
+template <class Steps, class... Dest>
+int scan(parse_param *p, const char *pat, Steps steps, Dest &&...dest) {
+    if (reference) return scanp(p, pat, std::forward<Dest>(dest)...);
+    p->len = p->matched = 0;
+    if (p->off < 0 || p->off >= p->length) return -1;
+    Match m(p);
+    steps(m);
+    p->len = m.consumed();
+    p->matched = m.matched();
+    return p->matched;
+}
+
+// Commits the match when it matched WANT directives.
+template <class Steps, class... Dest>
+bool take(parse_param *p, int want, const char *pat, Steps steps, Dest &&...dest) {
+    if (scan(p, pat, steps, std::forward<Dest>(dest)...) != want) return false;
+    scanp_inc(p);
+    return true;
+}
+
+// The same with the scanner alone, for the rare patterns of the binary form.
+template <class... Dest>
+bool take_scanned(parse_param *p, int want, const char *pat, Dest &&...dest) {
+    if (scanp(p, pat, std::forward<Dest>(dest)...) != want) return false;
+    scanp_inc(p);
+    return true;
+}
+
+// The text at the cursor, for the traces (at most 60 bytes; a NUL ends it).
+void trace_text(const char *stage, parse_param *p) {
+    if (!MESS_check(RCM_TRACE_TEXT)) return;
+    const int left = p->length - p->off;
+    MESS_print(RCM_TRACE_TEXT, "RCM %s:%.*s:\n", stage, left < 60 ? left : 60, scanp_str(p));
+}
+
+// Two-digit years: below 50 in this century, below 200 counted from 1900.
+void fix_year(Date &date) {
+    if (date.year < 50) date.year += 2000;
+    if (date.year < 200) date.year += 1900;
+}
+
+// Fine-grid column X and row Y of three position letters: MDR row, MDR
+// column, and the cell inside the box (A to P, index k) at column k / 4 and
+// row k mod 4. False when a letter is not A to Z: such a position lies
+// outside the grid.
+bool grid_position(const char *letters, int *x, int *y) {
+    for (int i = 0; i < 3; ++i)
+        if (!is_upper(static_cast<unsigned char>(letters[i]))) return false;
+    const int k = letters[2] - 'A';
+    *x = 4 * (letters[1] - 'A') + k / 4;
+    *y = 4 * (letters[0] - 'A') + k % 4;
+    return true;
+}
+
+// The same as a feature position: -9999.0 for both when the letters are no
+// position.
+void feature_position(const char *letters, float *x, float *y) {
+    int gx, gy;
+    if (strnlen(letters, 3) == 3 && grid_position(letters, &gx, &gy)) {
+        *x = static_cast<float>(gx);
+        *y = static_cast<float>(gy);
+    } else {
+        *x = VEK_FMISS;
+        *y = VEK_FMISS;
+    }
+}
+
+// Moves the cursor to the next "/" at or after it, or to the end of the text.
+void to_slash(parse_param *p) {
+    const int left = p->length - p->off;
+    if (left <= 0) return;
+    const void *hit = memchr(p->ptr + p->off, '/', static_cast<size_t>(left));
+    const int step =
+        hit ? static_cast<int>(static_cast<const char *>(hit) - (p->ptr + p->off)) : left;
+    scanp_inc_off(p, step);
+}
+
+// ---------------------------------------------------------------------------
+// Part A's intensity groups
+// ---------------------------------------------------------------------------
+
+// Reads the run-length coded intensity groups at the start of the N bytes
+// at S into REPORT's grid and returns the bytes consumed. A group is three
+// position letters, then digits (each stores its value and moves one column
+// east), repeat letters (L repeats the group's last digit L - "A" + 1 times;
+// before any digit of the group it does nothing) and blanks; any other byte
+// ends it, and the commas and blanks after it are passed over. Groups are
+// read while the text begins with a letter and fewer values than the grid
+// has cells have been read. Values beyond the grid, or of a group whose
+// position letters are not A to Z, are not stored.
+//
+// Two ways of reading the same: with every value traced, one value at a
+// time; and without, where a group's values are first laid into a line of
+// columns with whole-vector stores and no branch that depends on the data
+// (so that the mixture of digits and letters costs no mispredictions), then
+// copied into the grid.
+constexpr int LINE_SLACK = 64; // a store of up to 64 values may start at column 104
+
+int read_groups_traced(const unsigned char *s, int n, RCM_report *r) {
+    int pos = 0, values = 0;
+    while (pos < n && byte_class[s[pos]] >= UPPER && values < RCM_MAX_VALUES) {
+        if (n - pos < 3) break; // no room for the position letters
+        int x = 0, y = 0;
+        const bool placed = grid_position(reinterpret_cast<const char *>(s + pos), &x, &y);
+        pos += 3;
+        int last = -1;
+        for (; pos < n; ++pos) {
+            const unsigned char c = s[pos], k = byte_class[c];
+            if (k == OTHER) break;
+            if (k == DIGIT) last = c - '0';
+            const int count = k == DIGIT ? 1 : k >= UPPER && last >= 0 ? c - 'A' + 1 : 0;
+            for (int i = 0; i < count; ++i, ++x) {
+                MESS_print(RCM_TRACE_ECHO, "%s: %d %d %d = %d\n", k == DIGIT ? "ECHO" : "ECHO-REP",
+                           x, y, ++values, last);
+                if (placed && x < RCM_GRID) r->echo[x][y] = static_cast<signed char>(last);
+            }
+        }
+        while (pos < n && (s[pos] == ',' || byte_class[s[pos]] == BLANK)) ++pos;
+    }
+    return pos;
+}
+
+using Values16 = signed char __attribute__((vector_size(16)));
+
+int read_groups(const unsigned char *s, int n, RCM_report *r) {
+    signed char line[RCM_GRID + LINE_SLACK];
+    int pos = 0, values = 0;
+    while (pos < n && byte_class[s[pos]] >= UPPER && values < RCM_MAX_VALUES) {
+        if (n - pos < 3) break; // no room for the position letters
+        int first = 0, y = 0;
+        const bool placed = grid_position(reinterpret_cast<const char *>(s + pos), &first, &y);
+        pos += 3;
+        int x = first, last = -1, seen = 0;
+        for (; pos < n; ++pos) {
+            const unsigned char c = s[pos], k = byte_class[c];
+            if (k == OTHER) break;
+            // As masks, not as choices the processor would guess at; and the
+            // column depends on the bytes, not on the value before.
+            const int digit = k == DIGIT, letter = k >= UPPER;
+            seen |= digit;
+            last = (last & (digit - 1)) | ((c - '0') & -digit);
+            const int count = digit + ((c - 'A' + 1) & -(letter & seen));
+            // Columns from x on take the value; those past the count are
+            // written again by the next value, or lie past the group's end.
+            signed char *at = line + (x < RCM_GRID ? x : RCM_GRID);
+            const Values16 v = Values16{} + static_cast<signed char>(last);
+            memcpy(at, &v, 16);
+            if (count > 16) {
+                for (int k16 = 16; k16 < LINE_SLACK; k16 += 16) memcpy(at + k16, &v, 16);
+            }
+            x += count;
+            values += count;
+        }
+        if (placed) {
+            const int end = x < RCM_GRID ? x : RCM_GRID;
+            for (int col = first; col < end; ++col) r->echo[col][y] = line[col];
+        }
+        while (pos < n && (s[pos] == ',' || byte_class[s[pos]] == BLANK)) ++pos;
+    }
+    return pos;
+}
+
+// The grid after part A's groups, from column 20 on: two header lines with
+// the MDR column letter and the cell letter of each column, then one line per
+// row headed by its MDR row letter and cell letter. A cell without value is
+// a ".".
+void trace_grid(const RCM_report *r) {
+    if (!MESS_check(RCM_TRACE_GRID)) return;
+    constexpr int first = 20;
+    char line[8 + RCM_GRID];
+    for (int h = 0; h < 2; ++h) {
+        int n = snprintf(line, sizeof line, "    ");
+        for (int x = first; x < RCM_GRID; ++x)
+            line[n++] = static_cast<char>('A' + (h == 0 ? x / 4 : x % 4));
+        line[n] = '\0';
+        MESS_print(RCM_TRACE_GRID, "%s\n", line);
+    }
+    for (int y = 0; y < RCM_GRID; ++y) {
+        int n = 0;
+        for (int x = first; x < RCM_GRID; ++x) {
+            const int v = r->echo[x][y];
+            line[n++] = v >= 0 && v <= 9 ? static_cast<char>('0' + v) : '.';
+        }
+        line[n] = '\0';
+        MESS_print(RCM_TRACE_GRID, "%c%c: %s\n", 'A' + y / 4, 'A' + y % 4, line);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Parts A, B and C
+// ---------------------------------------------------------------------------
+
+// Part A; false when the text has no "/NEXRAA" part.
+bool part_a(parse_param *p, RCM_report *r) {
+    take(p, 3, "%*d %*s %*d ", [](Match &m) { m.num(0).gap().str(0).gap().num(0).gap(); });
+    trace_text("PART A", p);
+    if (!take(p, 1, "%*(/NEXRAA) ", [](Match &m) { m.alt({"/NEXRAA"}).gap(); })) return false;
+    Date &d = r->date;
+    if (take(
+            p, 6, "%d %2D%2D%2D%2D%2D ",
+            [&](Match &m) {
+                m.num(0, &r->num).gap().padded(2, &d.day).padded(2, &d.month).padded(2, &d.year);
+                m.padded(2, &d.hour).padded(2, &d.min).gap();
+            },
+            &r->num, &d.day, &d.month, &d.year, &d.hour, &d.min))
+        fix_year(d);
+
+    r->status = 0;
+    take(p, 1, "%*(EDITED|UNEDITED) ", [](Match &m) { m.alt({"EDITED", "UNEDITED"}).gap(); });
+    if (take(p, 1, "%*(RADNE) ", [](Match &m) { m.alt({"RADNE"}).gap(); })) r->status = 1;
+    if (take(p, 1, "%*(RADOM) ", [](Match &m) { m.alt({"RADOM"}).gap(); })) r->status = 2;
+
+    char mode[5] = "";
+    if (take(
+            p, 2, "%*(/MD)%4s ", [&](Match &m) { m.alt({"/MD"}).str(4, mode).gap(); }, mode)) {
+        if (strcmp(mode, "PCPN") == 0) r->mode = 1;
+        if (strcmp(mode, "CLAR") == 0) r->mode = 2;
+    }
+    take(p, 2, "%*(/SC)%*d ", [](Match &m) { m.alt({"/SC"}).num(0).gap(); });
+    take(p, 1, "%*(/SC) ", [](Match &m) { m.alt({"/SC"}).gap(); });
+    int groups = VEK_MISS;
+    if (take(
+            p, 2, "%*(/NI)%d: ", [&](Match &m) { m.alt({"/NI"}).num(0, &groups).lit(':').gap(); },
+            &groups))
+        MESS_print(RCM_TRACE_TEXT, "RCM %s: %d intensity groups\n", r->id, groups);
+
+    trace_text("GROUPS", p);
+    const auto *text = reinterpret_cast<const unsigned char *>(p->ptr + p->off);
+    const int left = p->length - p->off;
+    scanp_inc_off(p, MESS_check(RCM_TRACE_ECHO) ? read_groups_traced(text, left, r)
+                                                : read_groups(text, left, r));
+    trace_grid(r);
+
+    char pos[4] = "";
+    if (take(
+            p, 3, "%*(/MT)%d:%3s ",
+            [&](Match &m) { m.alt({"/MT"}).num(0, &r->maxt).lit(':').str(3, pos).gap(); }, &r->maxt,
+            pos))
+        feature_position(pos, &r->maxt_x, &r->maxt_y);
+
+    int n = 0;
+    if (take(
+            p, 2, "%*(/NCEN)%d: ", [&](Match &m) { m.alt({"/NCEN"}).num(0, &n).lit(':').gap(); },
+            &n)) {
+        // A centroid is taken when all five fields are read; the cursor moves
+        // on by what the pattern consumed (the comma after the last one is
+        // not followed by a blank), and the first incomplete one ends the list.
+        for (int i = 0; i < n && r->num_storm < RCM_MAX_STORM; ++i) {
+            RCM_storm &s = r->storm[r->num_storm];
+            char id[3] = "";
+            int dir = VEK_MISS, spd = VEK_MISS;
+            const int got = scan(
+                p, "%*(C)%2s%3s %3d%3d, ",
+                [&](Match &m) {
+                    m.alt({"C"}).str(2, id).str(3, pos).gap().num(3, &dir).num(3, &spd);
+                    m.lit(',').gap();
+                },
+                id, pos, &dir, &spd);
+            scanp_inc(p);
+            if (got != 5) break;
+            vek_copy(s.id, id);
+            feature_position(pos, &s.x, &s.y);
+            s.dir = dir;
+            s.spd = spd;
+            ++r->num_storm;
+        }
+    }
+    to_slash(p);
+    take(p, 1, "%*(/ENDAA) ", [](Match &m) { m.alt({"/ENDAA"}).gap(); });
+    return true;
+}
+
+// The RMS value of a wind level's code letter; 0 for any other letter.
+int rms_code(char c) {
+    static const char letters[] = "ABCDEFG";
+    static const int values[] = {2, 4, 6, 8, 10, 12, 15};
+    const char *at = c ? strchr(letters, c) : nullptr;
+    return at ? values[at - letters] : 0;
+}
+
+// Part B: the wind profile levels.
+void part_b(parse_param *p, RCM_report *r) {
+    trace_text("PART B", p);
+    if (!take(p, 3, "%*(/NEXRBB) %*d %*d ",
+              [](Match &m) { m.alt({"/NEXRBB"}).gap().num(0).gap().num(0).gap(); }))
+        return;
+    for (int i = 0; i < RCM_MAX_VAD && scanp_char(p, 0) != '/'; ++i) {
+        RCM_vad &v = r->vad[r->num_vad];
+        char code = '\0';
+        int hgt = VEK_MISS, dir = VEK_MISS, spd = VEK_MISS;
+        const int got = scan(
+            p, "%d%c%3d%3d, ",
+            [&](Match &m) { m.num(0, &hgt).chr(code).num(3, &dir).num(3, &spd).lit(',').gap(); },
+            &hgt, code, &dir, &spd);
+        scanp_inc(p);
+        if (got != 4) break;
+        v = {hgt, dir, spd, rms_code(code)};
+        ++r->num_vad;
+    }
+    to_slash(p);
+    take(p, 1, "%*(/ENDBB) ", [](Match &m) { m.alt({"/ENDBB"}).gap(); });
+}
+
+// One list of part C's points (vortex signatures or mesocyclones) after its
+// count: up to the count and at most CAP entries. TVS: "/NTVS" and "TVS"
+// entries, else "/NMES" and "M" entries.
+int part_c_points(parse_param *p, bool tvs, RCM_point *list, int cap) {
+    const std::string_view count_word = tvs ? "/NTVS" : "/NMES", entry_word = tvs ? "TVS" : "M";
+    int n = 0, used = 0;
+    if (take(
+            p, 2, tvs ? "%*(/NTVS)%d: " : "%*(/NMES)%d: ",
+            [&](Match &m) { m.alt({count_word}).num(0, &n).lit(':').gap(); }, &n)) {
+        for (; used < n && used < cap; ++used) {
+            char id[3] = "", pos[4] = "";
+            if (!take(
+                    p, 3, tvs ? "%*(TVS)%2s%3s, " : "%*(M)%2s%3s, ",
+                    [&](Match &m) { m.alt({entry_word}).str(2, id).str(3, pos).lit(',').gap(); },
+                    id, pos))
+                break;
+            vek_copy(list[used].id, id);
+            feature_position(pos, &list[used].x, &list[used].y);
+        }
+    }
+    to_slash(p);
+    return used;
+}
+
+// The storm of identifier ID among those in use, or a new one when there is
+// room; null when neither.
+RCM_storm *find_storm(RCM_report *r, const char *id, const char *pos) {
+    for (int i = 0; i < r->num_storm; ++i)
+        if (memcmp(r->storm[i].id, id, sizeof r->storm[i].id) == 0) return &r->storm[i];
+    if (r->num_storm >= RCM_MAX_STORM) return nullptr;
+    RCM_storm &s = r->storm[r->num_storm++];
+    vek_copy(s.id, id);
+    feature_position(pos, &s.x, &s.y);
+    return &s;
+}
+
+// The hail code of a letter; any other letter leaves VALUE.
+int hail_code(char c, int value) {
+    switch (c) {
+    case 'U':
+        return -1;
+    case 'N':
+        return 0;
+    case 'P':
+        return 1;
+    case 'H':
+        return 2;
+    default:
+        return value;
+    }
+}
+
+// Part C: vortex signatures, mesocyclones, and the heights and hail of the
+// storm centroids (a centroid part A did not list is added while there is
+// room). The first entry that is not read whole ends a list.
+void part_c(parse_param *p, RCM_report *r) {
+    trace_text("PART C", p);
+    if (!take(p, 3, "%*(/NEXRCC) %*d %*d ",
+              [](Match &m) { m.alt({"/NEXRCC"}).gap().num(0).gap().num(0).gap(); }))
+        return;
+    r->num_tvs = part_c_points(p, true, r->tvs, RCM_MAX_TVS);
+    r->num_meso = part_c_points(p, false, r->meso, RCM_MAX_MESO);
+    int n = 0;
+    if (!take(
+            p, 2, "%*(/NCEN)%d: ", [&](Match &m) { m.alt({"/NCEN"}).num(0, &n).lit(':').gap(); },
+            &n))
+        return;
+    for (int i = 0; i < n; ++i) {
+        char id[3] = "", pos[4] = "";
+        if (!take(
+                p, 3, "%*(C)%2s%3s ", [&](Match &m) { m.alt({"C"}).str(2, id).str(3, pos).gap(); },
+                id, pos))
+            break;
+        RCM_storm *s = find_storm(r, id, pos);
+        int hgt = VEK_MISS;
+        char hail = '\0';
+        if (!take(
+                p, 4, "%*(S)%3d%*(H)%c, ",
+                [&](Match &m) { m.alt({"S"}).num(3, &hgt).alt({"H"}).chr(hail).lit(',').gap(); },
+                &hgt, hail))
+            break;
+        if (!s) continue; // no room: read and ignored
+        s->hgt = hgt;
+        s->hail = hail_code(hail, s->hail);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Reading a message
+// ---------------------------------------------------------------------------
+
+// Whether the LENGTH bytes at TEXT, with their carriage returns removed,
+// begin with "RCM" (any case). The line as a string ends at a NUL.
+bool is_message_head(const char *text, int length, void *) {
+    int found = 0;
+    for (int i = 0; i < length && found < 3; ++i) {
+        const char c = text[i];
+        if (c == '\0') return false;
+        if (c == '\r') continue;
+        if ((c | 0x20) != "rcm"[found]) return false;
+        ++found;
+    }
+    return found == 3;
+}
+
+// Every message head holds an "R" (any case), perhaps followed by carriage
+// returns before its "C": the search is for the "R", the rest is checked
+// where one is found.
+const char *message_hint(const char *from, const char *to, const char *, const char *hi, void *) {
+    static const byte_range r_any = {'r', 'r', 0x20};
+    for (const char *t = from; (t = find_byte_run(t, to, hi, &r_any, 1)) < to; ++t) {
+        const char *c = t + 1;
+        while (c < hi && *c == '\r') ++c;
+        if (c >= hi || (*c | 0x20) == 'c') return t;
+    }
+    return to;
+}
+
+// Reads lines until one begins with "RCM" (any case) and copies the rest of
+// it, trailing blanks removed, into ID (its first 4 characters). False at
+// the end of input or on a read error.
+bool find_message(FILE *ifile, char *line, char (&id)[5]) {
+    if (finput_until(ifile, line, RCM_BODY_CAP, is_message_head, nullptr, message_hint, nullptr) <
+        0)
+        return false;
+    wstrim_string(line);
+    trim_string(line);
+    vek_copy(id, line + 3);
+    return true;
+}
+
+// Reads the message body into BODY (RCM_BODY_CAP + 1 bytes): the next line
+// and, while the body is shorter than 100 bytes, a line feed and the next
+// line. Returns its length in bytes (NULs included), or -1 when the input
+// ends or fails first.
+int read_body(FILE *ifile, char *body) {
+    int n = finput_piece(ifile, body, RCM_BODY_CAP);
+    if (n < 0) return -1;
+    while (n < RCM_BODY_MIN) {
+        body[n++] = '\n';
+        const int more = finput_piece(ifile, body + n, RCM_BODY_CAP - n);
+        if (more < 0) return -1;
+        n += more;
+    }
+    return n;
+}
+
+// One binary packet: its kind, where its text starts and ends, and where
+// the next packet starts (-1 when there is none: the packet is shorter than
+// its own header or runs past the data).
+struct Packet {
+    int kind0 = -1, kind1 = -1;
+    int text = 0, end = 0;
+    int next = -1;
+    bool is(int a, int b) const { return kind0 == a && kind1 == b; }
+};
+
+// The packet at AT of the N bytes at B; false when its 4-byte header does not
+// fit. Its length in 16-bit words, header included, is the second byte plus
+// 256 times the low four bits of the first.
+bool packet_at(const unsigned char *b, int n, int at, Packet *pk) {
+    if (at < 0 || n - at < 4) return false;
+    const int bytes = 2 * (b[at + 1] + 256 * (b[at] & 0x0F));
+    pk->kind0 = b[at + 2];
+    pk->kind1 = b[at + 3];
+    pk->text = at + 4;
+    pk->end = bytes <= n - at ? at + bytes : n;
+    pk->next = bytes >= 4 && bytes <= n - at ? at + bytes : -1;
+    if (pk->end < pk->text) pk->end = pk->text;
+    MESS_print(RCM_TRACE_TEXT, "RCM packet %d,%d: %d bytes at %d\n", pk->kind0, pk->kind1, bytes,
+               at);
+    return true;
+}
+
+// The next packet after PK, in place; false when there is none.
+bool next_packet(const unsigned char *b, int n, Packet *pk) {
+    return pk->next >= 0 && packet_at(b, n, pk->next, pk);
+}
+
+// The site's position and time from a (1, 16) packet's text. The time
+// follows the position: it is read only after the whole position, so that
+// the digits of a cut position never pass for a date.
+void read_location(const char *text, int len, RCM_report *r) {
+    parse_param p{};
+    scanp_set(&p, text, len);
+    const bool placed = take_scanned(&p, 4, "%*2D%8F%10F%4F", &r->lat, &r->lon, &r->elev);
+    if (r->elev != VEK_FMISS) r->elev *= 0.3048f;
+    if (placed && take_scanned(&p, 5, "%4D%2D%2D%2D%2D", &r->date.year, &r->date.month,
+                               &r->date.day, &r->date.hour, &r->date.min))
+        fix_year(r->date);
+    MESS_print(M_DEBUG, "LOC: %.3f %.3f %.0f \n", r->lat, r->lon, r->elev);
+}
+
+// The binary form: the packets before the coded text. Returns the offset of
+// the coded text in BODY, or -1 when the packets end before a (5, 4) packet.
+int read_packets(const char *body, int n, RCM_report *r) {
+    const unsigned char *b = reinterpret_cast<const unsigned char *>(body);
+    Packet pk;
+    if (!packet_at(b, n, 0, &pk)) return -1;
+    parse_param p{};
+    scanp_set(&p, body + pk.text, pk.end - pk.text);
+    take_scanned(&p, 1, "%3d", &r->num);
+    if (!next_packet(b, n, &pk)) return -1;
+    if (pk.is(1, 16)) {
+        read_location(body + pk.text, pk.end - pk.text, r);
+        if (!next_packet(b, n, &pk)) return -1;
+    }
+    if (pk.is(4, 16) && !next_packet(b, n, &pk)) return -1;
+    if (pk.is(1, 4) && !next_packet(b, n, &pk)) return -1;
+    return pk.is(5, 4) ? pk.text : -1;
+}
+
+} // namespace
+
+// The empty record: nothing known, every echo cell without value.
+int RCM_init(RCM_report *report) {
+    if (!report) return 0;
+    report->id[0] = '\0';
+    report->num = VEK_MISS;
+    report->lat = report->lon = report->elev = VEK_FMISS;
+    report->date =
+        Date{VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS};
+    report->mode = VEK_MISS;
+    report->status = VEK_MISS;
+    memset(report->echo, RCM_NO_ECHO, sizeof report->echo);
+    report->maxt = VEK_MISS;
+    report->maxt_x = report->maxt_y = VEK_FMISS;
+    for (RCM_storm &s : report->storm)
+        s = {"", VEK_FMISS, VEK_FMISS, VEK_MISS, VEK_MISS, VEK_MISS, 0};
+    for (RCM_point &t : report->tvs) t = {"", VEK_FMISS, VEK_FMISS};
+    for (RCM_point &m : report->meso) m = {"", VEK_FMISS, VEK_FMISS};
+    for (RCM_vad &v : report->vad) v = {VEK_MISS, VEK_MISS, VEK_MISS, 0};
+    report->num_storm = report->num_tvs = report->num_meso = report->num_vad = 0;
+    return 0;
+}
+
+// The station store's entry function: the empty record of site DATA, with
+// its identifier, WMO number and position. A site of priority 1 is expected
+// (status -1, written as not received); any other is not (-9999, not
+// written unless a message arrives).
+int RCM_enter_func(const CTY_data *data, RCM_report *report) {
+    if (!data || !report) return 0;
+    RCM_init(report);
+    vek_copy(report->id, data->id);
+    report->num = data->wmo;
+    report->lat = data->lat;
+    report->lon = data->lon;
+    report->status = data->prior == 1 ? -1 : VEK_MISS;
+    return 0;
+}
+
+// Test hook: the coded text is matched with scanp itself (true) or with the
+// compiled patterns (false, the default), which must give the same records.
+void rcm_reference_scanner(bool on) {
+    reference = on;
+}
+
+// Decodes the next site's message of IFILE into REPORT, which is initialised
+// first in every case. Returns 1 when part A was found, or when a binary
+// message ended after its header packets; 0 when the text has no "/NEXRAA"
+// part; -1 at the end of input or on a read error before a whole message.
+int RCM_read_site(FILE *ifile, RCM_report *report) {
+    if (!report) return -1;
+    RCM_init(report);
+    if (!ifile) return -1;
+
+    char body[RCM_BODY_CAP + 1];
+    if (!find_message(ifile, body, report->id)) return -1;
+    const int n = read_body(ifile, body);
+    if (n < 0) return -1;
+
+    int start;
+    if (n >= 4 && body[2] == 1 && body[3] == 1) {
+        start = read_packets(body, n, report);
+        if (start < 0) return 1;
+    } else {
+        const size_t hit = std::string_view(body, static_cast<size_t>(n)).find("1234");
+        start = hit == std::string_view::npos ? n : static_cast<int>(hit);
+    }
+
+    parse_param p{};
+    scanp_set(&p, body + start, n - start);
+    if (!part_a(&p, report)) return 0;
+    part_b(&p, report);
+    part_c(&p, report);
+    take(&p, 0, " ", [](Match &m) { m.gap(); }); // the blanks after the message
+    return 1;
+}
+
+// Lists REPORT at LEVEL: identity, position, date, status, maximum top and
+// every signature, mesocyclone and storm.
+int RCM_print(M_type level, RCM_report *report) {
+    if (!report || !MESS_check(level)) return 0;
+    const RCM_report &r = *report;
+    const int idw = static_cast<int>(sizeof r.id) - 1,
+              fw = static_cast<int>(sizeof r.tvs[0].id) - 1;
+    Date date = r.date; // the label normalises its date
+    char label[DATE_LABEL_LEN];
+    DATE_make_label(&date, label);
+    MESS_print(level, "ID: %.*s\n", idw, r.id);
+    MESS_print(level, "Num: %d\n", r.num);
+    MESS_print(level, "Loc: %.3f %.3f\n", r.lat, r.lon);
+    MESS_print(level, "Date: %s\n", label);
+    if (r.status == 1) MESS_print(level, "Status: no echos\n");
+    if (r.status == 2) MESS_print(level, "Status: out for maintenance\n");
+    MESS_print(level, "Max Top: %d %3.0f,%3.0f\n", r.maxt, r.maxt_x, r.maxt_y);
+    for (int i = 0; i < r.num_tvs && i < RCM_MAX_TVS; ++i)
+        MESS_print(level, "TVS:  %2.*s %3.0f,%3.0f\n", fw, r.tvs[i].id, r.tvs[i].x, r.tvs[i].y);
+    for (int i = 0; i < r.num_meso && i < RCM_MAX_MESO; ++i)
+        MESS_print(level, "MESO: %2.*s %3.0f,%3.0f\n", fw, r.meso[i].id, r.meso[i].x, r.meso[i].y);
+    for (int i = 0; i < r.num_storm && i < RCM_MAX_STORM; ++i) {
+        const RCM_storm &s = r.storm[i];
+        MESS_print(level, "STRM: %2.*s %3.0f,%3.0f %3.3d-%3.3d %3d %d\n", fw, s.id, s.x, s.y, s.dir,
+                   s.spd, s.hgt, s.hail);
+    }
+    return 0;
+}

@@ -1,0 +1,153 @@
+// loop_window.cpp - a stand-in for the loop window, for the link tests: owns
+// a System V message queue, hands out a connection number, answers resource
+// queries from a table given on its command line, logs every request it
+// receives, and can misbehave on request.
+//
+//   loop_window KEY LOG [options] [name=value ...]
+//     --conn N       the connection number to hand out (3 to 21; default 5)
+//     --stale N      first leave N stale messages on channel 2 and on the
+//                    connection channel
+//     --silent       answer nothing
+//     --refuse       answer a connection request with code -1
+//     --not-running  end every answer to a query with code -3
+//     --alarm        silent, and after the first request signal SIGALRM to
+//                    its sender, as the sender's own time-out would
+//
+// Each "name=value" is one answer to "query res name" (code 0, the value and
+// a newline); a query ends with code 1, or -3 under --not-running. "set res"
+// and "quit" are answered with code 1. Every request is logged as one line:
+// its code character, then its text with newlines written as "\n".
+//
+// Prints "ready" once the queue is set up, then serves until SIGTERM or
+// until 60 s have passed, and removes its queue.
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/ipc.h>
+#include <sys/msg.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct Message {
+    long mtype;
+    char mtext[124];
+};
+
+constexpr size_t TRANSFER = 120;
+
+volatile sig_atomic_t stop = 0;
+
+void on_stop(int) {
+    stop = 1;
+}
+
+int send(int q, long channel, char code, const std::string &text) {
+    Message m{};
+    m.mtype = channel;
+    m.mtext[0] = code;
+    snprintf(m.mtext + 1, sizeof m.mtext - 1, "%s", text.c_str());
+    return msgsnd(q, &m, TRANSFER, 0);
+}
+
+bool starts(const std::string &s, const char *prefix) {
+    return s.compare(0, strlen(prefix), prefix) == 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 3) {
+        fprintf(stderr, "usage: loop_window KEY LOG [options] [name=value ...]\n");
+        return 2;
+    }
+    key_t key = static_cast<key_t>(strtol(argv[1], nullptr, 10));
+    FILE *log = fopen(argv[2], "w");
+    int conn = 5, stale = 0;
+    bool silent = false, refuse = false, not_running = false, alarm_sender = false;
+    std::vector<std::pair<std::string, std::string>> table;
+    for (int i = 3; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--conn" && i + 1 < argc)
+            conn = static_cast<int>(strtol(argv[++i], nullptr, 10));
+        else if (a == "--stale" && i + 1 < argc)
+            stale = static_cast<int>(strtol(argv[++i], nullptr, 10));
+        else if (a == "--silent")
+            silent = true;
+        else if (a == "--refuse")
+            refuse = true;
+        else if (a == "--not-running")
+            not_running = true;
+        else if (a == "--alarm")
+            silent = alarm_sender = true;
+        else if (a.find('=') != std::string::npos)
+            table.emplace_back(a.substr(0, a.find('=')), a.substr(a.find('=') + 1));
+        else
+            return 2;
+    }
+    if (!log) return 2;
+
+    struct sigaction sa {};
+    sa.sa_handler = on_stop; // no SA_RESTART: a waiting receive returns
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGALRM, &sa, nullptr);
+    alarm(60);
+
+    int q = msgget(key, IPC_CREAT | IPC_EXCL | 0600);
+    if (q < 0) {
+        perror("loop_window: msgget");
+        return 1;
+    }
+    for (int i = 0; i < stale; ++i) {
+        send(q, 2, '2', "9");
+        send(q, conn, '1', "stale");
+    }
+    printf("ready\n");
+    fflush(stdout);
+
+    bool alarmed = false;
+    while (!stop) {
+        Message m{};
+        ssize_t got = msgrcv(q, &m, TRANSFER, 1, 0);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        std::string text(m.mtext + 1, strnlen(m.mtext + 1, got > 1 ? got - 1 : 0));
+        std::string logged;
+        for (char c : text) logged += c == '\n' ? std::string("\\n") : std::string(1, c);
+        fprintf(log, "%c%s\n", m.mtext[0], logged.c_str());
+        fflush(log);
+
+        if (alarm_sender && !alarmed) {
+            msqid_ds ds{};
+            if (msgctl(q, IPC_STAT, &ds) == 0) kill(ds.msg_lspid, SIGALRM);
+            alarmed = true;
+        }
+        if (silent) continue;
+        if (m.mtext[0] == '/') {
+            if (refuse)
+                send(q, 2, '/', "");
+            else
+                send(q, 2, '2', std::to_string(conn));
+            continue;
+        }
+        if (starts(text, "query res ")) {
+            std::string name = text.substr(10);
+            for (const auto &[n, v] : table)
+                if (n == name) send(q, conn, '0', v + "\n");
+            send(q, conn, not_running ? '-' : '1', "");
+            continue;
+        }
+        send(q, conn, '1', "");
+    }
+    msgctl(q, IPC_RMID, nullptr);
+    fclose(log);
+    return 0;
+}

@@ -1,0 +1,276 @@
+// The loop-window link: the program run against a stand-in window
+// (tests/loop_window.cpp) that logs every request it receives, and the
+// client's waits ending at the time-out.
+
+#include "vek_test.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/ipc.h>
+#include <sys/msg.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace vektest;
+
+namespace {
+
+// A queue key of this process that no queue has yet.
+int fresh_key() {
+    static int counter = 0;
+    for (;;) {
+        int key = 0x2a000000 + ((getpid() & 0xFFFF) << 8) + (counter++ & 0xFF);
+        if (msgget(key, 0) < 0 && errno == ENOENT) return key;
+    }
+}
+
+// Runs the stand-in window on a fresh key until the end of the scope; the
+// window and its queue are removed however the test ends.
+class LoopWindow {
+  public:
+    explicit LoopWindow(std::vector<std::string> options) : key_(fresh_key()) {
+        std::vector<std::string> args = {binary_dir() + "/loop_window", std::to_string(key_),
+                                         dir_.file("log")};
+        args.insert(args.end(), options.begin(), options.end());
+        int fds[2];
+        if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+        fflush(stdout);
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(fds[1], 1);
+            close(fds[0]);
+            close(fds[1]);
+            std::vector<char *> av;
+            for (std::string &a : args) av.push_back(a.data());
+            av.push_back(nullptr);
+            execv(av[0], av.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        char ready[6] = {};
+        ssize_t n = read(fds[0], ready, 5);
+        close(fds[0]);
+        if (n != 5 || std::string(ready) != "ready") throw std::runtime_error("no loop window");
+    }
+    ~LoopWindow() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        int q = msgget(key_, 0);
+        if (q >= 0) msgctl(q, IPC_RMID, nullptr);
+    }
+    LoopWindow(const LoopWindow &) = delete;
+    LoopWindow &operator=(const LoopWindow &) = delete;
+    int key() const { return key_; }
+    std::string log() const { return read_file(dir_.file("log")); }
+
+  private:
+    TempDir dir_;
+    int key_;
+    pid_t pid_ = -1;
+};
+
+// The resources of the program, in the order of its table.
+const char *const table_order[] = {
+    "help",     "batch",       "message",    "file_path", "data_path",  "con_path", "grid_path",
+    "raw_path", "image_path",  "watch_path", "text_path", "model_path", "sat_path", "input",
+    "output",   "name_conv",   "in_file",    "out_file",  "file_param", "current",  "hour",
+    "num_hour", "decode_hour", "parameter",  "filename",
+};
+
+std::string uid_line() {
+    return "/" + std::to_string(getuid()) + "\n";
+}
+
+// What a window with connection number 17 (code character "A") logs from
+// one run: the connection request, every query, then LATER.
+std::string session(const std::vector<std::string> &later) {
+    std::string log = uid_line();
+    for (const char *name : table_order) log += std::string("Aquery res ") + name + "\n";
+    for (const std::string &line : later) log += "A" + line + "\n";
+    return log;
+}
+
+std::string no_input(const std::string &name) {
+    return "RAD_decode_file: Unable to open file:" + name + ": No such file or directory\n";
+}
+
+} // namespace
+
+class Link : public VekTest {
+  protected:
+    void SetUp() override {
+        VekTest::SetUp();
+        write_file(work.file("name_conv"), ""); // names are used as typed
+    }
+    RunResult run(const std::string &path, const std::vector<std::string> &args,
+                  std::map<std::string, std::string> env = {}) {
+        env["vekdefault"] = path;
+        return run_dirida(args, work.path(), env);
+    }
+    TempDir work, before, after;
+};
+
+TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
+    struct Case {
+        std::vector<std::string> window;
+        std::string before_cfg, after_cfg;
+        std::map<std::string, std::string> env;
+        std::vector<std::string> args;
+        std::string err;
+        std::vector<std::string> later; // what the window hears after the queries
+    } cases[] = {
+        // the window's value, a value "!" that is none, values it lacks told to it
+        {{"filename=win.dat", "parameter=!none"},
+         "*input mdr\n*parameter p1\n*filename before.dat\n",
+         "",
+         {},
+         {"-ba"},
+         no_input("win.dat"),
+         {"set res input mdr", "set res parameter p1", "set res batch ", "quit"}},
+        // a defaults file later in the path, the environment, the command line
+        {{"filename=win.dat"},
+         "",
+         "*filename after.dat\n",
+         {},
+         {},
+         no_input("after.dat"),
+         {"quit"}},
+        {{"filename=win.dat"},
+         "",
+         "",
+         {{"vekfilename", "env.dat"}},
+         {},
+         no_input("env.dat"),
+         {"quit"}},
+        {{"filename=win.dat", "message=none"},
+         "",
+         "",
+         {},
+         {"-me", "error", "cl.dat"},
+         no_input("cl.dat"),
+         {"set res message error", "quit"}},
+        // answers that end "not running" still carry their values
+        {{"--not-running", "filename=win.dat"},
+         "",
+         "",
+         {},
+         {},
+         "ZOZiziz not running!\n" + no_input("win.dat"),
+         {"quit"}},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> options = {"--conn", "17", "--stale", "3"};
+        options.insert(options.end(), c.window.begin(), c.window.end());
+        LoopWindow window(options);
+        write_file(before.file("vek.cfg"), c.before_cfg);
+        write_file(after.file("vek.cfg"), c.after_cfg);
+        RunResult r = run(before.path() + ":#" + std::to_string(window.key()) + ":" + after.path(),
+                          c.args, c.env);
+        EXPECT_EQ(r.status, 10) << c.window[0];
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(window.log(), session(c.later)) << c.err;
+    }
+}
+
+TEST_F(Link, WindowThatCannotBeUsedIsReportedAndTheRunGoesOn) {
+    write_file(before.file("vek.cfg"), "*filename before.dat\n");
+    LoopWindow refusing({"--refuse"});
+    int absent = fresh_key();
+    struct Case {
+        std::string element, warning;
+    } cases[] = {
+        {std::to_string(absent), " not running or no message queue exists\n"},
+        {"x" + std::to_string(absent), " not running or no message queue exists\n"},
+        {std::to_string(refusing.key()), " unable to connect\n"},
+    };
+    for (const Case &c : cases) {
+        RunResult r = run(before.path() + ":#" + c.element, {});
+        EXPECT_EQ(r.status, 10);
+        EXPECT_EQ(r.err, "ZOZiziz window: " + c.element + c.warning + no_input("before.dat"));
+    }
+    EXPECT_EQ(refusing.log(), uid_line()); // nothing more after the refused connection
+}
+
+TEST_F(Link, SilentWindowEndsTheProgramWithStatus7) {
+    // The window sends the alarm that the program's own time-out would send.
+    LoopWindow silent({"--alarm"});
+    RunResult r = run("#" + std::to_string(silent.key()), {"in.dat"});
+    EXPECT_EQ(r.status, 7);
+    EXPECT_EQ(r.err, "Queue not responding!!\n");
+    EXPECT_EQ(silent.log(), uid_line());
+}
+
+namespace {
+
+[[noreturn]] void exit_now(int status) {
+    fflush(stdout);
+    _exit(status);
+}
+
+} // namespace
+
+TEST_F(Link, WaitEndsAtTheTimeOutAfterPacedAttempts) {
+    LoopWindow silent({"--silent"});
+    TempDir out;
+    fflush(stdout);
+    fflush(stderr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        int o = open(out.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int e = open(out.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(o, 1);
+        dup2(e, 2);
+        VEK_set_exit_hook(exit_now);
+        MESS_set_str("debug");
+        MQ_set_timeout(2);
+        MQ_connect(MQ_open(silent.key()));
+        exit_now(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 7);
+    EXPECT_EQ(read_file(out.file("err")), "Queue not responding!!\n");
+    // Attempts are numbered from 1 without a gap; the first three follow at
+    // once, then one each 0.1 s: about 20 in 2 s, never a busy loop.
+    std::string trace = read_file(out.file("out"));
+    EXPECT_EQ(trace.rfind("PUT:-1:" + uid_line(), 0), 0u) << trace;
+    int attempts = 0;
+    for (;;) {
+        std::string line =
+            "GET-MSG:2 -1 " + std::to_string(ENOMSG) + " " + std::to_string(attempts + 1) + "\n";
+        if (trace.find(line) == std::string::npos) break;
+        ++attempts;
+    }
+    EXPECT_GE(attempts, 8);
+    EXPECT_LE(attempts, 23);
+}
+
+TEST_F(Link, QueueThatIsNotThereAndTextsThatDoNotFit) {
+    errno = 0;
+    EXPECT_EQ(MQ_open(fresh_key()), -1);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(MQ_open(0), -1); // never a new private queue
+    LoopWindow window({});
+    int q = MQ_open(window.key());
+    ASSERT_GE(q, 0);
+    Capture cap;
+    EXPECT_EQ(MQ_put(q, 5, "%s", std::string(118, 'x').c_str()), 0);
+    EXPECT_EQ(MQ_put(q, 5, "%s", std::string(119, 'x').c_str()), -1);
+    char item[MQ_TEXT_LEN] = "old";
+    EXPECT_EQ(MQ_get(q, 5, item), 1); // the window's answer
+    strcpy(item, "old");
+    EXPECT_EQ(MQ_get(-1, 5, item), -EINVAL);
+    EXPECT_STREQ(item, "");
+    EXPECT_EQ(cap.err(), "MQ_put: Message too long for the queue (119 characters)\n"
+                         "MQ_get: Unable to receive from queue -1: Invalid argument\n");
+    EXPECT_EQ(window.log(), "5" + std::string(118, 'x') + "\n");
+}

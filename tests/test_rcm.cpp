@@ -1,0 +1,346 @@
+// Tests of the Radar Coded Message decoder: the two real archive messages
+// against what their text says, in both framings; a table of small messages
+// in the text and binary forms, hostile ones included; the merge of a site's
+// grid into the summary; and the listing with its traces.
+
+#include "vek_test.h"
+
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "rcm_test.h"
+#include "vekrad.h"
+
+using namespace vektest;
+
+namespace {
+
+std::string fmt(const char *f, double a, double b = 0) {
+    char buf[64];
+    snprintf(buf, sizeof buf, f, a, b);
+    return buf;
+}
+
+// A stream holding BYTES.
+FILE *feed(const std::string &bytes) {
+    FILE *f = tmpfile();
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    rewind(f);
+    return f;
+}
+
+// A report as text: result, identity, date, mode, status, position when
+// given, the cells that hold a value ("x,y=v"; only their count when more
+// than 12), maximum top, storms, wind levels, signatures and mesocyclones.
+std::string describe(int result, const RCM_report &r) {
+    std::ostringstream o;
+    o << result << " " << std::string(r.id, strnlen(r.id, sizeof r.id)) << " " << r.num;
+    const Date &d = r.date;
+    if (d.year == VEK_MISS && d.hour == VEK_MISS)
+        o << " nodate";
+    else
+        o << fmt(" %04.0f-", d.year) << fmt("%02.0f-%02.0f ", d.month, d.day)
+          << fmt("%02.0f:%02.0f", d.hour, d.min);
+    o << " m" << r.mode << " s" << r.status;
+    if (r.lat != VEK_FMISS) o << fmt(" loc=%.3f,%.3f", r.lat, r.lon) << fmt(",%.1f", r.elev);
+    std::string cells;
+    int count = 0;
+    for (int x = 0; x < RCM_GRID; ++x)
+        for (int y = 0; y < RCM_GRID; ++y)
+            if (static_cast<unsigned char>(r.echo[x][y]) != 255 && ++count)
+                cells += fmt(" %.0f,%.0f=", x, y) + std::to_string(r.echo[x][y]);
+    if (count) o << " cells" << (count > 12 ? " #" + std::to_string(count) : cells);
+    if (r.maxt != VEK_MISS) o << " Z" << r.maxt << fmt("@%g,%g", r.maxt_x, r.maxt_y);
+    for (const RCM_storm &s : std::span(r.storm, r.num_storm))
+        o << " S" << s.id << fmt("@%g,%g", s.x, s.y) << " " << s.dir << "/" << s.spd << " " << s.hgt
+          << "/" << s.hail;
+    for (const RCM_vad &v : std::span(r.vad, r.num_vad))
+        o << " V" << v.hgt << "/" << v.rms << "/" << v.dir << "/" << v.spd;
+    for (const RCM_point &t : std::span(r.tvs, r.num_tvs))
+        o << " T" << t.id << fmt("@%g,%g", t.x, t.y);
+    for (const RCM_point &m : std::span(r.meso, r.num_meso))
+        o << " M" << m.id << fmt("@%g,%g", m.x, m.y);
+    return o.str();
+}
+
+// Every message of BYTES (NUL bytes included), decoded in turn into records
+// that held garbage, as described; the clean end of input (-1 with an empty
+// record) is left out.
+std::string describe_all(const std::string &bytes) {
+    FILE *f = feed(bytes);
+    std::string out;
+    auto r = std::make_unique<RCM_report>();
+    for (int got = 0, guard = 0; got >= 0 && guard < 100; ++guard) {
+        memset(r.get(), 0x5A, sizeof *r);
+        got = RCM_read_site(f, r.get());
+        const std::string d = describe(got, *r);
+        if (d != "-1  -9999 nodate m-9999 s-9999") out += (out.empty() ? "" : " | ") + d;
+    }
+    fclose(f);
+    return out;
+}
+
+// What the text of a real message decodes to.
+std::string expected_real(const Real &m) {
+    std::string o = "1 " + std::string(m.id) + " " + std::to_string(m.num) + " " + m.date +
+                    " m1 s0 cells #" + std::to_string(m.cells);
+    auto [mx, my] = cell_of(strchr(m.maxt, ':') + 1);
+    o += " Z" + std::string(m.maxt, 3) + fmt("@%.0f,%.0f", mx, my);
+    for (const Storm &s : m.storms) {
+        auto [x, y] = cell_of(s.pos);
+        o += " S" + std::string(s.id) + fmt("@%.0f,%.0f ", x, y) + fmt("%.0f/%.0f ", s.dir, s.spd) +
+             std::to_string(s.hgt) + "/0";
+    }
+    const int rms[] = {2, 4, 6, 8, 10, 12, 15};
+    for (const char *l : m.levels)
+        o += " V" + std::to_string(atoi(std::string(l, 3).c_str())) + "/" +
+             std::to_string(rms[l[3] - 'A']) + "/" +
+             std::to_string(atoi(std::string(l + 4, 3).c_str())) + "/" +
+             std::to_string(atoi(l + 7));
+    for (const char *p : m.mesos) {
+        auto [x, y] = cell_of(p + 2);
+        o += " M" + std::string(p, 2) + fmt("@%.0f,%.0f", x, y);
+    }
+    return o;
+}
+
+class RcmRead : public VekTest {};
+
+TEST_F(RcmRead, RealArchiveMessagesDecodeWholeInBothFramings) {
+    for (const Real *m : {&okx, &bmx}) {
+        // As archived: heading, "RCMxxx" line, 120-byte binary header, text.
+        // Then the text framing: the coded text alone on the line after "RCMxxx".
+        const std::string archive = read_file(source_dir() + "/data/" + m->file);
+        const size_t text_at = archive.find("1234 ROBUU");
+        ASSERT_NE(text_at, std::string::npos) << m->file;
+        const std::string text_form =
+            archive.substr(0, archive.find("\r\r\n", archive.find("RCM")) + 3) +
+            archive.substr(text_at) + "\r\r\n";
+        EXPECT_EQ(describe_all(archive), expected_real(*m)) << m->file;
+        EXPECT_EQ(describe_all(text_form), expected_real(*m)) << m->file;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Small messages
+// ---------------------------------------------------------------------------
+
+// N centroids ("CA0MMA 000000", ...) as coded, and as decoded when the first
+// one has height 111 and hail H.
+std::pair<std::string, std::string> centroids(int n, int kept) {
+    std::string coded, decoded;
+    for (int i = 0; i < n; ++i) {
+        const std::string id = {char('A' + i / 10), char('0' + i % 10)};
+        coded += (i ? ",C" : "C") + id + "MMA " + fmt("%03.0f%03.0f", i, i);
+        if (i < kept)
+            decoded += " S" + id + "@48,48 " + fmt("%.0f/%.0f", i, i) + (i ? " -9999/0" : " 111/2");
+    }
+    return {coded, decoded};
+}
+
+// N wind levels as coded, and the first KEPT as decoded.
+std::pair<std::string, std::string> levels(int n, int kept) {
+    std::string coded, decoded;
+    for (int i = 0; i < n; ++i) {
+        coded += fmt("%03.0fA%03.0f010,", i + 1, i);
+        if (i < kept) decoded += fmt(" V%.0f/2/%.0f/10", i + 1, i);
+    }
+    return {coded, decoded};
+}
+
+const std::string head = "1234 ROBUU 0515 /NEXRAA 0515 2808110717 UNEDITED";
+const std::string part_a = head + " /MDPCPN /SC /NI1:";
+
+TEST_F(RcmRead, TextAndBinaryMessagesAndHostileInput) {
+    const std::string pad(100, ' ');
+    const auto [ncen, storms40] = centroids(45, 40);
+    const auto [nvad, vad20] = levels(25, 20);
+    // The binary form: site number, location and time, a packet holding line
+    // feeds and one of no text (both passed over), then the coded text.
+    const std::string packets =
+        "RCMOKX\n" + packet(1, 1, "515") + packet(1, 16, "12  40.865   -72.864  85  9506151230");
+    const std::string binary = packets + packet(4, 16, std::string("a\n\nb") + '\0') +
+                               packet(1, 4, "") +
+                               packet(5, 4, part_a + " MMA1 /MT10:MMB /ENDAA" + pad) + "\n";
+    const struct {
+        const char *name;
+        std::string input, expect;
+    } cases[] = {
+        {"empty input", "", ""},
+        {"no message", "SDUS54 KXXX 151245\nRCXOKX\n" + pad, ""},
+        {"end of input in the body", "RCMOKX\n", "-1 OKX -9999 nodate m-9999 s-9999"},
+        {"no part A", "rcmOKX  \n" + pad + "/NEXRBB\n", "0 OKX -9999 nodate m-9999 s-9999"},
+        {"cell letters, a repeat, a two-digit year",
+         message("TLX", {"1234 ROBUU 0001", "/NEXRAA 0001 1506951230 EDITED /MDCLAR /SC /NI3:",
+                         "MMA3B5,MMP1,AAB2", "/MT45:MMA", "/NCEN01: CA1MMB 123045", "/ENDAA"}),
+         "1 TLX 1 1995-06-15 12:30 m2 s0 cells 0,1=2 48,48=3 49,48=3 50,48=3 51,48=5 51,51=1 "
+         "Z45@48,48 SA1@48,49 123/45 -9999/0"},
+        {"no echoes, a mode with a blank",
+         message("FWS",
+                 {"1234 ROBUU 0002 /NEXRAA 0002 0101050005 UNEDITED RADNE /MD CLAR", "/ENDAA"}),
+         "1 FWS 2 2005-01-01 00:05 m-9999 s1"},
+        {"out for maintenance", message("AMA", {head + " RADOM", "/ENDAA"}),
+         "1 AMA 515 2011-08-28 07:17 m-9999 s2"},
+        {"groups past the grid, bad letters, a repeat before any digit",
+         message("OKX",
+                 {part_a + " AZP99999,BZA5Z, AaA5,A[B5,aAA6,CAA1,DAAB3 /MT5:ZZZ /MT", "/ENDAA"}),
+         "1 OKX 515 2011-08-28 07:17 m1 s0 cells 0,8=1 0,12=3 100,4=5 101,4=5 102,4=5 103,3=9 "
+         "103,4=5 Z5@106,101"},
+        {"more than 40 centroids, part C for them, a level cut short",
+         message("OKX", {part_a + " MMA1 /MT99:aBC /NCEN45: " + ncen,
+                         "/ENDAA /NEXRBB 0515 2808110717 010B107052,020G118065,030A10752, /ENDBB",
+                         "/NEXRCC 0515 2808110717 /NTVS00: /NMES00: /NCEN03: CZZMMA S222HH,"
+                         "CA0MMA S111HH"}),
+         "1 OKX 515 2011-08-28 07:17 m1 s0 cells 48,48=1 Z99@-9999,-9999" + storms40 +
+             " V10/4/107/52 V20/15/118/65"},
+        {"more than 20 levels, part C",
+         message("OKX",
+                 {part_a + " /MT10:MMA /NCEN02: CA1MMA 100010,CB2MMB 200020 /ENDAA",
+                  "/NEXRBB 0515 2808110717 " + nvad + " /ENDBB /NEXRCC 0515 2808110717",
+                  "/NTVS02: TVSA1MMC, /NMES03: M07MMD,M08aaa /NCEN04: CA1MMA S050HU,CB2MMB S060HP,"
+                  "CC3MMC S070HX,CA1MMA S080HN"}),
+         "1 OKX 515 2011-08-28 07:17 m1 s0 Z10@48,48 SA1@48,48 100/10 80/0 SB2@48,49 200/20 60/1 "
+         "SC3@48,50 -9999/-9999 70/0" +
+             vad20 + " TA1@48,50 M07@48,51 M08@-9999,-9999"},
+        {"CRLF line ends, a short body joined over lines",
+         "RCMOKX\r\n1234 ROBUU 0515\r\n/NEXRAA 0515 2808110717 UNEDITED /MDPCPN /SC /NI2: MMA5,"
+         "\r\nMMB6 /MT10:MMC\r\n/ENDAA" +
+             pad + "\r\n",
+         "1 OKX 515 2011-08-28 07:17 m1 s0 cells 48,48=5 48,49=6 Z10@48,50"},
+        {"a short body at the end of input", "RCMOKX\r\n1234 ROBUU 0515\r\n/NEXRAA 0515\r\n",
+         "-1 OKX -9999 nodate m-9999 s-9999"},
+        {"binary form", binary,
+         "1 OKX 515 2011-08-28 07:17 m1 s0 loc=40.865,-72.864,25.9 cells 48,48=1 Z10@48,49"},
+        {"binary form ending before the text", packets + packet(9, 9, pad) + "\n",
+         "1 OKX 515 1995-06-15 12:30 m-9999 s-9999 loc=40.865,-72.864,25.9"},
+        {"binary packet longer than the data",
+         "RCMOKX\n" + packet(1, 1, "515").replace(1, 1, "\xFF") + pad + "\n",
+         "1 OKX 515 nodate m-9999 s-9999"},
+        {"binary location packet cut by the end of the data",
+         "RCMOKX\n" + packet(1, 1, "088") +
+             packet(1, 16, "12  40.865   -72.864  85  1506" + pad).substr(0, 26) + "\n" + pad +
+             "\n",
+         "1 OKX 88 nodate m-9999 s-9999 loc=40.865,-72.864,-9999.0"},
+        {"binary packet of no length",
+         "RCMOKX\n" + packet(1, 1, "515") + std::string("\0\0\1\x10", 4) + pad + "\n",
+         "1 OKX 515 nodate m-9999 s-9999"},
+        {"a line of 1 MB, then a message",
+         "RCMOKX\n" + std::string(1 << 20, 'X') + "\n" +
+             message("TLX", {head + " RADNE", "/ENDAA"}),
+         "0 OKX -9999 nodate m-9999 s-9999 | 1 TLX 515 2011-08-28 07:17 m-9999 s1"},
+    };
+    // The decoder's compiled patterns, and the scanner they stand for.
+    for (bool reference : {false, true}) {
+        rcm_reference_scanner(reference);
+        for (const auto &c : cases) EXPECT_EQ(describe_all(c.input), c.expect) << c.name;
+    }
+    rcm_reference_scanner(false);
+}
+
+// ---------------------------------------------------------------------------
+// The merge into the summary
+// ---------------------------------------------------------------------------
+
+// A report of a site at MDR grid point (GX, GY), merged into an empty
+// summary of the MDR grid, with its position from the grid formula.
+class RcmSummary : public VekTest {
+  protected:
+    void SetUp() override {
+        VekTest::SetUp();
+        Domain d;
+        RAD_mdr_domain(&d);
+        MAP_domain(&d);
+        RAD_summary_init(info.get());
+    }
+    RCM_report &site(double gx, double gy) {
+        RCM_init(rep.get());
+        double lat, lon;
+        mdr_latlon(gx, gy, &lat, &lon);
+        rep->lat = static_cast<float>(lat);
+        rep->lon = static_cast<float>(lon);
+        rep->status = 0;
+        return *rep;
+    }
+    std::unique_ptr<RAD_info> info = std::make_unique<RAD_info>();
+    std::unique_ptr<RCM_report> rep = std::make_unique<RCM_report>();
+};
+
+TEST_F(RcmSummary, MergeKeepsTheHigherValueWithinTheBounds) {
+    auto &s = info->summary;
+    s[155][112] = 4;                  // under a covered cell without value
+    s[156][112] = 5;                  // under a lower value
+    s[157][112] = 1;                  // under a higher value
+    RCM_report &r = site(50.7, 40.2); // grid origin 152, 112
+    const int values[] = {3, 7, -1, -1, 2, 6};
+    for (int i = 0; i < 6; ++i) r.echo[i][0] = static_cast<signed char>(values[i]);
+    r.echo[99][99] = 9;
+    r.echo[100][0] = 5; // beyond the 100 columns and rows merged
+    r.echo[0][100] = 8;
+    r.maxt = 1; // a top without position keeps none
+    EXPECT_EQ(RCM_set_summary(info.get(), &r), 1);
+    const int merged[] = {3, 0, -1, 4, 5, 6};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(s[152 + i][112], merged[i]) << i;
+    EXPECT_EQ(r.echo[1][0] + r.echo[99][99] + s[251][211], 0); // 7 and 9 become 0 in both
+    EXPECT_EQ(r.echo[100][0] + r.echo[0][100], 13);
+    EXPECT_EQ(s[252][112] + s[152][212], 2 * RAD_EMPTY);
+    EXPECT_EQ(r.maxt_x + r.maxt_y, 2 * VEK_FMISS);
+
+    // Near the western and northern edges the cells off the summary are
+    // skipped; near the eastern and southern edges it ends at 460 and 356.
+    RAD_summary_init(info.get());
+    RCM_report &w = site(5.3, 2.4); // origin -28, -40
+    w.echo[27][40] = w.echo[28][39] = 1;
+    w.echo[28][40] = 2;
+    RCM_set_summary(info.get(), &w);
+    RCM_report &e = site(110.5, 87.6); // origin 392, 300
+    e.echo[68][56] = 3;
+    e.echo[69][56] = e.echo[68][57] = 4;
+    RCM_set_summary(info.get(), &e);
+    // A report without position changes nothing.
+    RCM_report &none = site(50.7, 40.2);
+    none.lat = VEK_FMISS;
+    none.echo[0][0] = 5;
+    RCM_set_summary(info.get(), &none);
+    std::string filled;
+    for (int x = 0; x < RAD_SUM_NX; ++x)
+        for (int y = 0; y < RAD_SUM_NY; ++y)
+            if (s[x][y] >= 0 && s[x][y] != RAD_EMPTY) filled += fmt(" %.0f,%.0f", x, y);
+    EXPECT_EQ(filled, " 0,0 460,356");
+    EXPECT_EQ(s[0][0] + s[460][356], 5);
+    EXPECT_EQ(none.echo[0][0], 5);
+}
+
+// ---------------------------------------------------------------------------
+// Listing and traces
+// ---------------------------------------------------------------------------
+
+TEST_F(RcmRead, ListingAndTraces) {
+    const std::string input = message(
+        "OKX", {head + " RADNE /MDPCPN /SC /NI2: MMA1B,MNP2 /MT10:MMA /NCEN01: CA1MMB 123045",
+                "/ENDAA /NEXRCC 0515 2808110717 /NTVS01: TVSA2MMC, /NMES01: M03MMD,"});
+    auto r = std::make_unique<RCM_report>();
+    Capture cap;
+    MESS_set(1, M_OUT3 | 0x70000000); // out3, and debug a to c
+    FILE *f = feed(input);
+    EXPECT_EQ(RCM_read_site(f, r.get()), 1);
+    fclose(f);
+    RCM_print(M_OUT3, r.get());
+    RCM_print(M_OUT4, r.get()); // not selected
+    const std::string out = cap.out();
+    const std::string row48 = "MA: " + std::string(28, '.') + "111" + std::string(53, '.') + "\n";
+    for (const std::string &part :
+         {std::string("RCM OKX: 2 intensity groups\n"),
+          std::string("ECHO: 48 48 1 = 1\nECHO-REP: 49 48 2 = 1\nECHO-REP: 50 48 3 = 1\n"
+                      "ECHO: 55 51 4 = 2\n"),
+          "    " + std::string(4, 'F') + std::string(4, 'G'), row48,
+          std::string("ID: OKX\nNum: 515\nLoc: -9999.000 -9999.000\nDate: 0717Z 28 AUG 11\n"
+                      "Status: no echos\nMax Top: 10  48, 48\nTVS:  A2  48, 50\n"
+                      "MESO: 03  48, 51\nSTRM: A1  48, 49 123-045 -9999 0\n")})
+        EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
+    EXPECT_EQ(out.rfind("ID: OKX"), out.find("ID: OKX")); // listed once
+}
+
+} // namespace

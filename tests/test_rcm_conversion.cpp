@@ -1,0 +1,326 @@
+// The program converting feeds of Radar Coded Messages as a user runs it
+// ("-in rcm", batch mode, the installation's paths). Every converted file is
+// compared whole with the text expected from the messages, worked out here
+// independently: each site's grid origin and the latitude and longitude of
+// its features from the polar stereographic formula, the summary rows from
+// the coded cells.
+
+#include "vek_test.h"
+
+#include "rcm_test.h"
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace vektest;
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The installation and the feeds
+// ---------------------------------------------------------------------------
+
+struct Site {
+    const char *line;
+    double lat, lon;
+};
+
+// In station-file order, the order of the blocks. SIL and QUI never report:
+// SIL has a WMO number and is written as not received, QUI has none and is
+// left out. LOC (priority 3) is not expected. GUA lies off the MDR grid.
+const Site sites[] = {
+    {"Norman OK US TLX 1 35.32 -97.27 370 72357 1", 35.32, -97.27},
+    {"Amarillo TX US AMA 1 35.23 -101.70 1093 72363 313", 35.23, -101.70},
+    {"Fort_Worth TX US FWS 1 32.57 -97.30 208 99999 345", 32.57, -97.30},
+    {"Local NE US LOC 3 40.00 -100.00 700 72562 901", 40.00, -100.00},
+    {"Guam GU US GUA 1 13.45 144.80 80 91212 999", 13.45, 144.80},
+    {"Silent KS US SIL 1 38.00 -95.00 300 72450 900", 38.00, -95.00},
+    {"Quiet OK US QUI 1 36.00 -96.00 300 99999 902", 36.00, -96.00},
+};
+
+// The site's position: one of the fixture's, or of a real message's site.
+std::pair<double, double> position(const char *id) {
+    for (const Site &s : sites)
+        if (strstr(s.line, (std::string(" ") + id + " ").c_str())) return {s.lat, s.lon};
+    for (const Real *m : {&okx, &bmx})
+        if (strcmp(m->id, id) == 0) return {m->lat, m->lon};
+    throw std::runtime_error(std::string("no site ") + id);
+}
+
+// The summary cell of the site's fine-grid cell 0, 0: twelve MDR boxes
+// before the site's box, four cells a box.
+std::pair<int, int> origin(const char *id) {
+    auto [lat, lon] = position(id);
+    GridPos g = mdr_grid(lat, lon);
+    return {4 * (static_cast<int>(g.gx) - 12), 4 * (static_cast<int>(g.gy) - 12)};
+}
+
+// " lat lon" of the feature at position letters POS of site ID's grid.
+std::string where(const char *id, const char *pos) {
+    auto [i0, j0] = origin(id);
+    auto [x, y] = cell_of(pos);
+    double lat, lon;
+    mdr_latlon((x + i0 + 0.5) / 4, (y + j0 + 0.5) / 4, &lat, &lon);
+    // float and double may round apart only next to a rounding boundary
+    for (double v : {lat, lon}) {
+        double frac = std::fabs(v * 1000 - std::floor(v * 1000)) - 0.5;
+        EXPECT_GT(std::fabs(frac), 0.01) << id << " " << pos << " " << v;
+    }
+    char buf[40];
+    snprintf(buf, sizeof buf, " %8.3f %8.3f", lat, lon);
+    return buf;
+}
+
+// Summary cells: (x, y) to value; a cell keeps the highest value merged.
+using Cells = std::map<std::pair<int, int>, int>;
+
+void merge(Cells &c, const char *id, std::initializer_list<std::pair<const char *, int>> cells) {
+    auto [i0, j0] = origin(id);
+    for (auto [pos, v] : cells) {
+        auto [x, y] = cell_of(pos);
+        int &cell = c[{i0 + x, j0 + y}];
+        cell = std::max(cell, v > 6 ? 0 : v);
+    }
+}
+
+// The RCM summary section: each row holding a value 1 to 9 in x 0 to 451, as
+// "+row" and its cells in lines of 78.
+std::string rcm_summary(const Cells &cells) {
+    std::string text = "RCM SUMMARY\n";
+    for (int y = 0; y < 360; ++y) {
+        std::string row;
+        bool present = false;
+        for (int x = 0; x < 452; ++x) {
+            auto it = cells.find({x, y});
+            int v = it == cells.end() ? 0 : it->second;
+            present |= v >= 1 && v <= 9;
+            row += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
+            if ((x + 1) % 78 == 0 || x == 451) row += '\n';
+        }
+        char head[8];
+        snprintf(head, sizeof head, "+%3d\n", y);
+        if (present) text += head + row;
+    }
+    return text;
+}
+
+std::string tlx(const std::string &time, const std::string &groups) {
+    return message("TLX", {"1234 ROBUU 0001", "/NEXRAA 0001 15062412" + time + " UNEDITED",
+                           "/MDPCPN /SC     /NI3: " + groups, "/MT450:MMB",
+                           "/NCEN02: CA1MNA 250020,CB2LLP 310015", "/ENDAA",
+                           "/NEXRBB 0001 1506241240", "010A250020,050B270030", "/ENDBB",
+                           "/NEXRCC 0001 1506241240", "/NTVS01: TVSA1MNA,", "/NMES01: M01MNB",
+                           "/NCEN02: CA1MNA S120HP,CB2LLP S080HN"});
+}
+
+std::string ama(const std::string &time, const std::string &rest) {
+    return message("AMA", {"1234 ROBUU 0313", "/NEXRAA 0313 15062412" + time + " UNEDITED",
+                           "/MDCLAR /SC     " + rest, "/ENDAA"});
+}
+
+// The feed of 12:45: TLX in precipitation mode (and once outside the
+// window), AMA in clear-air mode twice, FWS in the binary form reporting no
+// echoes, LOC out for maintenance with CRLF line ends (the cells of these two
+// are not merged), and two sites the store does not hold.
+std::string feed_1245() {
+    const std::string fws_text =
+        records({"1234 ROBUU 0345", "/NEXRAA 0345 1506241244 UNEDITED RADNE", "/MDPCPN /NI1: MMA5",
+                 "/ENDAA"});
+    return tlx("40", "MMA345B7,MMB6,LMP1") +
+           ama("35", "/NI2: MMA2,MMC9 /MT120:MMA") + // replaced by the next one
+           "SDUS54 KFWR 151244\nRCMFWS\n" + packet(1, 1, "345") +
+           packet(1, 16, "12  32.573   -97.303 680202406151244") + packet(5, 4, fws_text) + "\n" +
+           tlx("00", "MMA666") + // outside the window
+           ama("50", "/NI2: MMA1,MMD4 /MT150:MMD /NCEN01: CA9MMD 090005") +
+           message("LOC",
+                   {"1234 ROBUU 0901", "/NEXRAA 0901 1506241255 UNEDITED RADOM",
+                    "/MDCLAR /NI1: MMA4", "/ENDAA"},
+                   "\r\r\n") +
+           message("XYZ", {"1234 ROBUU 0999",
+                           "/NEXRAA 0999 1506241245 UNEDITED /MDPCPN /NI1:", "MMA6 /ENDAA"}) +
+           message("GUA", {"1234 ROBUU 0999",
+                           "/NEXRAA 0999 1506241245 UNEDITED /MDPCPN /NI1:", "MMA6 /ENDAA"});
+}
+
+std::string tlx_block() {
+    return "** TLX 001 PCPN\nZ 450" + where("TLX", "MMB") + "\nT  A1" + where("TLX", "MNA") +
+           "\nM  01" + where("TLX", "MNB") + "\nS  A1" + where("TLX", "MNA") +
+           " 250 020 120 1\nS  B2" + where("TLX", "LLP") + " 310 015  80 0\n";
+}
+
+std::string blocks_1245() {
+    return tlx_block() + "** AMA 313 CLAR\nZ 150" + where("AMA", "MMD") + "\nS  A9" +
+           where("AMA", "MMD") +
+           " 090 005 -9999 0\n** FWS 345 PCPN NE\n** LOC 901 CLAR OM\n"
+           "** SIL 72450 NA\n";
+}
+
+Cells cells_1245(bool clear_air) {
+    Cells c;
+    merge(c, "TLX", {{"MMA", 3}, {"MMB", 6}, {"LMP", 1}});
+    // MMA3 then 4, 5, B repeats 5 twice, 7 (merged as 0)
+    const std::pair<int, int> mma = cell_of("MMA");
+    auto [i0, j0] = origin("TLX");
+    const int row[] = {3, 4, 5, 5, 5, 0};
+    for (int k = 0; k < 6; ++k) c[{i0 + mma.first + k, j0 + mma.second}] = row[k];
+    if (clear_air) {
+        merge(c, "AMA", {{"MMA", 2}, {"MMC", 9}}); // the first report
+        merge(c, "AMA", {{"MMA", 1}, {"MMD", 4}}); // the second: the higher value stays
+    }
+    return c;
+}
+
+class RcmConversion : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(work.file("etc"));
+        std::filesystem::create_directories(work.file("raw"));
+        std::string cty;
+        for (const Site &s : sites) cty += std::string(s.line) + "\n";
+        write_file(work.file("etc/rad.cty"), cty);
+        write_file(work.file("etc/name_conv"), read_file(source_dir() + "/data/name_conv"));
+    }
+    // Converts FEED, named for DATE, with ARGS; returns the converted file.
+    std::string convert(const std::string &date, const std::string &feed,
+                        std::vector<std::string> args = {}) {
+        write_file(work.file("raw/" + date + "_rcm.txt"), feed);
+        std::vector<std::string> all = {"-ba", "-pf", "over",          "-in",
+                                        "rcm", "-fp", work.file("etc")};
+        for (const char *dir : {"-dp", "raw", "-cp", "out"})
+            all.push_back(dir[0] == '-' ? dir : work.file(dir));
+        all.insert(all.end(), args.begin(), args.end());
+        all.push_back(date);
+        RunResult r = run_dirida(all, work.path(), {{"vekdefault", work.file("none")}});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        std::string out;
+        for (const auto &e : std::filesystem::directory_iterator(work.file("out")))
+            out = read_file(e.path().string()) + "\n@" + e.path().filename().string();
+        std::filesystem::remove_all(work.file("out"));
+        return out;
+    }
+    TempDir work;
+};
+
+TEST(RcmConversionSetup, SitesLieClearOfBoxEdges) {
+    for (const char *id : {"TLX", "AMA", "FWS", "LOC", "SIL", "QUI", "OKX", "BMX"}) {
+        auto [lat, lon] = position(id);
+        GridPos g = mdr_grid(lat, lon);
+        for (double v : {g.gx, g.gy}) {
+            EXPECT_GT(v - std::floor(v), 0.001) << id;
+            EXPECT_LT(v - std::floor(v), 0.999) << id;
+        }
+    }
+}
+
+TEST_F(RcmConversion, FeedOfSeveralSitesWithAndWithoutClearAir) {
+    const std::string head = "VEKRAD\n1245Z 15 JUN 24\n";
+    const std::string name = "\n@2406151245_rcm.vek";
+    EXPECT_EQ(convert("2406151245", feed_1245()),
+              head + rcm_summary(cells_1245(true)) + blocks_1245() + name);
+    EXPECT_EQ(convert("2406151245", feed_1245(), {"-pa", "noclar"}),
+              head + rcm_summary(cells_1245(false)) + blocks_1245() + name);
+    // A file dated at minute 50 decodes for 12:45 too; without the text form's
+    // identification line.
+    EXPECT_EQ(convert("2406151250", feed_1245(), {"-ou", "vek3"}),
+              "1245Z 15 JUN 24\n" + rcm_summary(cells_1245(true)) + blocks_1245() +
+                  "\n@24061512_rad.vek");
+}
+
+// A message of site ID of the day DDMMYY at HHMM, with TEXT after the edit
+// status.
+std::string plain(const char *id, const char *num, const std::string &when,
+                  const std::string &text) {
+    return message(id, {std::string("1234 ROBUU ") + num,
+                        std::string("/NEXRAA ") + num + " " + when + " UNEDITED" + text, "/ENDAA"});
+}
+
+TEST_F(RcmConversion, ReportTimeWindowsAcrossMidnight) {
+    // A file of 23:50 decodes for 23:45 on the 15th, by default from 23:30 to
+    // 00:00; the window goes by the time of day.
+    const std::string feed = plain("TLX", "0001", "1606240000", " /MDPCPN /NI1: MMA2") +
+                             plain("AMA", "0313", "1506242329", "") +
+                             plain("FWS", "0345", "1606240001", "") +
+                             plain("LOC", "0901", "1506242330", " RADOM");
+    Cells c;
+    merge(c, "TLX", {{"MMA", 2}});
+    const std::string head = "VEKRAD\n2345Z 15 JUN 24\n" + rcm_summary(c) + "** TLX 001 PCPN\n";
+    const std::string tail = "** SIL 72450 NA\n\n@2406152345_rcm.vek";
+    const struct {
+        std::vector<std::string> args;
+        std::string blocks;
+    } runs[] = {
+        {{}, "** AMA 72363 NA\n** LOC 901 OM\n"},
+        {{"-pa", "range=-16:16"}, "** AMA 313\n** FWS 345\n** LOC 901 OM\n"},
+        {{"-dh", "0:00-1+1"}, "** AMA 72363 NA\n** FWS 345\n"},
+    };
+    for (const auto &r : runs)
+        EXPECT_EQ(convert("2406152350", feed, r.args), head + r.blocks + tail) << r.args.size();
+}
+
+TEST_F(RcmConversion, EmptyFeedAndNoStationFile) {
+    const std::string head = "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n";
+    EXPECT_EQ(convert("2406151245", ""),
+              head + "** TLX 72357 NA\n** AMA 72363 NA\n** SIL 72450 NA\n\n@2406151245_rcm.vek");
+    std::filesystem::remove(work.file("etc/rad.cty"));
+    write_file(work.file("raw/2406151245_rcm.txt"), feed_1245());
+    RunResult r = run_dirida({"-ba", "-fp", work.file("etc"), "-dp", work.file("raw"), "-cp",
+                              work.file("out"), "-in", "rcm", "2406151245"},
+                             work.path(), {{"vekdefault", work.file("none")}});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "CTY_open_file: Database file not found: " + work.file("etc/rad.cty") + "\n");
+    EXPECT_EQ(read_file(work.file("out/2406151245_rcm.vek")), head);
+}
+
+// Part A's groups of a real message, decoded in the plainest way: digits,
+// and letters repeating the digit before them, from the position letters on.
+void merge_groups(Cells &c, const Real &m, const std::string &text) {
+    const size_t from = text.find(':', text.find("/NI")) + 1;
+    std::string groups;
+    for (char ch : text.substr(from, text.find("/MT") - from))
+        if (ch != ' ') groups += ch;
+    auto [i0, j0] = origin(m.id);
+    for (size_t at = 0; at < groups.size(); at = groups.find(',', at) + 1) {
+        auto [x, y] = cell_of(groups.c_str() + at);
+        int last = 0;
+        for (size_t k = at + 3; k < groups.size() && groups[k] != ','; ++k) {
+            const int n = isdigit(groups[k]) ? 1 : groups[k] - 'A' + 1;
+            if (isdigit(groups[k])) last = groups[k] - '0';
+            for (int r = 0; r < n; ++r, ++x) c[{i0 + x, j0 + y}] = last > 6 ? 0 : last;
+        }
+        if (groups.find(',', at) == std::string::npos) break;
+    }
+}
+
+// The real archive messages, as shipped with the bundled station file: only
+// the site that sent a message is written (no site of data/rad.cty has a
+// WMO number).
+TEST_F(RcmConversion, RealArchiveMessagesWithTheBundledStationFile) {
+    write_file(work.file("etc/rad.cty"), read_file(source_dir() + "/data/rad.cty"));
+    for (const Real *m : {&okx, &bmx}) {
+        const std::string feed = read_file(source_dir() + "/data/" + m->file);
+        Cells c;
+        merge_groups(c, *m, feed);
+        std::string blocks = "** " + std::string(m->id) + " " + std::to_string(m->num) +
+                             " PCPN\nZ " + std::string(m->maxt, 3) +
+                             where(m->id, strchr(m->maxt, ':') + 1) + "\n";
+        for (const char *p : m->mesos)
+            blocks += "M  " + std::string(p, 2) + where(m->id, p + 2) + "\n";
+        for (const Storm &s : m->storms) {
+            char tail[32];
+            snprintf(tail, sizeof tail, " %03d %03d %3d 0\n", s.dir, s.spd, s.hgt);
+            blocks += "S  " + std::string(s.id) + where(m->id, s.pos) + tail;
+        }
+        const std::string date = std::string(m->file).substr(0, 10);
+        // Minute 16 or 17 of the file: the run and its output are of minute 15.
+        EXPECT_EQ(convert(date, feed), "VEKRAD\n" + std::string(m->label) + "\n" + rcm_summary(c) +
+                                           blocks + "\n@" + date.substr(0, 8) + "15_rcm.vek")
+            << m->file;
+    }
+}
+
+} // namespace
