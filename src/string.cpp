@@ -208,32 +208,23 @@ namespace {
 constexpr size_t FIN_BLOCK = size_t{1} << 20; // bytes asked for by one read
 
 struct BlockInput {
-    FILE *stream;    // the stream read; null before the first read
-    long long taken; // bytes read from the stream
-    size_t pos;      // the unread bytes are buf[pos, end)
+    FILE *stream; // the stream read; null before the first read
+    size_t pos;   // the unread bytes are buf[pos, end)
     size_t end;
     bool at_end;    // the stream has given all it has (end of input or an error)
     size_t block;   // bytes asked for by one read
     bool use_pairs; // whether pieces without the searched pair are passed over untested
 };
 char fin_buf[FIN_BLOCK + FINPUT_MAX_WIDTH + 64];
-BlockInput fin = {nullptr, 0, 0, 0, false, FIN_BLOCK, true};
+BlockInput fin = {nullptr, 0, 0, false, FIN_BLOCK, true};
 
-// Makes F the stream of the block input. The same stream keeps its buffered
-// bytes, unless its position says that it is another stream at the same
-// address (one closed without FILE_close, and a new one opened): a stream
-// that can tell its position stands where the block input's reads left it.
+// Makes F the stream of the block input; the same stream keeps its buffered
+// bytes.
 void fin_attach(FILE *f) {
-    if (fin.stream == f) {
-        const long long at = ftello(f);
-        if (at < 0 || at == fin.taken) return;
-    }
+    if (fin.stream == f) return;
     fin.stream = f;
-    fin.taken = 0;
     fin.pos = fin.end = 0;
     fin.at_end = false;
-    const long long at = ftello(f);
-    if (at > 0) fin.taken = at;
 }
 
 // Reads until at least WANT bytes are unread or the stream ends. The unread
@@ -250,7 +241,6 @@ void fin_fill(size_t want) {
         if (ask > fin.block) ask = fin.block;
         size_t got = fread(fin_buf + fin.end, 1, ask, fin.stream);
         fin.end += got;
-        fin.taken += static_cast<long long>(got);
         if (got < ask) fin.at_end = true; // end of input, or an error that ferror tells
     }
 }
@@ -482,7 +472,6 @@ int finput_until(FILE *ifile, char *string, int width, line_test accept, void *a
 void finput_forget(FILE *ifile) {
     if (ifile && fin.stream != ifile) return;
     fin.stream = nullptr;
-    fin.taken = 0;
     fin.pos = fin.end = 0;
     fin.at_end = false;
 }

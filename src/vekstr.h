@@ -41,9 +41,10 @@ using line_test = bool (*)(const char *text, int length, void *arg);
 //
 // One stream at a time is read this way, and all its reading must go through
 // these functions: the buffer holds bytes taken from the stream. Another
-// stream starts afresh. finput_forget drops a stream (FILE_close calls it);
-// a new stream at the address of one closed otherwise is told apart by its
-// position where it can tell one (files, not pipes).
+// stream starts afresh. A stream read to its end is let go of; one closed
+// before its end must be closed with FILE_close (which calls finput_forget)
+// or dropped with finput_forget, so that a new stream at its address never
+// sees its bytes.
 constexpr int FINPUT_MAX_WIDTH = 8192;
 using piece_hint = const char *(*)(const char *from, const char *to, const char *lo, const char *hi,
                                    void *arg);
