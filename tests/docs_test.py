@@ -61,8 +61,8 @@ def parse_transcript(lines, where):
         if line.startswith("$ "):
             steps.append([line[2:], [], where])
         elif line.startswith("> ") or line == ">":
-            check(steps and not steps[-1][1], f"{where}: continuation without a command")
-            steps[-1][0] += "\n" + line[2:]
+            if check(steps and not steps[-1][1], f"{where}: continuation without a command"):
+                steps[-1][0] += "\n" + line[2:]
         else:
             check(steps, f"{where}: output before any command: {line!r}")
             if steps:
