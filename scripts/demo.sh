@@ -14,13 +14,13 @@ build/dirida -ba -me mess -pf over -fp data -dp data -cp out 24061512
 echo
 echo "== out/24061512_rad.vek: header, then the station reports that follow the summary grid"
 head -n 2 out/24061512_rad.vek
-sed -n '/^SDXX STATIONS$/,$p' out/24061512_rad.vek | grep -v ' NA \* \* \* \* \* \*$'
-echo "(stations that sent nothing are written as NA and left out above)"
+na=' NA \* \* \* \* \* \*$'
+sed -n '/^SDXX STATIONS$/,$p' out/24061512_rad.vek | grep -v "$na"
+echo "($(grep -c "$na" out/24061512_rad.vek) sites written as NA, not available, are left out above:"
+echo " those that sent no report of 12:20 to 12:40 and those that reported PPINA or DLAD)"
 echo
-# data/vek.cfg asks for "output: vek", whose convention names MDR files; the
-# RCM file keeps its own with the text form ("vek:rcm_cvt").
-echo "== build/dirida -ba -me mess -pf over -in rcm -of vek:rcm_cvt -fp data -dp data -cp out 1108280716"
-build/dirida -ba -me mess -pf over -in rcm -of vek:rcm_cvt -fp data -dp data -cp out 1108280716
+echo "== build/dirida -ba -me mess -pf over -in rcm -fp data -dp data -cp out 1108280716"
+build/dirida -ba -me mess -pf over -in rcm -fp data -dp data -cp out 1108280716
 echo
 echo "== out/1108280715_rcm.vek: header, then the report of the site that sent the message"
 head -n 2 out/1108280715_rcm.vek

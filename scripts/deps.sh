@@ -4,7 +4,7 @@
 # Usage: scripts/deps.sh [extra packages...]
 set -e
 need="cmake g++ make googletest libgtest-dev libbenchmark-dev libnetcdf-dev netcdf-bin
-      python3-netcdf4 python3-xarray python3-matplotlib $*"
+      groff mandoc python3-netcdf4 python3-xarray python3-matplotlib $*"
 missing=""
 for p in $need; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
