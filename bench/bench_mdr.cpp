@@ -91,7 +91,7 @@ void BM_MdrReadRaw(benchmark::State &state) {
         }
         found = 0;
         while (MDR_read_raw(f, data_str, id) == 1) ++found;
-        fclose(f);
+        FILE_close(f);
         benchmark::DoNotOptimize(found);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
@@ -111,7 +111,7 @@ void BM_FgetlineOnly(benchmark::State &state) {
         }
         long lines = 0;
         while (fgetline(f, line) >= 0) ++lines;
-        fclose(f);
+        FILE_close(f);
         benchmark::DoNotOptimize(lines);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));

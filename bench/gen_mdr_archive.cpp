@@ -3,9 +3,10 @@
 // an MDR bulletin with a report from each radar site of a station file
 // (times around HH30, reports over two lines, status words among them), its
 // corrected issue, and the national summary bulletins of the hour (sections
-// of rows of digits).
+// of rows of digits). With "summary" only the summary bulletins are written
+// (about 0.8 GB for 365 days).
 //
-// Usage: gen_mdr_archive STATION_FILE [DAYS]
+// Usage: gen_mdr_archive STATION_FILE [DAYS [summary]]
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,9 +84,14 @@ int main(int argc, char **argv) {
         return 1;
     }
     int days = argc > 2 ? atoi(argv[2]) : 365;
+    const bool only_summary = argc > 3 && std::string(argv[3]) == "summary";
     for (int d = 0; d < days; ++d) {
         int day = 1 + d % 28;
         for (int hour = 0; hour < 24; ++hour) {
+            if (only_summary) {
+                for (int part = 1; part <= 11; ++part) summary(day, hour, part);
+                continue;
+            }
             for (const char *issue : {"", " CCA"}) {
                 printf("ZCZC RDC%03d\nSDUS41 KWBC %02d%02d35%s\nMANUALLY DIGITIZED RADAR REPORTS\n",
                        (d * 24 + hour) % 1000, day, hour, issue);

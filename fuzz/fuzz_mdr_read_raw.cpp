@@ -42,6 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         MDR_decode(data_str, &info, &rep);
     }
     if (MDR_read_raw(f, data_str, id) != 0) abort();
-    fclose(f);
+    FILE_close(f);
     return 0;
 }

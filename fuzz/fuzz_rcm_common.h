@@ -45,7 +45,10 @@ inline std::vector<std::pair<int, RCM_report>> decode_all(const char *data, size
     std::string text(data, size);
     FILE *f = fmemopen(text.data(), text.size(), "r");
     if (!f) return all;
-    for (long before = -1;;) {
+    // Every message takes input, so there are never more calls than bytes
+    // (and one more for the end): no endless loop.
+    for (size_t calls = 1;; ++calls) {
+        check(calls <= size + 1);
         all.emplace_back();
         RCM_report &r = all.back().second;
         memset(&r, 0, sizeof r);
@@ -53,11 +56,8 @@ inline std::vector<std::pair<int, RCM_report>> decode_all(const char *data, size
         check(got >= -1 && got <= 1);
         check_report(r);
         if (got < 0) break;
-        const long now = ftell(f);
-        check(now > before); // every message takes input: no endless loop
-        before = now;
     }
-    fclose(f);
+    FILE_close(f);
     return all;
 }
 

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     MDR_read_raw_summary(f, &info);
     fuzzing::exit_armed = false;
     if (getc(f) != EOF) abort();
-    fclose(f);
+    FILE_close(f);
 
     for (const auto &column : info.summary)
         for (signed char v : column)

@@ -297,6 +297,7 @@ FILE *FILE_open(const char *file, const char *access) {
 
 int FILE_close(FILE *stream) {
     if (!stream) return -1;
+    finput_forget(stream);
     if (is_std_stream(stream)) {
         fflush(stream);
         return 0;

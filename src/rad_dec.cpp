@@ -8,8 +8,9 @@
 //
 // State: the kind of run, the nominal time of the bulletins to decode, the
 // clear-air option, the converted-file type, the run's header with its
-// summary grid, the RCM report being decoded, the counts of reports written,
-// and the MDR reader's look-ahead line.
+// summary grid, the RCM report being decoded and the counts of reports
+// written. The bulletin readers take their input through the block input of
+// the line utilities.
 
 #include <algorithm>
 #include <array>
@@ -37,8 +38,6 @@ RAD_info info;
 RCM_report rcm_report;
 int mdr_stat_num = 0;
 int rcm_stat_num = 0;
-
-void mdr_reader_reset(); // MDR reports, below
 
 } // namespace
 
@@ -149,7 +148,9 @@ int rcm_enter(const CTY_data *station, void *block) {
 // the message. A message without time (end of input, no part A) lies outside
 // every window.
 void decode_rcm(FILE *ifile) {
-    while (!feof(ifile)) {
+    // The reader takes the stream in blocks: its own end of input ends the
+    // loop, not the stream's end-of-file mark.
+    for (;;) {
         const int got = RCM_read_site(ifile, &rcm_report);
         RCM_print(M_OUT3, &rcm_report);
         if (got < 0) break; // end of input, or a read error
@@ -171,8 +172,10 @@ void decode_rcm(FILE *ifile) {
 void decode_mdr(FILE *ifile) {
     char data_str[500];
     char id[11];
-    while (!feof(ifile)) {
-        if (MDR_read_raw(ifile, data_str, id) == 0) break;
+    // The reader takes the stream in blocks, so the stream's own end-of-file
+    // mark says nothing about the reports left: the loop ends on the reader's
+    // end of input.
+    while (MDR_read_raw(ifile, data_str, id) != 0) {
         MDR_report *report = static_cast<MDR_report *>(CTY_get_data(id));
         if (MDR_decode(data_str, &info, report) == -1)
             MESS_print(0x400000, "Station not in database: %s\n", id);
@@ -330,11 +333,6 @@ int RAD_decode_file() {
                    strerror(EISDIR));
         VEK_exit(10);
     }
-    // Bulletin files run to gigabytes: read them in large blocks. (The buffer
-    // must be given: without one the C library keeps its small default.)
-    static char read_buffer[1 << 20];
-    setvbuf(ifile, read_buffer, _IOFBF, sizeof read_buffer);
-
     Date file_date;
     FILE_get_date(&file_date);
     if (!names_hour(file_date)) {
@@ -421,9 +419,11 @@ namespace {
 
 constexpr int SUM_MAX_ROWS = 100; // rows read after one "+ row col" line
 
+constexpr int SUM_LINE = 160; // width of a line as the reader takes it
+
 // Reads the next line and cleans it; false at the end of the input.
 bool next_clean_line(FILE *ifile, char *line) {
-    if (fgetline(ifile, line) < 0) return false;
+    if (finput_piece(ifile, line, SUM_LINE) < 0) return false;
     clean_line(line);
     return true;
 }
@@ -435,6 +435,33 @@ bool is_nominal_heading(const char *line) {
     const char *p = strstr(line, "SDUS2");
     int hm[2] = {0, 0};
     return p && scan_ints(p, "%*s %*s %*2d%2d%2d", hm) == 2 && hm[0] == hour && hm[1] == min;
+}
+
+// Whether the LENGTH characters at TEXT, cleaned, are a heading of the
+// nominal time.
+bool sum_heading_test(const char *text, int length, void *) {
+    char line[SUM_LINE + 1];
+    memcpy(line, text, static_cast<size_t>(length));
+    line[length] = '\0';
+    clean_line(line);
+    return is_nominal_heading(line);
+}
+
+// Every heading holds "SDUS2": the search is for its first four letters.
+const char *sum_hint(const char *from, const char *to, const char *, const char *hi, void *) {
+    static const byte_range sdus[4] = {{'S', 'S', 0}, {'D', 'D', 0}, {'U', 'U', 0}, {'S', 'S', 0}};
+    for (const char *t = from; (t = find_byte_run(t, to, hi, sdus, 4)) < to; ++t)
+        if (hi - t < 5 || t[4] == '2') return t;
+    return to;
+}
+
+// Reads up to the next heading of the nominal time, which goes to LINE
+// cleaned; false at the end of the input.
+bool next_heading(FILE *ifile, char *line) {
+    if (finput_until(ifile, line, SUM_LINE, sum_heading_test, nullptr, sum_hint, nullptr) < 0)
+        return false;
+    clean_line(line);
+    return true;
 }
 
 // Places the digits of one row line: the digit at position j goes to
@@ -462,10 +489,8 @@ void place_row(RAD_info *info, const char *line, long long row, long long col) {
 // consumed, so the reader ends at the end of any input. Returns 0.
 int MDR_read_raw_summary(FILE *ifile, RAD_info *info) {
     if (!ifile || !info) return 0;
-    char line[161];
-    while (next_clean_line(ifile, line)) {
-        if (!is_nominal_heading(line)) continue;
-
+    char line[SUM_LINE + 1];
+    while (next_heading(ifile, line)) {
         do {
             if (!next_clean_line(ifile, line)) return 0;
         } while (line[0] != '+');
@@ -609,7 +634,7 @@ void rad_dec_reset_state() {
     out_name[0] = '\0';
     mdr_stat_num = 0;
     rcm_stat_num = 0;
-    mdr_reader_reset();
+    finput_forget(nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -642,34 +667,6 @@ constexpr M_type MDR_OUT4C = 0x4000000; // echo digits
 
 constexpr int MDR_SUM_MAX_X = 119; // the MDR boxes of the summary grid
 constexpr int MDR_SUM_MAX_Y = 89;
-
-// The look-ahead of the report reader: the first line of the stream that was
-// not yet examined. It belongs to the stream it was read from and is
-// forgotten when the reader meets the end of input or is handed another
-// stream, and by rad_dec_reset_state.
-struct Lookahead {
-    char line[MDR_LINE + 1];
-    int state;    // 0 nothing read yet, 1 line holds a line, -1 end of input
-    FILE *stream; // the stream the line came from
-};
-Lookahead ahead = {{}, 0, nullptr};
-
-void mdr_reader_reset() {
-    ahead.line[0] = '\0';
-    ahead.state = 0;
-    ahead.stream = nullptr;
-}
-
-// Reads the next line of IFILE into the look-ahead; false at the end.
-bool mdr_advance(FILE *ifile) {
-    if (fgetline(ifile, ahead.line) < 0) {
-        ahead.line[0] = '\0';
-        ahead.state = -1;
-        return false;
-    }
-    ahead.state = 1;
-    return true;
-}
 
 // Byte classes of the line test. White space is that of a line as
 // clean_line leaves it: cleaning turns every byte below 32 and above 127 into
@@ -766,6 +763,37 @@ bool mdr_ends_report(const char *line, size_t len) {
     return len > 0 && (line[len - 1] == '=' || line[len - 1] == '@');
 }
 
+// What every report head of the nominal hour holds: the hour's two digits,
+// two more digits after them, and before them either white space (after a
+// first word of three to five characters) or five word characters (the time
+// word continues a longer first word from its sixth character). The search
+// is for the pair of hour digits; the rest is checked where a pair is found.
+struct MdrHint {
+    bool possible;      // false for an hour that no head can carry
+    byte_range time[4]; // the hour's two digits, then two digits
+};
+
+MdrHint mdr_hint_for(int h) {
+    if (h < 0 || h > 99) return {false, {}};
+    const auto d0 = static_cast<unsigned char>('0' + h / 10);
+    const auto d1 = static_cast<unsigned char>('0' + h % 10);
+    return {true, {{d0, d0, 0}, {d1, d1, 0}, {'0', '9', 0}, {'0', '9', 0}}};
+}
+
+const char *mdr_hint(const char *from, const char *to, const char *lo, const char *hi, void *arg) {
+    const MdrHint *h = static_cast<const MdrHint *>(arg);
+    if (!h->possible) return to;
+    for (const char *t = from; (t = find_byte_run(t, to, hi, h->time, 4)) < to; ++t) {
+        const unsigned char *u = reinterpret_cast<const unsigned char *>(t);
+        if (t - lo < 5) return t; // too close to the buffer's start to tell
+        if (mdr_is(u[-1], MDR_WHITE)) return t;
+        if (mdr_is(u[-1], MDR_WORD) && mdr_is(u[-2], MDR_WORD) && mdr_is(u[-3], MDR_WORD) &&
+            mdr_is(u[-4], MDR_WORD) && mdr_is(u[-5], MDR_WORD))
+            return t;
+    }
+    return to;
+}
+
 } // namespace
 
 // Finds the next report of the nominal time (module values hour and min) in
@@ -775,38 +803,23 @@ bool mdr_ends_report(const char *line, size_t len) {
 // input with neither buffer changed.
 int MDR_read_raw(FILE *ifile, char *data_str, char *id) {
     if (!ifile || !data_str || !id) return 0;
-    if (ahead.stream != ifile) {
-        mdr_reader_reset();
-        ahead.stream = ifile;
-    }
-    if (ahead.state == 0) mdr_advance(ifile);
-
     char word[6];
-    if (ahead.state == 1 &&
-        !mdr_starts_report(ahead.line, static_cast<int>(strlen(ahead.line)), word)) {
-        // Pass over the lines up to the next report of the nominal time.
-        if (fgetnline_until(ifile, ahead.line, MDR_LINE, mdr_report_test, word) < 0) {
-            ahead.line[0] = '\0';
-            ahead.state = -1;
-        }
-    }
-    if (ahead.state != 1) {
-        mdr_reader_reset(); // the next stream, even at this address, starts afresh
+    char head[MDR_LINE + 1];
+    MdrHint hint = mdr_hint_for(hour);
+    if (finput_until(ifile, head, MDR_LINE, mdr_report_test, word, mdr_hint, &hint) < 0) {
+        finput_forget(ifile); // the next stream, even at this address, starts afresh
         return 0;
     }
 
-    clean_line(ahead.line);
-    trim_string(ahead.line);
-    size_t used = strlen(ahead.line);
-    bool complete = used < 11 || mdr_ends_report(ahead.line, used);
-    used = vek_strlcpy(data_str, ahead.line, MDR_TEXT_CAP);
+    clean_line(head);
+    trim_string(head);
+    size_t used = strlen(head);
+    bool complete = used < 11 || mdr_ends_report(head, used);
+    used = vek_strlcpy(data_str, head, MDR_TEXT_CAP);
 
     char line[MDR_LINE + 1];
     for (int i = 0; i < MDR_MORE_LINES && !complete; ++i) {
-        if (fgetline(ifile, line) < 0) {
-            ahead.state = -1;
-            break;
-        }
+        if (finput_piece(ifile, line, MDR_LINE) < 0) break;
         clean_line(line);
         trim_string(line);
         const size_t n = strlen(line);
@@ -820,8 +833,6 @@ int MDR_read_raw(FILE *ifile, char *data_str, char *id) {
     if (used > 0 && data_str[used - 1] == '=') data_str[--used] = '\0';
     if (used > 0 && data_str[used - 1] == '@') data_str[--used] = '\0';
     vek_strlcpy(id, word, MDR_ID_CAP);
-
-    if (ahead.state == 1) mdr_advance(ifile);
     return 1;
 }
 

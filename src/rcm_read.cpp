@@ -618,18 +618,44 @@ void part_c(parse_param *p, RCM_report *r) {
 // Reading a message
 // ---------------------------------------------------------------------------
 
+// Whether the LENGTH bytes at TEXT, with their carriage returns removed,
+// begin with "RCM" (any case). The line as a string ends at a NUL.
+bool is_message_head(const char *text, int length, void *) {
+    int found = 0;
+    for (int i = 0; i < length && found < 3; ++i) {
+        const char c = text[i];
+        if (c == '\0') return false;
+        if (c == '\r') continue;
+        if ((c | 0x20) != "rcm"[found]) return false;
+        ++found;
+    }
+    return found == 3;
+}
+
+// Every message head holds an "R" (any case), perhaps followed by carriage
+// returns before its "C": the search is for the "R", the rest is checked
+// where one is found.
+const char *message_hint(const char *from, const char *to, const char *, const char *hi, void *) {
+    static const byte_range r_any = {'r', 'r', 0x20};
+    for (const char *t = from; (t = find_byte_run(t, to, hi, &r_any, 1)) < to; ++t) {
+        const char *c = t + 1;
+        while (c < hi && *c == '\r') ++c;
+        if (c >= hi || (*c | 0x20) == 'c') return t;
+    }
+    return to;
+}
+
 // Reads lines until one begins with "RCM" (any case) and copies the rest of
 // it, trailing blanks removed, into ID (its first 4 characters). False at
 // the end of input or on a read error.
 bool find_message(FILE *ifile, char *line, char (&id)[5]) {
-    for (;;) {
-        if (fgetnline(ifile, line, RCM_BODY_CAP) < 0) return false;
-        wstrim_string(line);
-        if (strnicmp(line, "RCM", 3) != 0) continue;
-        trim_string(line);
-        vek_copy(id, line + 3);
-        return true;
-    }
+    if (finput_until(ifile, line, RCM_BODY_CAP, is_message_head, nullptr, message_hint, nullptr) <
+        0)
+        return false;
+    wstrim_string(line);
+    trim_string(line);
+    vek_copy(id, line + 3);
+    return true;
 }
 
 // Reads the message body into BODY (RCM_BODY_CAP + 1 bytes): the next line
@@ -637,11 +663,11 @@ bool find_message(FILE *ifile, char *line, char (&id)[5]) {
 // line. Returns its length in bytes (NULs included), or -1 when the input
 // ends or fails first.
 int read_body(FILE *ifile, char *body) {
-    int n = fgetnline(ifile, body, RCM_BODY_CAP);
+    int n = finput_piece(ifile, body, RCM_BODY_CAP);
     if (n < 0) return -1;
     while (n < RCM_BODY_MIN) {
         body[n++] = '\n';
-        const int more = fgetnline(ifile, body + n, RCM_BODY_CAP - n);
+        const int more = finput_piece(ifile, body + n, RCM_BODY_CAP - n);
         if (more < 0) return -1;
         n += more;
     }

@@ -1,12 +1,19 @@
 // string.cpp - small text functions shared by every module: splitting a
 // string into fields, case-insensitive comparison, in-place cleaning of lines,
-// and reading text files line by line with a fixed maximum width.
+// reading text files line by line with a fixed maximum width, and the block
+// input through which the bulletin readers take their input.
 //
-// Keeps no state. Only parse_string allocates.
+// State: the block input's buffer and the stream it holds bytes of. Only
+// parse_string allocates.
 
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define FIN_VECTOR 1
+#include <immintrin.h>
+#endif
 
 #include "vekstr.h"
 
@@ -131,55 +138,6 @@ int clean_line(unsigned char *line) {
 
 namespace {
 
-// Takes one character of the current line at a time into STRING from N on,
-// up to WIDTH in all, leaving the newline that ends the line in the stream.
-// With ALL false it stops after one character. Returns the new count.
-int copy_chars(FILE *ifile, char *string, int n, int width, bool all) {
-    while (n < width) {
-        int c = getc_unlocked(ifile);
-        if (c == EOF) return n;
-        if (c == '\n') {
-            ungetc(c, ifile);
-            return n;
-        }
-        string[n++] = static_cast<char>(c);
-        if (!all) return n;
-    }
-    return n;
-}
-
-// Copies the rest of the current line into STRING from N on, up to WIDTH in
-// all, leaving the newline that ends the line in the stream. With glibc the
-// stream's own read buffer is searched with memchr and copied in blocks;
-// elsewhere one character is taken at a time. Returns the new count.
-int copy_rest_of_line(FILE *ifile, char *string, int n, int width) {
-#ifdef __GLIBC__
-    while (n < width) {
-        char *p = ifile->_IO_read_ptr;
-        char *end = ifile->_IO_read_end;
-        if (p >= end) {
-            // The buffer is used up: let the stream refill it.
-            int before = n;
-            n = copy_chars(ifile, string, n, width, false);
-            if (n == before) return n;
-            continue;
-        }
-        size_t avail = static_cast<size_t>(end - p);
-        size_t want = static_cast<size_t>(width - n);
-        if (avail > want) avail = want;
-        const char *nl = static_cast<const char *>(memchr(p, '\n', avail));
-        size_t take = nl ? static_cast<size_t>(nl - p) : avail;
-        memcpy(string + n, p, take);
-        n += static_cast<int>(take);
-        ifile->_IO_read_ptr = p + take;
-        if (nl) return n;
-    }
-    return n;
-#else
-    return copy_chars(ifile, string, n, width, true);
-#endif
-}
-
 // The one method of the line readers: read up to WIDTH characters up to, not
 // including, the next newline, which stays in the stream. When that reads
 // nothing because the stream stands at a newline, the newline is consumed and
@@ -189,59 +147,31 @@ int read_piece(FILE *ifile, char *string, int width) {
     string[0] = '\0';
     if (!ifile) return -1;
     if (width < 1) width = 1;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        int c = getc_unlocked(ifile);
-        if (c == EOF) return -1;
+    int c = getc_unlocked(ifile);
+    if (c == '\n') {
+        c = getc_unlocked(ifile);
         if (c == '\n') {
-            if (attempt == 0) continue;
             ungetc(c, ifile);
             return 0;
         }
-        string[0] = static_cast<char>(c);
-        int n = copy_rest_of_line(ifile, string, 1, width);
-        string[n] = '\0';
-        return n;
     }
-    return 0;
+    if (c == EOF) return -1;
+    int n = 0;
+    string[n++] = static_cast<char>(c);
+    while (n < width) {
+        c = getc_unlocked(ifile);
+        if (c == EOF) break;
+        if (c == '\n') {
+            ungetc(c, ifile);
+            break;
+        }
+        string[n++] = static_cast<char>(c);
+    }
+    string[n] = '\0';
+    return n;
 }
 
 } // namespace
-
-int fgetnline_until(FILE *ifile, char *string, int len, line_test accept, void *arg) {
-    if (!string) return -1;
-    string[0] = '\0';
-    if (!ifile || !accept) return -1;
-    if (len < 1) len = 1;
-    for (;;) {
-#ifdef __GLIBC__
-        // A line that the stream's buffer holds whole is tested where it
-        // stands and, when passed over, never copied.
-        char *p = ifile->_IO_read_ptr;
-        char *end = ifile->_IO_read_end;
-        if (p < end && *p == '\n') ++p; // the newline a previous read left
-        if (p < end) {
-            size_t avail = static_cast<size_t>(end - p);
-            size_t want = static_cast<size_t>(len);
-            const char *nl =
-                static_cast<const char *>(memchr(p, '\n', avail < want ? avail : want));
-            if (nl || avail >= want) {
-                int n = static_cast<int>(nl ? nl - p : static_cast<long>(want));
-                if (accept(p, n, arg)) {
-                    memcpy(string, p, static_cast<size_t>(n));
-                    string[n] = '\0';
-                    ifile->_IO_read_ptr = p + n;
-                    return n;
-                }
-                ifile->_IO_read_ptr = p + n;
-                continue;
-            }
-        }
-#endif
-        int n = read_piece(ifile, string, len);
-        if (n < 0) return -1;
-        if (accept(string, n, arg)) return n;
-    }
-}
 
 int fgetline(FILE *ifile, char *string) {
     return read_piece(ifile, string, 160);
@@ -254,4 +184,307 @@ int fgetnline(FILE *ifile, char *string, int len) {
 int fgetstring(FILE *ifile, char *string, int len) {
     int n = read_piece(ifile, string, len);
     return n < 0 ? -1 : (n > 0 ? 1 : 0);
+}
+
+// ---------------------------------------------------------------------------
+// Block input
+//
+// The bulletin readers take their input through one buffer of this module,
+// filled by large reads, and look at the bytes where they stand: lines are
+// found with memchr, and a reader that searches for the heads of reports
+// names a pair of bytes that every head holds, which is found sixteen or
+// thirty-two bytes at a time. Only the pieces around such pairs are tested.
+//
+// The pieces are those that fgetnline gives: a line without its newline, cut
+// into pieces of the width; the newline after a piece is consumed by the next
+// read, and when the next byte is a newline too that read gives an empty
+// piece. `pos` stands where the stream would stand after the last piece: on
+// the newline that ended it, inside a line after a piece of full width, or at
+// the start.
+// ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr size_t FIN_BLOCK = size_t{1} << 20; // bytes asked for by one read
+
+struct BlockInput {
+    FILE *stream; // the stream read; null before the first read
+    size_t pos;   // the unread bytes are buf[pos, end)
+    size_t end;
+    bool at_end;    // the stream has given all it has (end of input or an error)
+    size_t block;   // bytes asked for by one read
+    bool use_pairs; // whether pieces without the searched pair are passed over untested
+};
+char fin_buf[FIN_BLOCK + FINPUT_MAX_WIDTH + 64];
+BlockInput fin = {nullptr, 0, 0, false, FIN_BLOCK, true};
+
+// Makes F the stream of the block input; the same stream keeps its buffered
+// bytes.
+void fin_attach(FILE *f) {
+    if (fin.stream == f) return;
+    fin.stream = f;
+    fin.pos = fin.end = 0;
+    fin.at_end = false;
+}
+
+// Reads until at least WANT bytes are unread or the stream ends. The unread
+// bytes move to the front of the buffer first. WANT is at most the width of a
+// piece plus two, or what is unread plus one block.
+void fin_fill(size_t want) {
+    while (!fin.at_end && fin.end - fin.pos < want) {
+        if (fin.pos > 0) {
+            memmove(fin_buf, fin_buf + fin.pos, fin.end - fin.pos);
+            fin.end -= fin.pos;
+            fin.pos = 0;
+        }
+        size_t ask = sizeof fin_buf - fin.end;
+        if (ask > fin.block) ask = fin.block;
+        size_t got = fread(fin_buf + fin.end, 1, ask, fin.stream);
+        fin.end += got;
+        if (got < ask) fin.at_end = true; // end of input, or an error that ferror tells
+    }
+}
+
+// The last newline in the N bytes at P, or null.
+const char *last_newline(const char *p, size_t n) {
+#ifdef __GLIBC__
+    return static_cast<const char *>(memrchr(p, '\n', n));
+#else
+    while (n > 0)
+        if (p[--n] == '\n') return p + n;
+    return nullptr;
+#endif
+}
+
+// The stream is read to its end: the block input lets go of it, so that
+// nothing of it is kept for a stream that may take its address. Returns -1,
+// the readers' end of input.
+int fin_ended() {
+    finput_forget(nullptr);
+    return -1;
+}
+
+size_t fin_width(int width) {
+    if (width < 1) return 1;
+    return width > FINPUT_MAX_WIDTH ? FINPUT_MAX_WIDTH : static_cast<size_t>(width);
+}
+
+// Moves POS to the last start of a piece at or before LIM, passing over the
+// pieces that end before LIM. W is the width of the pieces.
+void fin_pass_to(size_t lim, size_t w) {
+    const char *p = fin_buf + fin.pos;
+    const char *q = last_newline(p, lim - fin.pos);
+    if (!q) {
+        fin.pos += (lim - fin.pos) / w * w;
+        return;
+    }
+    const size_t base = static_cast<size_t>(q - fin_buf) + 1;
+    const size_t k = (lim - base) / w;
+    fin.pos = k == 0 ? base - 1 : base + k * w;
+}
+
+// Whether byte C, with the class's fold or-ed in, lies in the class.
+inline bool in_class(unsigned char c, const byte_range &k) {
+    return static_cast<unsigned char>((c | k.fold) - k.lo) <=
+           static_cast<unsigned char>(k.hi - k.lo);
+}
+
+#ifdef FIN_VECTOR
+// The vector searches test 32 or 16 positions at once. Each class is a range
+// test after the fold: (byte | fold) - lo, unsigned, is at most hi - lo. The
+// first two classes are tested first; the others only where both match,
+// which is seldom.
+struct ClassVec256 {
+    __m256i fold, lo, span;
+};
+struct ClassVec128 {
+    __m128i fold, lo, span;
+};
+
+__attribute__((target("avx2"))) inline __m256i match_avx2(const char *p, const ClassVec256 &k) {
+    __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+    x = _mm256_sub_epi8(_mm256_or_si256(x, k.fold), k.lo);
+    return _mm256_cmpeq_epi8(_mm256_min_epu8(x, k.span), x);
+}
+
+__attribute__((target("avx2"))) const char *run_avx2(const char *p, const char *to, const char *hi,
+                                                     const byte_range *cls, int n) {
+    ClassVec256 k[4];
+    for (int i = 0; i < 4; ++i) {
+        const byte_range &c = cls[i < n ? i : n - 1];
+        k[i] = {_mm256_set1_epi8(static_cast<char>(c.fold)),
+                _mm256_set1_epi8(static_cast<char>(c.lo)),
+                _mm256_set1_epi8(static_cast<char>(c.hi - c.lo))};
+    }
+    const int second = n > 1 ? 1 : 0;
+    while (p < to && hi - p >= 32 + n) {
+        __m256i m2 = _mm256_and_si256(match_avx2(p, k[0]), match_avx2(p + second, k[second]));
+        if (_mm256_testz_si256(m2, m2)) {
+            p += 32;
+            continue;
+        }
+        for (int i = 2; i < n; ++i) m2 = _mm256_and_si256(m2, match_avx2(p + i, k[i]));
+        unsigned m = static_cast<unsigned>(_mm256_movemask_epi8(m2));
+        if (m) {
+            const char *t = p + __builtin_ctz(m);
+            return t < to ? t : to;
+        }
+        p += 32;
+    }
+    return p;
+}
+
+inline __m128i match_sse2(const char *p, const ClassVec128 &k) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    x = _mm_sub_epi8(_mm_or_si128(x, k.fold), k.lo);
+    return _mm_cmpeq_epi8(_mm_min_epu8(x, k.span), x);
+}
+
+const char *run_sse2(const char *p, const char *to, const char *hi, const byte_range *cls, int n) {
+    ClassVec128 k[4];
+    for (int i = 0; i < 4; ++i) {
+        const byte_range &c = cls[i < n ? i : n - 1];
+        k[i] = {_mm_set1_epi8(static_cast<char>(c.fold)), _mm_set1_epi8(static_cast<char>(c.lo)),
+                _mm_set1_epi8(static_cast<char>(c.hi - c.lo))};
+    }
+    const int second = n > 1 ? 1 : 0;
+    while (p < to && hi - p >= 16 + n) {
+        __m128i m2 = _mm_and_si128(match_sse2(p, k[0]), match_sse2(p + second, k[second]));
+        unsigned m = static_cast<unsigned>(_mm_movemask_epi8(m2));
+        if (m == 0) {
+            p += 16;
+            continue;
+        }
+        for (int i = 2; i < n; ++i) m2 = _mm_and_si128(m2, match_sse2(p + i, k[i]));
+        m = static_cast<unsigned>(_mm_movemask_epi8(m2));
+        if (m) {
+            const char *t = p + __builtin_ctz(m);
+            return t < to ? t : to;
+        }
+        p += 16;
+    }
+    return p;
+}
+
+using run_scan = const char *(*)(const char *, const char *, const char *, const byte_range *, int);
+// The search of this machine: with AVX2 32 positions at a time, else 16.
+// Tests may pick the narrower one (finput_set_vector).
+const run_scan run_wide = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? run_avx2 : run_sse2;
+}();
+run_scan run_vector = run_wide;
+#endif
+
+} // namespace
+
+const char *find_byte_run(const char *p, const char *to, const char *hi, const byte_range *cls,
+                          int n) {
+    if (!p || !to || !hi || !cls || p >= to) return to;
+    if (n < 1) return p;
+    if (n > 4) n = 4;
+#ifdef FIN_VECTOR
+    p = run_vector(p, to, hi, cls, n);
+#endif
+    for (; p < to; ++p) {
+        int i = 0;
+        while (i < n && p + i < hi && in_class(static_cast<unsigned char>(p[i]), cls[i])) ++i;
+        if (i == n) return p;
+    }
+    return to;
+}
+
+int finput_piece(FILE *ifile, char *string, int width) {
+    if (!string) return -1;
+    string[0] = '\0';
+    if (!ifile) return -1;
+    const size_t w = fin_width(width);
+    fin_attach(ifile);
+    fin_fill(w + 2);
+    if (fin.pos < fin.end && fin_buf[fin.pos] == '\n') {
+        ++fin.pos;
+        if (fin.pos < fin.end && fin_buf[fin.pos] == '\n') return 0;
+    }
+    if (fin.pos >= fin.end) return fin_ended();
+    const char *p = fin_buf + fin.pos;
+    size_t avail = fin.end - fin.pos;
+    if (avail > w) avail = w;
+    const char *nl = static_cast<const char *>(memchr(p, '\n', avail));
+    const size_t n = nl ? static_cast<size_t>(nl - p) : avail;
+    memcpy(string, p, n);
+    string[n] = '\0';
+    fin.pos += n;
+    return static_cast<int>(n);
+}
+
+int finput_until(FILE *ifile, char *string, int width, line_test accept, void *arg, piece_hint hint,
+                 void *hint_arg) {
+    if (!string) return -1;
+    string[0] = '\0';
+    if (!ifile || !accept) return -1;
+    if (!hint || !fin.use_pairs) {
+        for (;;) {
+            int n = finput_piece(ifile, string, width);
+            if (n < 0) return -1;
+            if (accept(string, n, arg)) return n;
+        }
+    }
+    const size_t w = fin_width(width);
+    fin_attach(ifile);
+    for (;;) {
+        // Only pieces that lie wholly in the buffer are looked at: the
+        // search stops a piece's width before its end until the input ends.
+        size_t lim = fin.at_end ? fin.end : (fin.end > w + 1 ? fin.end - w - 1 : 0);
+        if (lim <= fin.pos) {
+            if (fin.at_end) return fin_ended();
+            fin_fill(fin.end - fin.pos + fin.block);
+            continue;
+        }
+        const char *t =
+            hint(fin_buf + fin.pos, fin_buf + lim, fin_buf, fin_buf + fin.end, hint_arg);
+        if (t >= fin_buf + lim) {
+            if (fin.at_end) {
+                return fin_ended();
+            }
+            fin_pass_to(lim, w);
+            fin_fill(fin.end - fin.pos + fin.block);
+            continue;
+        }
+        // The piece that holds T: its line starts after the last newline
+        // before T (or at POS), and it is cut into pieces of the width.
+        const size_t at = static_cast<size_t>(t - fin_buf);
+        const char *q = last_newline(fin_buf + fin.pos, at - fin.pos);
+        const size_t base = q ? static_cast<size_t>(q - fin_buf) + 1 : fin.pos;
+        const size_t start = base + (at - base) / w * w;
+        size_t avail = fin.end - start;
+        if (avail > w) avail = w;
+        const char *nl = static_cast<const char *>(memchr(fin_buf + start, '\n', avail));
+        const size_t n = nl ? static_cast<size_t>(nl - (fin_buf + start)) : avail;
+        fin.pos = start + n;
+        if (accept(fin_buf + start, static_cast<int>(n), arg)) {
+            memcpy(string, fin_buf + start, n);
+            string[n] = '\0';
+            return static_cast<int>(n);
+        }
+    }
+}
+
+void finput_forget(FILE *ifile) {
+    if (ifile && fin.stream != ifile) return;
+    fin.stream = nullptr;
+    fin.pos = fin.end = 0;
+    fin.at_end = false;
+}
+
+void finput_set_vector(bool wide) {
+#ifdef FIN_VECTOR
+    run_vector = wide ? run_wide : run_sse2;
+#else
+    (void)wide;
+#endif
+}
+
+void finput_set_block(size_t bytes, bool use_pairs) {
+    fin.block = bytes == 0 || bytes > FIN_BLOCK ? FIN_BLOCK : bytes;
+    fin.use_pairs = use_pairs;
 }

@@ -25,13 +25,49 @@ inline int clean_line(char *line) {
 int fgetline(FILE *ifile, char *string);
 int fgetnline(FILE *ifile, char *string, int len);
 int fgetstring(FILE *ifile, char *string, int len);
-// Reads lines as fgetnline does and passes over those for which ACCEPT is
-// false; the first accepted line goes to STRING (LEN + 1 bytes) and its
-// length is returned, -1 at the end. ACCEPT sees the LENGTH characters of a
-// line (not terminated; it must read no further) and ARG. Lines passed over
-// are not copied where the stream's buffer holds them whole.
+// A test of one line or piece: the LENGTH characters at TEXT (not
+// terminated; it must read no further) and ARG.
 using line_test = bool (*)(const char *text, int length, void *arg);
-int fgetnline_until(FILE *ifile, char *string, int len, line_test accept, void *arg);
+
+// Block input: the bulletin readers read their input through one buffer
+// filled by large reads. finput_piece gives the same pieces as fgetnline
+// (widths up to FINPUT_MAX_WIDTH). finput_until reads pieces as finput_piece
+// does and passes over those ACCEPT refuses; the first accepted goes to
+// STRING (WIDTH + 1 bytes) and its length is returned, -1 at the end. With a
+// HINT, only pieces that hold a position the hint names are tested: HINT
+// returns the first position in [FROM, TO) that may lie in an accepted piece
+// (TO when there is none), and may read the bytes in [LO, HI) around it.
+// Every piece ACCEPT could take must hold such a position.
+//
+// One stream at a time is read this way, and all its reading must go through
+// these functions: the buffer holds bytes taken from the stream. Another
+// stream starts afresh. A stream read to its end is let go of; one closed
+// before its end must be closed with FILE_close (which calls finput_forget)
+// or dropped with finput_forget, so that a new stream at its address never
+// sees its bytes.
+constexpr int FINPUT_MAX_WIDTH = 8192;
+using piece_hint = const char *(*)(const char *from, const char *to, const char *lo, const char *hi,
+                                   void *arg);
+int finput_piece(FILE *ifile, char *string, int width);
+int finput_until(FILE *ifile, char *string, int width, line_test accept, void *arg, piece_hint hint,
+                 void *hint_arg);
+void finput_forget(FILE *ifile);
+// A class of bytes for find_byte_run: a byte belongs when, with FOLD or-ed
+// into it (0x20 to compare letters ignoring case), it lies in LO..HI.
+struct byte_range {
+    unsigned char lo, hi, fold;
+};
+// The first position P in [P, TO) where the N bytes from P on (1 to 4)
+// belong to the N classes in turn; bytes up to HI may be read. TO when there
+// is none.
+const char *find_byte_run(const char *p, const char *to, const char *hi, const byte_range *cls,
+                          int n);
+// Test seam: the bytes asked for by one read (0: the default of 1 MB), and
+// whether finput_until uses its hint (false: every piece is tested).
+void finput_set_block(size_t bytes, bool use_pairs);
+// Test seam: false makes find_byte_run use its 16-byte search even where the
+// machine has a wider one.
+void finput_set_vector(bool wide);
 
 // Bounded copy: at most CAP-1 bytes and always a terminator (CAP >= 1).
 size_t vek_strlcpy(char *dst, const char *src, size_t cap);

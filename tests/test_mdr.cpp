@@ -40,7 +40,7 @@ std::vector<Found> read_reports(const std::string &bulletin) {
         EXPECT_LT(strlen(id), 11u);
         out.push_back({id, data});
     }
-    fclose(f);
+    FILE_close(f);
     return out;
 }
 

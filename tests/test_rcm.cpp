@@ -326,7 +326,7 @@ TEST_F(RcmRead, ListingAndTraces) {
     MESS_set(1, M_OUT3 | 0x70000000); // out3, and debug a to c
     FILE *f = feed(input);
     EXPECT_EQ(RCM_read_site(f, r.get()), 1);
-    fclose(f);
+    FILE_close(f);
     RCM_print(M_OUT3, r.get());
     RCM_print(M_OUT4, r.get()); // not selected
     const std::string out = cap.out();

@@ -59,10 +59,6 @@ std::string random_lines(unsigned seed, int count, int max_len) {
     return text;
 }
 
-bool first_in(const char *text, int length, void *set) {
-    return length > 0 && strchr(static_cast<const char *>(set), text[0]) != nullptr;
-}
-
 } // namespace
 
 TEST(Strings, SplittingKeepsInnerEmptyFieldsAndDropsTrailingDelimiters) {
@@ -142,42 +138,124 @@ TEST(LineReaders, ResultConventionsAndHugeLines) {
     EXPECT_EQ(fgetline(nullptr, buf), -1);
 }
 
-TEST(LineReaders, PassingOverLinesGivesTheAcceptedOnesOfTheSameSequence) {
-    TempDir dir;
-    std::string text = random_lines(777, 30000, 200);
-    write_file(dir.file("lines.txt"), text);
-    char set[] = "aeiou";
-    Strings expected;
-    for (const std::string &piece : expected_pieces(text, 50)) {
-        std::string body = piece.substr(piece.find(':') + 1);
-        if (piece == "-1:" || first_in(body.c_str(), static_cast<int>(body.size()), set))
-            expected.push_back(piece);
+// Lines with blanks, carriage returns, NUL bytes and empty lines, some longer
+// than the width, the last without a newline; "ab" is common in them.
+std::string awkward_lines(unsigned seed, int count) {
+    static const char alphabet[] = {'a', 'b', 'a', 'b', 'c', ' ', '\r', '\0', 'x'};
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        seed = seed * 1103515245 + 12345;
+        int len = seed % 4 == 0 ? 0 : static_cast<int>((seed >> 12) % 130);
+        for (int k = 0; k < len; ++k) {
+            seed = seed * 1103515245 + 12345;
+            text += alphabet[(seed >> 16) % sizeof alphabet];
+        }
+        text += '\n';
     }
-    FILE *f = fopen(dir.file("lines.txt").c_str(), "r");
-    ASSERT_NE(f, nullptr);
-    Strings got;
-    char buf[51];
-    int n;
-    do {
-        n = fgetnline_until(f, buf, 50, first_in, set);
-        got.push_back(std::to_string(n) + ":" + (n >= 0 ? buf : ""));
-    } while (n >= 0);
-    fclose(f);
-    EXPECT_EQ(got, expected);
+    return text + "ab tail";
 }
 
-TEST(LineReaders, PassingOverMixesWithPlainReads) {
-    std::string text = "skip\nkeep one\nskip\nkeep two\n";
-    FILE *f = fmemopen(text.data(), text.size(), "r");
+bool holds_ab(const char *text, int length, void *) {
+    return std::string(text, static_cast<size_t>(length)).find("ab") != std::string::npos;
+}
+
+const char *ab_hint(const char *from, const char *to, const char *, const char *hi, void *) {
+    static const byte_range ab[2] = {{'a', 'a', 0}, {'b', 'b', 0}};
+    return find_byte_run(from, to, hi, ab, 2);
+}
+
+TEST(BlockInput, GivesThePiecesOfTheLineReadersAtAnyBlockSize) {
+    const std::string text = awkward_lines(4242, 3000);
+    const Strings pieces = expected_pieces(text, 50);
+    // Passing over pieces without "ab", then taking the next piece plainly.
+    Strings expected;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (pieces[i] != "-1:" &&
+            !holds_ab(pieces[i].c_str(), static_cast<int>(pieces[i].size()), nullptr))
+            continue;
+        expected.push_back(pieces[i]);
+        if (pieces[i] == "-1:") break;
+        expected.push_back(i + 1 < pieces.size() ? pieces[i + 1] : "-1:");
+        if (expected.back() == "-1:") break;
+        ++i;
+    }
+    TempDir dir;
+    write_file(dir.file("lines.txt"), text);
+    for (size_t block : {1, 3, 52, 4096, 0}) {
+        for (bool pairs : {true, false}) {
+            finput_set_block(block, pairs);
+            FILE *f = FILE_open(dir.file("lines.txt").c_str(), "r");
+            ASSERT_NE(f, nullptr);
+            Strings got;
+            char buf[51];
+            for (int n = 0; n >= 0;) {
+                n = finput_until(f, buf, 50, holds_ab, nullptr, ab_hint, nullptr);
+                got.push_back(std::to_string(n) + ":" + std::string(buf, n > 0 ? n : 0));
+                if (n < 0) break;
+                n = finput_piece(f, buf, 50);
+                got.push_back(std::to_string(n) + ":" + std::string(buf, n > 0 ? n : 0));
+            }
+            FILE_close(f);
+            EXPECT_EQ(got, expected)
+                << "block " << block << (pairs ? " with" : " without") << " the pair search";
+        }
+    }
+    finput_set_block(0, true);
+}
+
+TEST(BlockInput, ANewStreamStartsAfresh) {
+    TempDir dir;
+    write_file(dir.file("a"), "first of a\nsecond of a\n");
+    write_file(dir.file("b"), "first of b\n");
     char buf[161];
-    char set[] = "k";
-    EXPECT_EQ(fgetnline_until(f, buf, 160, first_in, set), 8);
-    EXPECT_EQ(fgetline(f, buf), 4);
-    EXPECT_STREQ(buf, "skip");
-    EXPECT_EQ(fgetnline_until(f, buf, 160, first_in, set), 8);
-    EXPECT_STREQ(buf, "keep two");
-    EXPECT_EQ(fgetnline_until(f, buf, 160, first_in, set), -1);
-    fclose(f);
+    FILE *a = FILE_open(dir.file("a").c_str(), "r");
+    EXPECT_EQ(finput_piece(a, buf, 160), 10);
+    FILE_close(a);
+    FILE *b = FILE_open(dir.file("b").c_str(), "r"); // often at the same address
+    EXPECT_EQ(finput_piece(b, buf, 160), 10);
+    EXPECT_STREQ(buf, "first of b");
+    EXPECT_EQ(finput_piece(b, buf, 160), -1);
+    FILE_close(b);
+    // Read to their end, streams closed by plain fclose leave nothing behind.
+    for (const char *name : {"a", "b", "a"}) {
+        FILE *f = fopen(dir.file(name).c_str(), "r");
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(finput_piece(f, buf, 160), 10);
+        EXPECT_EQ(std::string(buf), std::string("first of ") + name);
+        while (finput_piece(f, buf, 160) >= 0) {}
+        fclose(f);
+    }
+}
+
+TEST(BlockInput, RunSearchAgreesWithAPlainSearch) {
+    const std::string text = awkward_lines(99, 400) + "AB1";
+    const byte_range a_ci = {'a', 'a', 0x20}, b_ci = {'b', 'b', 0x20}, digit = {'0', '9', 0};
+    const std::vector<std::vector<byte_range>> patterns = {{a_ci},
+                                                           {a_ci, b_ci},
+                                                           {{'a', 'a', 0}, b_ci, {' ', 'b', 0}},
+                                                           {b_ci, digit},
+                                                           {a_ci, b_ci, digit}};
+    for (bool wide : {true, false})
+        for (const auto &pat : patterns) {
+            finput_set_vector(wide);
+            for (size_t from = 0; from < 70; ++from) {
+                const char *p = text.data(), *end = p + text.size();
+                const int n = static_cast<int>(pat.size());
+                const char *got = find_byte_run(p + from, end, end, pat.data(), n);
+                size_t i = from;
+                for (; i + n <= text.size(); ++i) {
+                    int k = 0;
+                    while (k < n &&
+                           static_cast<unsigned char>(text[i + k] | pat[k].fold) >= pat[k].lo &&
+                           static_cast<unsigned char>(text[i + k] | pat[k].fold) <= pat[k].hi)
+                        ++k;
+                    if (k == n) break;
+                }
+                EXPECT_EQ(got - p, static_cast<long>(i + n <= text.size() ? i : text.size()))
+                    << "pattern of " << n << " from " << from << (wide ? "" : ", 16 at a time");
+            }
+        }
+    finput_set_vector(true);
 }
 
 // Numbers in text are read as sscanf reads them, but held at the range of int

@@ -1,0 +1,218 @@
+// The bulletin readers at full speed against the same readers taking one
+// piece at a time from reads of one byte, on generated inputs of every
+// awkward shape: lines at and across the 160- and 5000-byte widths, carriage
+// returns, NUL and high bytes, empty lines, no final line feed, heads split
+// by every read boundary, and input from a pipe. Whole converted files are
+// compared.
+
+#include "vek_test.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "vekrad.h"
+
+using namespace vektest;
+
+namespace {
+
+const char *const sites[] = {"TLX", "AMA", "FWS", "DDC", "ICT", "LZK", "OKX", "BMX", "XYZ"};
+
+// Filler that no reader takes: blanks, letters, digits, control and high
+// bytes, NULs, carriage returns; sometimes a line feed.
+std::string noise(std::mt19937 &rng, size_t n, bool line_feeds) {
+    static const char bytes[] = {' ', 'A', 'R',  'C',  'M',  'S',    'D',    'U', '1', '2',
+                                 '3', '=', '\r', '\0', '\t', '\x80', '\xff', '/', '+'};
+    std::string s;
+    for (size_t i = 0; i < n; ++i) {
+        s += bytes[rng() % sizeof bytes];
+        if (line_feeds && rng() % 23 == 0) s += '\n';
+    }
+    return s;
+}
+
+// A line end: LF, CRLF, CR CR LF, or a line run on to the width.
+std::string line_end(std::mt19937 &rng) {
+    switch (rng() % 6) {
+    case 0:
+        return "\r\n";
+    case 1:
+        return "\r\r\n";
+    case 2:
+        return "\n\n"; // and an empty line
+    default:
+        return "\n";
+    }
+}
+
+// Padding that puts what follows at, just before or just after the start of
+// a new piece of WIDTH bytes: a line of WIDTH - 1, WIDTH or WIDTH + 1 bytes
+// without line feed before it, or a line of its own.
+std::string at_width(std::mt19937 &rng, int width) {
+    switch (rng() % 5) {
+    case 0:
+        return std::string(static_cast<size_t>(width), 'X');
+    case 1:
+        return std::string(static_cast<size_t>(width) - 1, 'X') + "\n";
+    case 2:
+        return std::string(static_cast<size_t>(width) + 1, 'X') + "\n";
+    default:
+        return noise(rng, rng() % 40, false) + "\n";
+    }
+}
+
+std::string mdr_input(unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s;
+    for (int i = 0; i < 400; ++i) {
+        s += at_width(rng, 160);
+        const char *id = sites[rng() % std::size(sites)];
+        const int hour = rng() % 4 == 0 ? 11 : 12, minute = 15 + static_cast<int>(rng() % 30);
+        char head[64];
+        snprintf(head, sizeof head, "%s%s %02d%02d ", rng() % 3 ? "" : "  ", id, hour, minute);
+        s += head;
+        switch (rng() % 5) {
+        case 0:
+            s += "PPINE=";
+            break;
+        case 4:
+            // A head whose time continues a first word of five letters: its
+            // report (of no known station) takes in the head after it.
+            s += "PPINE=" + line_end(rng) + id + "AB" + std::to_string(hour * 100 + minute) +
+                 " AREA" + line_end(rng) + id + " 1230 CELL 2RW/NC ^MM5=";
+            break;
+        case 1:
+            s += "AREA 4TRW+/+ 250/60 290/95 35W C2520 MT 450 AT 275/80" + line_end(rng) +
+                 "   ^MM5 ML34 NK" + std::to_string(rng() % 7) + "=";
+            break;
+        case 2:
+            s += "LN 6TRW++/NC 310/110 L2515 MT 520" + line_end(rng) +
+                 noise(rng, rng() % 200, false);
+            break;
+        default:
+            s += "CELL 2RW/NC ^MM" + std::to_string(rng() % 7) + "=";
+        }
+        s += line_end(rng);
+    }
+    return s + "TLX 1230 PPIOM"; // no final line feed
+}
+
+std::string summary_input(unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s;
+    for (int i = 0; i < 150; ++i) {
+        s += at_width(rng, 160);
+        const int minute = rng() % 3 ? 15 : 45;
+        s += noise(rng, rng() % 8, false) + "SDUS2" + std::to_string(rng() % 10) + " KWBC 05" +
+             "12" + std::to_string(minute) + line_end(rng);
+        s += noise(rng, rng() % 60, true) + "\n+ " + std::to_string(1 + rng() % 80) + " " +
+             std::to_string(1 + rng() % 400) + line_end(rng);
+        for (int row = 0, rows = static_cast<int>(rng() % 12); row < rows; ++row)
+            s += noise(rng, rng() % 170, false) + line_end(rng);
+    }
+    return s + "SDUS21 KWBC 051215\n+ 10 010\n123"; // no final line feed
+}
+
+// The messages of the two real files, under other sites' heads too.
+std::string rcm_input(unsigned seed) {
+    const std::string files[] = {read_file(source_dir() + "/data/1108280716_rcm.txt"),
+                                 read_file(source_dir() + "/data/1501020217_rcm.txt")};
+    std::mt19937 rng(seed);
+    std::string s;
+    for (int i = 0; i < 60; ++i) {
+        s += at_width(rng, 5000);
+        const std::string &f = files[rng() % 2];
+        const size_t body = f.find('\n', f.find("RCM")) + 1;
+        s += f.substr(0, f.find("RCM"));
+        s += (rng() % 4 ? "RCM" : "r\rcm") + std::string(sites[rng() % std::size(sites)]) +
+             line_end(rng) + f.substr(body) + line_end(rng);
+    }
+    return s;
+}
+
+struct Kind {
+    const char *name;   // for messages
+    const char *in;     // the "input" resource
+    const char *date;   // the input's name without its suffix
+    const char *stamp;  // the same date after a "#", with the century
+    const char *suffix; // "_rad.txt" or "_rcm.txt"
+    std::string (*generate)(unsigned seed);
+    const char *decoded; // a text that the converted file holds when reports were decoded
+};
+
+const Kind kinds[] = {
+    {"MDR", "mdr", "24060512", "2024060512", "_rad.txt", mdr_input, " TRW++ NC 520,"},
+    {"summary", "raw", "24060512", "2024060512", "_rad.txt", summary_input, "SDUS"},
+    {"RCM", "rcm", "1108280716", "201108280716", "_rcm.txt", rcm_input, " 515 PCPN"},
+};
+
+class BlockInputConversion : public VekTest {
+  protected:
+    std::string options(const Kind &k) {
+        return "-ba -me none -pf over -fp " + source_dir() + "/data -dp " + dir.path() + " -cp " +
+               dir.file("out") + " -in " + k.in;
+    }
+
+    // The one converted file in the output directory, which is then emptied.
+    std::string take_output() {
+        std::string text;
+        for (const auto &e : std::filesystem::directory_iterator(dir.file("out")))
+            text += read_file(e.path().string());
+        std::filesystem::remove_all(dir.file("out"));
+        return text;
+    }
+
+    // Converts in this process with reads of BLOCK bytes, searching heads
+    // or testing every piece.
+    std::string convert(const Kind &k, size_t block, bool pairs) {
+        reset_all();
+        finput_set_block(block, pairs);
+        std::vector<std::string> words = {"dirida"};
+        for (const std::string &w : split(options(k))) words.push_back(w);
+        words.push_back(k.date);
+        Args a(words);
+        RES_init(a.argc(), a.argv(), RAD_res_key, RAD_res_pos);
+        RAD_decode_file();
+        finput_set_block(0, true);
+        return take_output();
+    }
+
+    static std::vector<std::string> split(const std::string &s) {
+        std::vector<std::string> out;
+        for (size_t at = 0, end; at < s.size(); at = end + 1) {
+            end = s.find(' ', at);
+            if (end == std::string::npos) end = s.size();
+            out.push_back(s.substr(at, end - at));
+        }
+        return out;
+    }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(BlockInputConversion, FastReadersConvertAsOnePieceAtATime) {
+    // RCM messages cross reads of 1 MB; the others lie in one, so they are
+    // cut by small reads.
+    for (const Kind &k : kinds) {
+        for (unsigned seed : {1u, 2u}) {
+            const std::string input = dir.file(std::string(k.date) + k.suffix);
+            write_file(input, k.generate(seed));
+            const std::string reference = convert(k, 1, false);
+            EXPECT_NE(reference.find(k.decoded), std::string::npos)
+                << k.name << ": nothing decoded";
+            for (size_t block : {1, 7, 161, 4096, 0})
+                EXPECT_EQ(convert(k, block, true), reference)
+                    << k.name << " input " << seed << ", reads of " << block;
+            // The program itself, reading standard input from a pipe.
+            const std::string command = "cat " + input + " | env -i PATH=/usr/bin:/bin " +
+                                        binary_dir() + "/dirida " + options(k) + " -#" + k.stamp;
+            EXPECT_EQ(std::system(command.c_str()), 0) << k.name;
+            EXPECT_EQ(take_output(), reference) << k.name << " from a pipe";
+        }
+    }
+}
