@@ -2,6 +2,7 @@
 
 #include "vek_test.h"
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -148,6 +149,30 @@ bool file_exists(const std::string &path) {
     return std::filesystem::exists(path);
 }
 
+std::vector<std::string> split(const std::string &text, char sep) {
+    std::vector<std::string> out;
+    for (size_t at = 0, end = 0; end < text.size(); at = end + 1)
+        out.push_back(text.substr(at, (end = std::min(text.find(sep, at), text.size())) - at));
+    return out;
+}
+
+FILE *stream_of(const std::string &bytes) {
+    FILE *f = tmpfile();
+    if (!f) throw std::runtime_error("tmpfile failed");
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    rewind(f);
+    return f;
+}
+
+int exit_status(const std::function<void()> &run) {
+    try {
+        run();
+    } catch (const Exited &e) {
+        return e.status;
+    }
+    return -1;
+}
+
 Args::Args(std::initializer_list<std::string> words) : Args(std::vector<std::string>(words)) {}
 
 Args::Args(std::vector<std::string> words) : words_(std::move(words)) {
@@ -180,6 +205,25 @@ std::string mdr_summary(const Cells &cells) {
         }
     }
     return text + "+ 90 002\nSDXX STATIONS\n";
+}
+
+std::string rcm_summary(const Cells &cells) {
+    std::string text = "RCM SUMMARY\n";
+    for (int y = 0; y < 360; ++y) {
+        std::string row;
+        bool present = false;
+        for (int x = 0; x < 452; ++x) {
+            auto it = cells.find({x, y});
+            const int v = it == cells.end() ? 0 : it->second;
+            present |= v >= 1 && v <= 9;
+            row += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
+            if ((x + 1) % 78 == 0 || x == 451) row += '\n';
+        }
+        char head[8];
+        snprintf(head, sizeof head, "+%3d\n", y);
+        if (present) text += head + row;
+    }
+    return text;
 }
 
 namespace {
@@ -275,6 +319,48 @@ RunResult Started::finish() {
 RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
                      const std::map<std::string, std::string> &env, const std::string &input) {
     return Started(args, cwd, env, input).finish();
+}
+
+Install::Install(const std::vector<std::string> &stations) {
+    for (const std::string &d : {etc(), raw(), defaults()}) std::filesystem::create_directories(d);
+    std::string cty;
+    for (const std::string &s : stations) cty += s + "\n";
+    write_file(etc() + "/rad.cty",
+               stations.empty() ? read_file(source_dir() + "/data/rad.cty") : cty);
+    write_file(etc() + "/name_conv", read_file(source_dir() + "/data/name_conv"));
+}
+
+std::vector<std::string> Install::args(const std::vector<std::string> &more, bool batch) const {
+    std::vector<std::string> all = {"-fp", etc(), "-dp", raw(), "-cp", out()};
+    if (batch) all.insert(all.begin(), "-ba");
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+}
+
+RunResult Install::run(const std::vector<std::string> &more, bool batch,
+                       const std::string &input) const {
+    return run_dirida(args(more, batch), work.path(), env(), input);
+}
+
+std::string Install::out_entries() const {
+    if (!std::filesystem::exists(out())) return "none";
+    std::vector<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(out()))
+        names.push_back(" " + e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string all;
+    for (const std::string &n : names) all += n;
+    return all;
+}
+
+std::string Install::take_output(bool names) const {
+    std::string all;
+    if (std::filesystem::exists(out()))
+        for (const auto &e : std::filesystem::directory_iterator(out()))
+            all += read_file(e.path().string()) +
+                   (names ? "\n@" + e.path().filename().string() : "");
+    std::filesystem::remove_all(out());
+    return all;
 }
 
 } // namespace vektest

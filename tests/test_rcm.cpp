@@ -89,20 +89,18 @@ std::string expected_real(const Real &m) {
                     " m1 s0 cells #" + std::to_string(m.cells);
     auto [mx, my] = cell_of(strchr(m.maxt, ':') + 1);
     o += " Z" + std::string(m.maxt, 3) + fmt("@%.0f,%.0f", mx, my);
-    for (const Storm &s : m.storms) {
-        auto [x, y] = cell_of(s.pos);
-        o += " S" + std::string(s.id) + fmt("@%.0f,%.0f ", x, y) + fmt("%.0f/%.0f ", s.dir, s.spd) +
+    for (const Storm &s : m.storms()) {
+        auto [x, y] = cell_of(s.pos.c_str());
+        o += " S" + s.id + fmt("@%.0f,%.0f ", x, y) + fmt("%.0f/%.0f ", s.dir, s.spd) +
              std::to_string(s.hgt) + "/0";
     }
     const int rms[] = {2, 4, 6, 8, 10, 12, 15};
-    for (const char *l : m.levels)
-        o += " V" + std::to_string(atoi(std::string(l, 3).c_str())) + "/" +
-             std::to_string(rms[l[3] - 'A']) + "/" +
-             std::to_string(atoi(std::string(l + 4, 3).c_str())) + "/" +
-             std::to_string(atoi(l + 7));
-    for (const char *p : m.mesos) {
-        auto [x, y] = cell_of(p + 2);
-        o += " M" + std::string(p, 2) + fmt("@%.0f,%.0f", x, y);
+    for (const std::string &l : m.levels())
+        o += " V" + std::to_string(stoi(l.substr(0, 3))) + "/" + std::to_string(rms[l[3] - 'A']) +
+             "/" + std::to_string(stoi(l.substr(4, 3))) + "/" + std::to_string(stoi(l.substr(7)));
+    for (const std::string &p : m.mesos()) {
+        auto [x, y] = cell_of(p.c_str() + 2);
+        o += " M" + p.substr(0, 2) + fmt("@%.0f,%.0f", x, y);
     }
     return o;
 }

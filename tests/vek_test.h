@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -75,6 +77,12 @@ class Capture {
 void write_file(const std::string &path, const std::string &text);
 std::string read_file(const std::string &path);
 bool file_exists(const std::string &path);
+// The pieces of TEXT between the separators SEP; none for an empty text.
+std::vector<std::string> split(const std::string &text, char sep = ' ');
+// A stream (a temporary file) holding BYTES, read from its start.
+FILE *stream_of(const std::string &bytes);
+// The status RUN ends the program with (through the exit hook), -1 when it returns.
+int exit_status(const std::function<void()> &run);
 
 // Builds an argv for RES_init from words; the strings live in the object.
 class Args {
@@ -121,6 +129,32 @@ RunResult run_dirida(const std::vector<std::string> &args, const std::string &cw
                      const std::map<std::string, std::string> &env = {},
                      const std::string &input = "");
 
+// An installation in a temporary directory as a user runs the program:
+// etc/ with the station file and the shipped name conventions, raw/ for the
+// inputs, defaults/ as "vekdefault" (empty unless a test writes to it), and
+// the converted files in out/.
+class Install {
+  public:
+    // STATIONS are the lines of the station file; none: the shipped one.
+    explicit Install(const std::vector<std::string> &stations = {});
+    std::string etc() const { return work.file("etc"); }
+    std::string raw() const { return work.file("raw"); }
+    std::string out() const { return work.file("out"); }
+    std::string defaults() const { return work.file("defaults"); }
+    // The arguments of a run with these paths (in batch mode or not), then MORE.
+    std::vector<std::string> args(const std::vector<std::string> &more, bool batch = true) const;
+    std::map<std::string, std::string> env() const { return {{"vekdefault", defaults()}}; }
+    RunResult run(const std::vector<std::string> &more, bool batch = true,
+                  const std::string &input = "") const;
+    // The entries of out/, temporaries included, each after a blank; "none"
+    // when there is no out/.
+    std::string out_entries() const;
+    // Every converted file in out/ as its text, then "\n@" and its name when
+    // NAMES; out/ is then removed.
+    std::string take_output(bool names = true) const;
+    TempDir work;
+};
+
 // Summary cells by (x, y); cells not given are empty.
 using Cells = std::map<std::pair<int, int>, int>;
 
@@ -129,6 +163,9 @@ using Cells = std::map<std::pair<int, int>, int>;
 // southern piece between fixed marker lines; cells 1 to 6 as digits, every
 // other value blank.
 std::string mdr_summary(const Cells &cells);
+// The RCM summary section: each row holding a value 1 to 9 in x 0 to 451, as
+// "+row" and its cells (1 to 6 as digits) in lines of 78.
+std::string rcm_summary(const Cells &cells);
 
 // The MDR grid of the converted files, worked out in double precision from
 // the polar stereographic formula, apart from the program's map transforms:
