@@ -89,15 +89,6 @@ std::string uid_line() {
     return "/" + std::to_string(getuid()) + "\n";
 }
 
-// What a window with connection number 17 (code character "A") logs from
-// one run: the connection request, every query, then LATER.
-std::string session(const std::vector<std::string> &later) {
-    std::string log = uid_line();
-    for (const char *name : table_order) log += std::string("Aquery res ") + name + "\n";
-    for (const std::string &line : later) log += "A" + line + "\n";
-    return log;
-}
-
 std::string no_input(const std::string &name) {
     return "RAD_decode_file: Unable to open file:" + name + ": No such file or directory\n";
 }
@@ -118,65 +109,42 @@ class Link : public VekTest {
     TempDir work, before, after;
 };
 
+// Each case: the window's values, the defaults files before and after it in
+// the path, an environment variable, the arguments, the input the run then
+// fails to open, what the window hears after the queries ("|" between
+// requests) and what is said before the failure.
 TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
-    struct Case {
-        std::vector<std::string> window;
-        std::string before_cfg, after_cfg;
-        std::map<std::string, std::string> env;
-        std::vector<std::string> args;
-        std::string err;
-        std::vector<std::string> later; // what the window hears after the queries
+    const struct {
+        const char *window, *before_cfg, *after_cfg, *env, *args, *input, *later, *err;
     } cases[] = {
         // the window's value, a value "!" that is none, values it lacks told to it
-        {{"filename=win.dat", "parameter=!none"},
-         "*input mdr\n*parameter p1\n*filename before.dat\n",
-         "",
-         {},
-         {"-ba"},
-         no_input("win.dat"),
-         {"set res input mdr", "set res parameter p1", "set res batch ", "quit"}},
+        {"filename=win.dat parameter=!none", "*input mdr\n*parameter p1\n*filename b.dat\n", "", "",
+         "-ba", "win.dat", "set res input mdr|set res parameter p1|set res batch |quit", ""},
         // a defaults file later in the path, the environment, the command line
-        {{"filename=win.dat"},
-         "",
-         "*filename after.dat\n",
-         {},
-         {},
-         no_input("after.dat"),
-         {"quit"}},
-        {{"filename=win.dat"},
-         "",
-         "",
-         {{"vekfilename", "env.dat"}},
-         {},
-         no_input("env.dat"),
-         {"quit"}},
-        {{"filename=win.dat", "message=none"},
-         "",
-         "",
-         {},
-         {"-me", "error", "cl.dat"},
-         no_input("cl.dat"),
-         {"set res message error", "quit"}},
+        {"filename=win.dat", "", "*filename after.dat\n", "", "", "after.dat", "quit", ""},
+        {"filename=win.dat", "", "", "env.dat", "", "env.dat", "quit", ""},
+        {"filename=win.dat message=none", "", "", "", "-me error cl.dat", "cl.dat",
+         "set res message error|quit", ""},
         // answers that end "not running" still carry their values
-        {{"--not-running", "filename=win.dat"},
-         "",
-         "",
-         {},
-         {},
-         "ZOZiziz not running!\n" + no_input("win.dat"),
-         {"quit"}},
+        {"--not-running filename=win.dat", "", "", "", "", "win.dat", "quit",
+         "ZOZiziz not running!\n"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         std::vector<std::string> options = {"--conn", "17", "--stale", "3"};
-        options.insert(options.end(), c.window.begin(), c.window.end());
+        for (const std::string &w : split(c.window)) options.push_back(w);
         LoopWindow window(options);
         write_file(before.file("vek.cfg"), c.before_cfg);
         write_file(after.file("vek.cfg"), c.after_cfg);
+        std::map<std::string, std::string> env;
+        if (*c.env) env["vekfilename"] = c.env;
         RunResult r = run(before.path() + ":#" + std::to_string(window.key()) + ":" + after.path(),
-                          c.args, c.env);
-        EXPECT_EQ(r.status, 10) << c.window[0];
-        EXPECT_EQ(r.err, c.err);
-        EXPECT_EQ(window.log(), session(c.later)) << c.err;
+                          split(c.args), env);
+        EXPECT_EQ(r.status, 10) << c.input;
+        EXPECT_EQ(r.err, c.err + no_input(c.input));
+        std::string log = uid_line();
+        for (const char *name : table_order) log += std::string("Aquery res ") + name + "\n";
+        for (const std::string &line : split(c.later, '|')) log += "A" + line + "\n";
+        EXPECT_EQ(window.log(), log) << c.input;
     }
 }
 
