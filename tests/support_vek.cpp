@@ -184,14 +184,12 @@ std::string mdr_summary(const Cells &cells) {
     const struct {
         const char *before;
         int y0, y1, x0, x1;
-    } pieces[] = {
-        {"SDUS SUMMARY\n+ 01 081\n", 0, 41, 79, 119},
-        {"+ 44 081\nSDUS\n+ 43 081\n", 42, 87, 79, 119},
-        {"+ 90 081\nSDUS\n+ 01 041\n", 0, 51, 39, 78},
-        {"+ 54 041\nSDUS\n+ 53 041\n", 52, 87, 39, 78},
-        {"+ 90 041\nSDUS\n+ 01 002\n", 0, 41, 0, 38},
-        {"+ 44 002\nSDUS\n+ 43 002\n", 42, 87, 0, 38},
-    };
+    } pieces[] = {{"SDUS SUMMARY\n+ 01 081\n", 0, 41, 79, 119},
+                  {"+ 44 081\nSDUS\n+ 43 081\n", 42, 87, 79, 119},
+                  {"+ 90 081\nSDUS\n+ 01 041\n", 0, 51, 39, 78},
+                  {"+ 54 041\nSDUS\n+ 53 041\n", 52, 87, 39, 78},
+                  {"+ 90 041\nSDUS\n+ 01 002\n", 0, 41, 0, 38},
+                  {"+ 44 002\nSDUS\n+ 43 002\n", 42, 87, 0, 38}};
     std::string text;
     for (const auto &p : pieces) {
         text += p.before;
@@ -357,8 +355,8 @@ std::string Install::take_output(bool names) const {
     std::string all;
     if (std::filesystem::exists(out()))
         for (const auto &e : std::filesystem::directory_iterator(out()))
-            all += read_file(e.path().string()) +
-                   (names ? "\n@" + e.path().filename().string() : "");
+            all +=
+                read_file(e.path().string()) + (names ? "\n@" + e.path().filename().string() : "");
     std::filesystem::remove_all(out());
     return all;
 }

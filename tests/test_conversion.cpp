@@ -169,12 +169,10 @@ TEST_F(Conversion, HelpAndBanner) {
     const struct {
         std::vector<std::string> args;
         std::string defaults, out;
-    } cases[] = {
-        {{"-h"}, "", help.out},
-        {{"-h", "24061512"}, "", help.out},
-        {{}, "dirida.help on\n", help.out},
-        {{"-me", "none", "-h"}, "", ""},
-    };
+    } cases[] = {{{"-h"}, "", help.out},
+                 {{"-h", "24061512"}, "", help.out},
+                 {{}, "dirida.help on\n", help.out},
+                 {{"-me", "none", "-h"}, "", ""}};
     for (const auto &c : cases) {
         write_file(defaults() + "/vek.cfg", c.defaults);
         RunResult r = run_dirida(c.args, work.path(), env());

@@ -14,20 +14,18 @@ TEST_F(ValueConversion, NumbersByKind) {
         const char *text;
         DEF_convert cvt;
         long expect; // from a start of 77
-    } cases[] = {
-        {"0x10", CV_int, 16},
-        {"-12", CV_int, -12},
-        {"+7", CV_int, 7},
-        {"x10", CV_int, 77},
-        {"99999999999999999999", CV_int, 2147483647},
-        {"-99999999999999999999", CV_int, -2147483647 - 1},
-        {"999999999999999999999999", CV_long, LONG_MAX},
-        {"-12", CV_short, 77},
-        {"12", CV_short, 12},
-        {"123456789012", CV_long, 123456789012L},
-        {"abc", CV_long, 77},
-        {"-3", CV_color, -3},
-    };
+    } cases[] = {{"0x10", CV_int, 16},
+                 {"-12", CV_int, -12},
+                 {"+7", CV_int, 7},
+                 {"x10", CV_int, 77},
+                 {"99999999999999999999", CV_int, 2147483647},
+                 {"-99999999999999999999", CV_int, -2147483647 - 1},
+                 {"999999999999999999999999", CV_long, LONG_MAX},
+                 {"-12", CV_short, 77},
+                 {"12", CV_short, 12},
+                 {"123456789012", CV_long, 123456789012L},
+                 {"abc", CV_long, 77},
+                 {"-3", CV_color, -3}};
     for (auto c : cases) {
         int i = 77;
         short s = 77;

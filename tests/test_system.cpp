@@ -22,13 +22,11 @@ TEST_F(Prompts, SetCommandsStoreWithoutConvertingAndAskAgain) {
 TEST_F(Prompts, SetForms) {
     struct {
         const char *line, *name, *value;
-    } cases[] = {
-        {"set out_file=x.dat", "out_file", "x.dat"},
-        {"SET out_file = y.dat", "out_file", "y.dat"},
-        {"settings path /a b", "path", "/a b"},
-        {"set flagonly", "flagonly", ""},
-        {"set averyveryverylongresourcename=1", "averyveryverylongre", "1"},
-    };
+    } cases[] = {{"set out_file=x.dat", "out_file", "x.dat"},
+                 {"SET out_file = y.dat", "out_file", "y.dat"},
+                 {"settings path /a b", "path", "/a b"},
+                 {"set flagonly", "flagonly", ""},
+                 {"set averyveryverylongresourcename=1", "averyveryverylongre", "1"}};
     for (auto c : cases) {
         EXPECT_EQ(VEK_set_command(c.line), 1) << c.line;
         EXPECT_STREQ(RES_get(c.name), c.value) << c.line;
