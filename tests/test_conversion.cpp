@@ -209,6 +209,7 @@ TEST_F(Conversion, CollectiveToTheTextForms) {
         {{work.file("arch/24061512_rad.txt")}, output(), converted},
         {{"-ou", "vek3", "24061512"}, output(), without},
         {{"-ou", "vek3", "-of", "VEK", "24061512"}, output(), converted},
+        {{"-of", "vek3:rad_cvt", "24061512"}, output(), without},
         {{"-of", "vek3:@%y%m%d.three", "24061512"}, work.file("240615.three"), without},
         {{"-of", "vek:@%y%m%d%h.x", "24061512"}, work.file("24061512.x"), converted},
         {{"-ou", "vek3", "-of", "@plain.name", "24061512"}, work.file("plain.name"), without},
@@ -231,23 +232,6 @@ TEST_F(Conversion, CollectiveToTheTextForms) {
     r = run({"-of", "cdf1:@%y%m%d.one", "24061512"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_file(work.file("240615.one")).substr(0, 3), "CDF");
-}
-
-TEST_F(Conversion, ResourcesFromADefaultsFile) {
-    write_file(defaults() + "/vek.cfg", "dirida.out_file: vek3:rad_cvt\n"
-                                        "*message: mess\n");
-    write_file(raw() + "/24061518_rad.txt", "FWS 1835 CELL 1RW/NC ^MM2=\n");
-    RunResult r = run({"24061518"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    Cells c;
-    c[box("FWS", 'M', 'M')] = 2;
-    EXPECT_EQ(read_file(out() + "/24061518_rad.vek"),
-              std::string("1830Z 15 JUN 24\n") + mdr_summary(c) +
-                  "TLX NA * * * * * *\nAMA NA * * * * * *\nFWS CELL RW NC * * * *\n"
-                  "LOC NA * * * * * *\n");
-    EXPECT_NE(r.out.find("Creating output file: " + out() + "/24061518_rad.vek\n"),
-              std::string::npos)
-        << r.out;
 }
 
 TEST_F(Conversion, StationsMissingFromTheFileAreReported) {

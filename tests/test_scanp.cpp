@@ -176,20 +176,6 @@ TEST_F(Scanner, FieldsStopAt79CharactersAndBinaryBytesAreNoClass) {
     EXPECT_EQ(scan(bin, "%s", "s"), std::string("1 1 6 1: ") + bin);
 }
 
-// A long text of all byte values, walked with every kind of directive.
-TEST_F(Scanner, LongTextIsWalkedWithinItsBoundsToTheEnd) {
-    std::string text(10000, ' ');
-    for (size_t k = 0; k < text.size(); ++k) text[k] = static_cast<char>(k * 7919 % 255 + 1);
-    parse_param p{};
-    scanp_set(&p, text.c_str());
-    for (int steps = 0; scanp_char(&p, 0) != '\0' && steps < 20000; ++steps) {
-        for (const char *pat : {"%s ", "%S", "%[^// ]", "%w", "%<5A", "%N"}) scan_at(p, pat, "s");
-        scan_at(p, "%c%2c%!!d%n%F", "c2iif");
-        scanp(&p, "%*(MT|AT) ") == 1 ? scanp_inc(&p) : scanp_inc_off(&p, 1);
-    }
-    EXPECT_EQ(p.off, p.length);
-}
-
 TEST_F(Scanner, CursorStaysInsideTheText) {
     parse_param p{};
     scanp_set(&p, "OKC ^MM5 NL1");
