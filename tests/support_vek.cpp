@@ -30,10 +30,6 @@ const char *const package_vars[] = {"vekdefault", "vektz",   "vekcurtime", "vekm
 
 } // namespace
 
-void reset_all() {
-    vek_reset_all();
-}
-
 void VekTest::SetUp() {
     VEK_set_exit_hook(throwing_exit);
     for (const char *v : package_vars) unsetenv(v);
@@ -50,21 +46,6 @@ TempDir::TempDir() {
     char *dir = mkdtemp(tmpl);
     if (!dir) throw std::runtime_error("mkdtemp failed");
     path_ = dir;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-ChangeDir::ChangeDir(const std::string &dir) {
-    old_ = std::filesystem::current_path().string();
-    std::filesystem::current_path(dir);
-}
-
-ChangeDir::~ChangeDir() {
-    std::error_code ec;
-    std::filesystem::current_path(old_, ec);
 }
 
 namespace {
@@ -119,20 +100,6 @@ void Capture::stop() {
     unlink(in_path_.c_str());
 }
 
-Capture::~Capture() {
-    stop();
-}
-
-std::string Capture::out() {
-    stop();
-    return out_;
-}
-
-std::string Capture::err() {
-    stop();
-    return err_;
-}
-
 void write_file(const std::string &path, const std::string &text) {
     std::ofstream f(path, std::ios::binary);
     f << text;
@@ -143,10 +110,6 @@ std::string read_file(const std::string &path) {
     std::stringstream ss;
     ss << f.rdbuf();
     return ss.str();
-}
-
-bool file_exists(const std::string &path) {
-    return std::filesystem::exists(path);
 }
 
 std::vector<std::string> split(const std::string &text, char sep) {
@@ -171,13 +134,6 @@ int exit_status(const std::function<void()> &run) {
         return e.status;
     }
     return -1;
-}
-
-Args::Args(std::initializer_list<std::string> words) : Args(std::vector<std::string>(words)) {}
-
-Args::Args(std::vector<std::string> words) : words_(std::move(words)) {
-    for (std::string &w : words_) ptrs_.push_back(w.data());
-    ptrs_.push_back(nullptr);
 }
 
 std::string mdr_summary(const Cells &cells) {
@@ -263,13 +219,6 @@ void mdr_latlon(double gx, double gy, double *lat, double *lon) {
     *lon = atan2(x, -y) / DEG - 105.0;
 }
 
-std::string source_dir() {
-    return VEK_SOURCE_DIR;
-}
-std::string binary_dir() {
-    return VEK_BINARY_DIR;
-}
-
 Started::Started(const std::vector<std::string> &args, const std::string &cwd,
                  const std::map<std::string, std::string> &env, const std::string &input) {
     write_file(io_.file("stdin"), input);
@@ -314,11 +263,6 @@ RunResult Started::finish() {
     return r;
 }
 
-RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
-                     const std::map<std::string, std::string> &env, const std::string &input) {
-    return Started(args, cwd, env, input).finish();
-}
-
 Install::Install(const std::vector<std::string> &stations) {
     for (const std::string &d : {etc(), raw(), defaults()}) std::filesystem::create_directories(d);
     std::string cty;
@@ -333,11 +277,6 @@ std::vector<std::string> Install::args(const std::vector<std::string> &more, boo
     if (batch) all.insert(all.begin(), "-ba");
     all.insert(all.end(), more.begin(), more.end());
     return all;
-}
-
-RunResult Install::run(const std::vector<std::string> &more, bool batch,
-                       const std::string &input) const {
-    return run_dirida(args(more, batch), work.path(), env(), input);
 }
 
 std::string Install::out_entries() const {

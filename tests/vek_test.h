@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "vek.h"
+#include "vekreset.h"
 
 namespace vektest {
 
@@ -22,7 +24,9 @@ struct Exited {
 };
 
 // Resets every module to the state of a fresh process.
-void reset_all();
+inline void reset_all() {
+    vek_reset_all();
+}
 
 // Installs the throwing exit hook, resets all modules, clears the
 // environment variables the package reads, and restores them afterwards.
@@ -36,7 +40,10 @@ class VekTest : public ::testing::Test {
 class TempDir {
   public:
     TempDir();
-    ~TempDir();
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
     const std::string &path() const { return path_; }
@@ -49,8 +56,13 @@ class TempDir {
 // Runs the process's working directory inside DIR for the scope.
 class ChangeDir {
   public:
-    explicit ChangeDir(const std::string &dir);
-    ~ChangeDir();
+    explicit ChangeDir(const std::string &dir) : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~ChangeDir() {
+        std::error_code ec;
+        std::filesystem::current_path(old_, ec);
+    }
 
   private:
     std::string old_;
@@ -61,10 +73,10 @@ class ChangeDir {
 class Capture {
   public:
     explicit Capture(const std::string &input = "");
-    ~Capture();
+    ~Capture() { stop(); }
     // Stops capturing (idempotent) and returns the captured texts.
-    std::string out();
-    std::string err();
+    std::string out() { return stop(), out_; }
+    std::string err() { return stop(), err_; }
 
   private:
     void stop();
@@ -76,7 +88,9 @@ class Capture {
 
 void write_file(const std::string &path, const std::string &text);
 std::string read_file(const std::string &path);
-bool file_exists(const std::string &path);
+inline bool file_exists(const std::string &path) {
+    return std::filesystem::exists(path);
+}
 // The pieces of TEXT between the separators SEP; none for an empty text.
 std::vector<std::string> split(const std::string &text, char sep = ' ');
 // A stream (a temporary file) holding BYTES, read from its start.
@@ -87,10 +101,13 @@ int exit_status(const std::function<void()> &run);
 // Builds an argv for RES_init from words; the strings live in the object.
 class Args {
   public:
-    Args(std::initializer_list<std::string> words);
+    Args(std::initializer_list<std::string> words) : Args(std::vector<std::string>(words)) {}
     Args(const Args &other) : Args(other.words_) {}
     Args(Args &&other) : Args(other.words_) {}
-    explicit Args(std::vector<std::string> words);
+    explicit Args(std::vector<std::string> words) : words_(std::move(words)) {
+        for (std::string &w : words_) ptrs_.push_back(w.data());
+        ptrs_.push_back(nullptr);
+    }
     int argc() const { return static_cast<int>(ptrs_.size()) - 1; }
     char **argv() { return ptrs_.data(); }
 
@@ -125,9 +142,11 @@ class Started {
 };
 
 // Runs build/dirida to its end (see Started).
-RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
-                     const std::map<std::string, std::string> &env = {},
-                     const std::string &input = "");
+inline RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
+                            const std::map<std::string, std::string> &env = {},
+                            const std::string &input = "") {
+    return Started(args, cwd, env, input).finish();
+}
 
 // An installation in a temporary directory as a user runs the program:
 // etc/ with the station file and the shipped name conventions, raw/ for the
@@ -145,7 +164,9 @@ class Install {
     std::vector<std::string> args(const std::vector<std::string> &more, bool batch = true) const;
     std::map<std::string, std::string> env() const { return {{"vekdefault", defaults()}}; }
     RunResult run(const std::vector<std::string> &more, bool batch = true,
-                  const std::string &input = "") const;
+                  const std::string &input = "") const {
+        return run_dirida(args(more, batch), work.path(), env(), input);
+    }
     // The entries of out/, temporaries included, each after a blank; "none"
     // when there is no out/.
     std::string out_entries() const;
@@ -178,8 +199,12 @@ GridPos mdr_grid(double lat, double lon);
 void mdr_latlon(double gx, double gy, double *lat, double *lon);
 
 // Paths of the source tree and of the build tree.
-std::string source_dir();
-std::string binary_dir();
+inline std::string source_dir() {
+    return VEK_SOURCE_DIR;
+}
+inline std::string binary_dir() {
+    return VEK_BINARY_DIR;
+}
 
 } // namespace vektest
 
