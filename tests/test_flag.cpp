@@ -118,9 +118,6 @@ TEST_F(ValueConversion, RequestedTimeForms) {
         RES_conv_data(c.text, nullptr, CV_hour);
         Date d;
         FILE_get_time(&d);
-        std::string got;
-        for (int v : {d.year, d.month, d.day, d.hour, d.min})
-            got += (got.empty() ? "" : " ") + (v == -9999 ? std::string("_") : std::to_string(v));
-        EXPECT_EQ(got, c.date) << c.text;
+        EXPECT_EQ(date_text(d), c.date) << c.text;
     }
 }

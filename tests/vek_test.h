@@ -93,6 +93,13 @@ inline bool file_exists(const std::string &path) {
 }
 // The pieces of TEXT between the separators SEP; none for an empty text.
 std::vector<std::string> split(const std::string &text, char sep = ' ');
+// Year, month, day, hour and minute of D, "_" for a missing one.
+inline std::string date_text(const Date &d) {
+    std::string s;
+    for (int v : {d.year, d.month, d.day, d.hour, d.min})
+        s += (s.empty() ? "" : " ") + (v == VEK_MISS ? std::string("_") : std::to_string(v));
+    return s;
+}
 // A stream (a temporary file) holding BYTES, read from its start.
 FILE *stream_of(const std::string &bytes);
 // The status RUN ends the program with (through the exit hook), -1 when it returns.
