@@ -299,10 +299,10 @@ TEST_F(Conversion, InputsThatCannotBeUsedEndWith10) {
     write_file(raw() + "/notes.txt", collective);
     const std::string dateless = "RAD_decode_file: The name %s gives no date and hour: give them "
                                  "after it, as in %s#2024061512 (year, month, day, hour)\n";
-    auto no_date = [&](const std::string &name, const std::string &shown) {
+    auto no_date = [&](const std::string &name) {
         std::string m = dateless;
         m.replace(m.find("%s"), 2, name);
-        return m.replace(m.find("%s"), 2, shown);
+        return m.replace(m.find("%s"), 2, name);
     };
     const std::string overlong = raw() + "/" + std::string(160, 'n');
     const struct {
@@ -316,11 +316,9 @@ TEST_F(Conversion, InputsThatCannotBeUsedEndWith10) {
         {{"24061512"},
          "",
          "RAD_decode_file: Unable to read file:" + raw() + "/24061512_rad.txt: Is a directory\n"},
-        {{"-dp", ".", "raw/notes.txt"}, "", no_date("./raw/notes.txt", "./raw/notes.txt")},
-        {{"-in", "raw", raw() + "/notes.txt"},
-         "",
-         no_date(raw() + "/notes.txt", raw() + "/notes.txt")},
-        {{"-"}, collective, no_date("-", "-")},
+        {{"-dp", ".", "raw/notes.txt"}, "", no_date("./raw/notes.txt")},
+        {{"-in", "raw", raw() + "/notes.txt"}, "", no_date(raw() + "/notes.txt")},
+        {{"-"}, collective, no_date("-")},
         {{overlong},
          "",
          "FILE_set_file: Name too long (at most 159 characters): " + overlong + "\n"},
