@@ -9,18 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();
     fuzzing::reset_modules();
-    std::vector<std::string> words = {"/usr/bin/dirida"};
-    std::string cur;
-    for (size_t i = 0; i < size; ++i) {
-        char c = static_cast<char>(data[i]);
-        if (c == '\n') {
-            words.push_back(cur);
-            cur.clear();
-        } else if (c != '\0') {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) words.push_back(cur);
+    std::vector<std::string> words = fuzzing::lines_of(data, size, size);
+    if (words.back().empty()) words.pop_back();
+    words.insert(words.begin(), "/usr/bin/dirida");
     std::vector<char *> argv;
     for (std::string &w : words) argv.push_back(w.data());
     argv.push_back(nullptr);

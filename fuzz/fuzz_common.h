@@ -1,6 +1,6 @@
 // fuzz_common.h - shared set-up of the fuzz targets: quiet standard streams,
 // an exit hook that unwinds instead of ending the fuzzer, a clean module
-// state per input, and a scratch file to hold an input.
+// state per input, files and streams holding an input, and checks.
 #ifndef FUZZ_COMMON_H
 #define FUZZ_COMMON_H
 
@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "vek.h"
 #include "vekcty.h"
@@ -53,14 +55,43 @@ inline void reset_modules() {
     vek_reset_all();
 }
 
+inline void check(bool ok) {
+    if (!ok) abort();
+}
+
+inline bool terminated(const char *s, size_t cap) {
+    return strnlen(s, cap) < cap;
+}
+
+inline void write_text(const std::string &path, const std::string &text) {
+    FILE *f = fopen(path.c_str(), "wb");
+    check(f != nullptr);
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+}
+
 // A file of this process that holds DATA; rewritten for every input.
 inline std::string scratch_file(const uint8_t *data, size_t size, const char *tag) {
     std::string path = "/tmp/vek-fuzz-input-" + std::to_string(getpid()) + "-" + tag;
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) abort();
-    if (size) fwrite(data, 1, size, f);
-    fclose(f);
+    write_text(path, std::string(reinterpret_cast<const char *>(data), size));
     return path;
+}
+
+// A memory stream over the SIZE bytes at DATA (which must outlive it).
+inline FILE *stream_of(const uint8_t *data, size_t size) {
+    static uint8_t none[1];
+    return fmemopen(size ? const_cast<uint8_t *>(data) : none, size, "r");
+}
+
+// The lines of the input (at most MAX), NUL bytes left out.
+inline std::vector<std::string> lines_of(const uint8_t *data, size_t size, size_t max) {
+    std::vector<std::string> lines(1);
+    for (size_t i = 0; i < size && lines.size() <= max; ++i)
+        if (data[i] == '\n')
+            lines.emplace_back();
+        else if (data[i] != '\0')
+            lines.back() += static_cast<char>(data[i]);
+    return lines;
 }
 
 } // namespace fuzzing

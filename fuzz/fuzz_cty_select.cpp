@@ -37,13 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         station("", "", "", "", -9999, -9999.0f, -9999.0f, -9999.0f, 99999),
         station("Far", "Q", "EU", "-1", 0, 90.0f, 180.0f, 9000.0f, -2147483647 - 1),
     };
-    std::vector<std::string> lines(1);
-    for (size_t i = 0; i < size && lines.size() <= 16; i++) {
-        if (data[i] == '\n')
-            lines.emplace_back();
-        else
-            lines.back() += static_cast<char>(data[i]);
-    }
+    std::vector<std::string> lines = fuzzing::lines_of(data, size, 16);
     std::vector<char *> ids;
     for (std::string &s : lines) ids.push_back(s.data());
     for (const CTY_data &st : stations) {

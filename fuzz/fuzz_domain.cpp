@@ -12,13 +12,6 @@
 
 namespace {
 
-void write(const std::string &path, const std::string &text) {
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) abort();
-    fwrite(text.data(), 1, text.size(), f);
-    fclose(f);
-}
-
 const char *const files[] = {"vek.reg", "sao.cty", "my.cty", "fz.reg"};
 std::string scratch;
 
@@ -34,18 +27,18 @@ std::string make_dir() {
     mkdir(dir.c_str(), 0700);
     scratch = dir;
     atexit(remove_dir);
-    write(dir + "/vek.reg", "# regions\n"
-                            "den Denver_area 1 ps,39.8,-104.9,1.0\n"
-                            "us Whole_US 1 ll,38,-95,60,30,1.0,1.0\n"
-                            "ref Refers 1 den\n"
-                            "fz Other_file 1 fz.reg:ab\n"
-                            "loop Loop 1 loop\n"
-                            "st Station 0 ps,id:my.cty:TLX,1.5\n"
-                            "only\n"
-                            "\n"
-                            "after After 1 40,-100\n");
-    write(dir + "/sao.cty", "DENVER CO US DEN 1 39.77 -104.87 1611 72469 1\n");
-    write(dir + "/my.cty", "OKLAHOMA_CITY OK US TLX 1 35.33 -97.28 370 72357 1\n");
+    fuzzing::write_text(dir + "/vek.reg", "# regions\n"
+                                          "den Denver_area 1 ps,39.8,-104.9,1.0\n"
+                                          "us Whole_US 1 ll,38,-95,60,30,1.0,1.0\n"
+                                          "ref Refers 1 den\n"
+                                          "fz Other_file 1 fz.reg:ab\n"
+                                          "loop Loop 1 loop\n"
+                                          "st Station 0 ps,id:my.cty:TLX,1.5\n"
+                                          "only\n"
+                                          "\n"
+                                          "after After 1 40,-100\n");
+    fuzzing::write_text(dir + "/sao.cty", "DENVER CO US DEN 1 39.77 -104.87 1611 72469 1\n");
+    fuzzing::write_text(dir + "/my.cty", "OKLAHOMA_CITY OK US TLX 1 35.33 -97.28 370 72357 1\n");
     if (chdir(dir.c_str()) != 0) abort();
     return dir;
 }
@@ -67,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     const std::string input(reinterpret_cast<const char *>(data), size);
     const size_t nl = input.find('\n');
-    write(dir + "/fz.reg", nl == std::string::npos ? "" : input.substr(nl + 1));
+    fuzzing::write_text(dir + "/fz.reg", nl == std::string::npos ? "" : input.substr(nl + 1));
     const std::string str = input.substr(0, nl);
 
     Domain d;

@@ -27,10 +27,6 @@ float position(uint8_t b) {
     }
 }
 
-bool terminated(const char *s, size_t cap) {
-    return memchr(s, '\0', cap) != nullptr;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -51,12 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (MDR_decode(text.c_str(), &info, &rep) != 1) abort();
     if (MDR_decode(text.c_str(), &info, nullptr) != -1) abort();
 
-    if (!terminated(rep.id, sizeof rep.id) || !terminated(rep.config, sizeof rep.config) ||
-        !terminated(rep.trend, sizeof rep.trend))
-        abort();
-    if (rep.numprec < 0 || rep.numprec > 3) abort();
-    for (const MDR_prec &g : rep.prec)
-        if (!terminated(g.type, sizeof g.type)) abort();
+    using fuzzing::check, fuzzing::terminated;
+    check(terminated(rep.id, sizeof rep.id) && terminated(rep.config, sizeof rep.config) &&
+          terminated(rep.trend, sizeof rep.trend) && rep.numprec >= 0 && rep.numprec <= 3);
+    for (const MDR_prec &g : rep.prec) check(terminated(g.type, sizeof g.type));
     // Only the MDR boxes (x 0 to 119, y 0 to 89) take digits.
     static signed char empty[RAD_SUM_NY];
     memset(empty, RAD_EMPTY, sizeof empty);

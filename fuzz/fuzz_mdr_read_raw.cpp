@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     RAD_set_nominal(11, 30);
     if (size == 0) return 0;
 
-    std::vector<char> text(data, data + size);
-    FILE *f = fmemopen(text.data(), text.size(), "r");
+    FILE *f = fuzzing::stream_of(data, size);
     if (!f) return 0;
     RAD_summary_init(&info);
     MDR_report rep;

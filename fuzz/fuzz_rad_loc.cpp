@@ -12,8 +12,7 @@ float lon[120][90], lat[120][90];
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();
-    static uint8_t none[1];
-    FILE *f = fmemopen(size ? const_cast<uint8_t *>(data) : none, size, "r");
+    FILE *f = fuzzing::stream_of(data, size);
     if (!f) return 0;
     const char *why = RAD_read_loc(f, lon, lat);
     fclose(f);

@@ -15,14 +15,6 @@
 
 namespace fuzzing {
 
-inline void check(bool ok) {
-    if (!ok) abort();
-}
-
-inline bool terminated(const char *s, size_t cap) {
-    return strnlen(s, cap) < cap;
-}
-
 // What every decoded record holds, whatever the input.
 inline void check_report(const RCM_report &r) {
     check(terminated(r.id, sizeof r.id));

@@ -19,9 +19,7 @@
 
 namespace {
 
-void check(bool ok) {
-    if (!ok) abort();
-}
+using fuzzing::check;
 
 struct Destinations {
     std::vector<scan_dest> list;

@@ -15,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     RAD_set_nominal(12, 15);
     RAD_summary_init(&info);
 
-    static uint8_t none[1];
-    FILE *f = fmemopen(size ? const_cast<uint8_t *>(data) : none, size, "r");
+    FILE *f = fuzzing::stream_of(data, size);
     if (!f) return 0;
     fuzzing::exit_armed = true;
     if (setjmp(fuzzing::exit_jump) != 0) abort(); // the reader never calls VEK_exit

@@ -56,10 +56,6 @@ int send(int q, long channel, char code, const std::string &text) {
     return msgsnd(q, &m, TRANSFER, 0);
 }
 
-bool starts(const std::string &s, const char *prefix) {
-    return s.compare(0, strlen(prefix), prefix) == 0;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -73,19 +69,13 @@ int main(int argc, char **argv) {
     bool silent = false, refuse = false, not_running = false, alarm_sender = false;
     std::vector<std::pair<std::string, std::string>> table;
     for (int i = 3; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--conn" && i + 1 < argc)
-            conn = static_cast<int>(strtol(argv[++i], nullptr, 10));
-        else if (a == "--stale" && i + 1 < argc)
-            stale = static_cast<int>(strtol(argv[++i], nullptr, 10));
-        else if (a == "--silent")
-            silent = true;
-        else if (a == "--refuse")
-            refuse = true;
-        else if (a == "--not-running")
-            not_running = true;
-        else if (a == "--alarm")
-            silent = alarm_sender = true;
+        const std::string a = argv[i];
+        if ((a == "--conn" || a == "--stale") && i + 1 < argc)
+            (a == "--conn" ? conn : stale) = atoi(argv[++i]);
+        else if (a == "--silent" || a == "--alarm")
+            silent = true, alarm_sender = a == "--alarm";
+        else if (a == "--refuse" || a == "--not-running")
+            (a == "--refuse" ? refuse : not_running) = true;
         else if (a.find('=') != std::string::npos)
             table.emplace_back(a.substr(0, a.find('=')), a.substr(a.find('=') + 1));
         else
@@ -132,13 +122,10 @@ int main(int argc, char **argv) {
         }
         if (silent) continue;
         if (m.mtext[0] == '/') {
-            if (refuse)
-                send(q, 2, '/', "");
-            else
-                send(q, 2, '2', std::to_string(conn));
+            refuse ? send(q, 2, '/', "") : send(q, 2, '2', std::to_string(conn));
             continue;
         }
-        if (starts(text, "query res ")) {
+        if (text.starts_with("query res ")) {
             std::string name = text.substr(10);
             for (const auto &[n, v] : table)
                 if (n == name) send(q, conn, '0', v + "\n");

@@ -2,6 +2,7 @@
 
 #include "vek_test.h"
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -29,10 +30,6 @@ const char *const package_vars[] = {"vekdefault", "vektz",   "vekcurtime", "vekm
 
 } // namespace
 
-void reset_all() {
-    vek_reset_all();
-}
-
 void VekTest::SetUp() {
     VEK_set_exit_hook(throwing_exit);
     for (const char *v : package_vars) unsetenv(v);
@@ -49,21 +46,6 @@ TempDir::TempDir() {
     char *dir = mkdtemp(tmpl);
     if (!dir) throw std::runtime_error("mkdtemp failed");
     path_ = dir;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-ChangeDir::ChangeDir(const std::string &dir) {
-    old_ = std::filesystem::current_path().string();
-    std::filesystem::current_path(dir);
-}
-
-ChangeDir::~ChangeDir() {
-    std::error_code ec;
-    std::filesystem::current_path(old_, ec);
 }
 
 namespace {
@@ -118,20 +100,6 @@ void Capture::stop() {
     unlink(in_path_.c_str());
 }
 
-Capture::~Capture() {
-    stop();
-}
-
-std::string Capture::out() {
-    stop();
-    return out_;
-}
-
-std::string Capture::err() {
-    stop();
-    return err_;
-}
-
 void write_file(const std::string &path, const std::string &text) {
     std::ofstream f(path, std::ios::binary);
     f << text;
@@ -144,29 +112,40 @@ std::string read_file(const std::string &path) {
     return ss.str();
 }
 
-bool file_exists(const std::string &path) {
-    return std::filesystem::exists(path);
+std::vector<std::string> split(const std::string &text, char sep) {
+    std::vector<std::string> out;
+    for (size_t at = 0, end = 0; end < text.size(); at = end + 1)
+        out.push_back(text.substr(at, (end = std::min(text.find(sep, at), text.size())) - at));
+    return out;
 }
 
-Args::Args(std::initializer_list<std::string> words) : Args(std::vector<std::string>(words)) {}
+FILE *stream_of(const std::string &bytes) {
+    FILE *f = tmpfile();
+    if (!f) throw std::runtime_error("tmpfile failed");
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    rewind(f);
+    return f;
+}
 
-Args::Args(std::vector<std::string> words) : words_(std::move(words)) {
-    for (std::string &w : words_) ptrs_.push_back(w.data());
-    ptrs_.push_back(nullptr);
+int exit_status(const std::function<void()> &run) {
+    try {
+        run();
+    } catch (const Exited &e) {
+        return e.status;
+    }
+    return -1;
 }
 
 std::string mdr_summary(const Cells &cells) {
     const struct {
         const char *before;
         int y0, y1, x0, x1;
-    } pieces[] = {
-        {"SDUS SUMMARY\n+ 01 081\n", 0, 41, 79, 119},
-        {"+ 44 081\nSDUS\n+ 43 081\n", 42, 87, 79, 119},
-        {"+ 90 081\nSDUS\n+ 01 041\n", 0, 51, 39, 78},
-        {"+ 54 041\nSDUS\n+ 53 041\n", 52, 87, 39, 78},
-        {"+ 90 041\nSDUS\n+ 01 002\n", 0, 41, 0, 38},
-        {"+ 44 002\nSDUS\n+ 43 002\n", 42, 87, 0, 38},
-    };
+    } pieces[] = {{"SDUS SUMMARY\n+ 01 081\n", 0, 41, 79, 119},
+                  {"+ 44 081\nSDUS\n+ 43 081\n", 42, 87, 79, 119},
+                  {"+ 90 081\nSDUS\n+ 01 041\n", 0, 51, 39, 78},
+                  {"+ 54 041\nSDUS\n+ 53 041\n", 52, 87, 39, 78},
+                  {"+ 90 041\nSDUS\n+ 01 002\n", 0, 41, 0, 38},
+                  {"+ 44 002\nSDUS\n+ 43 002\n", 42, 87, 0, 38}};
     std::string text;
     for (const auto &p : pieces) {
         text += p.before;
@@ -180,6 +159,25 @@ std::string mdr_summary(const Cells &cells) {
         }
     }
     return text + "+ 90 002\nSDXX STATIONS\n";
+}
+
+std::string rcm_summary(const Cells &cells) {
+    std::string text = "RCM SUMMARY\n";
+    for (int y = 0; y < 360; ++y) {
+        std::string row;
+        bool present = false;
+        for (int x = 0; x < 452; ++x) {
+            auto it = cells.find({x, y});
+            const int v = it == cells.end() ? 0 : it->second;
+            present |= v >= 1 && v <= 9;
+            row += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
+            if ((x + 1) % 78 == 0 || x == 451) row += '\n';
+        }
+        char head[8];
+        snprintf(head, sizeof head, "+%3d\n", y);
+        if (present) text += head + row;
+    }
+    return text;
 }
 
 namespace {
@@ -219,13 +217,6 @@ void mdr_latlon(double gx, double gy, double *lat, double *lon) {
     const double x = x_min + gx * MDR_D, y = y_max - gy * MDR_D;
     *lat = 90.0 - 2.0 * atan(sqrt(x * x + y * y) / XFACTOR) / DEG;
     *lon = atan2(x, -y) / DEG - 105.0;
-}
-
-std::string source_dir() {
-    return VEK_SOURCE_DIR;
-}
-std::string binary_dir() {
-    return VEK_BINARY_DIR;
 }
 
 Started::Started(const std::vector<std::string> &args, const std::string &cwd,
@@ -272,9 +263,41 @@ RunResult Started::finish() {
     return r;
 }
 
-RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
-                     const std::map<std::string, std::string> &env, const std::string &input) {
-    return Started(args, cwd, env, input).finish();
+Install::Install(const std::vector<std::string> &stations) {
+    for (const std::string &d : {etc(), raw(), defaults()}) std::filesystem::create_directories(d);
+    std::string cty;
+    for (const std::string &s : stations) cty += s + "\n";
+    write_file(etc() + "/rad.cty",
+               stations.empty() ? read_file(source_dir() + "/data/rad.cty") : cty);
+    write_file(etc() + "/name_conv", read_file(source_dir() + "/data/name_conv"));
+}
+
+std::vector<std::string> Install::args(const std::vector<std::string> &more, bool batch) const {
+    std::vector<std::string> all = {"-fp", etc(), "-dp", raw(), "-cp", out()};
+    if (batch) all.insert(all.begin(), "-ba");
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+}
+
+std::string Install::out_entries() const {
+    if (!std::filesystem::exists(out())) return "none";
+    std::vector<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(out()))
+        names.push_back(" " + e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string all;
+    for (const std::string &n : names) all += n;
+    return all;
+}
+
+std::string Install::take_output(bool names) const {
+    std::string all;
+    if (std::filesystem::exists(out()))
+        for (const auto &e : std::filesystem::directory_iterator(out()))
+            all +=
+                read_file(e.path().string()) + (names ? "\n@" + e.path().filename().string() : "");
+    std::filesystem::remove_all(out());
+    return all;
 }
 
 } // namespace vektest

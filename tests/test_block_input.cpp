@@ -8,7 +8,6 @@
 #include "vek_test.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -34,34 +33,20 @@ std::string noise(std::mt19937 &rng, size_t n, bool line_feeds) {
     return s;
 }
 
-// A line end: LF, CRLF, CR CR LF, or a line run on to the width.
+// A line end: LF, CRLF, CR CR LF, or LF and an empty line.
 std::string line_end(std::mt19937 &rng) {
-    switch (rng() % 6) {
-    case 0:
-        return "\r\n";
-    case 1:
-        return "\r\r\n";
-    case 2:
-        return "\n\n"; // and an empty line
-    default:
-        return "\n";
-    }
+    static const char *const ends[] = {"\r\n", "\r\r\n", "\n\n", "\n", "\n", "\n"};
+    return ends[rng() % 6];
 }
 
 // Padding that puts what follows at, just before or just after the start of
 // a new piece of WIDTH bytes: a line of WIDTH - 1, WIDTH or WIDTH + 1 bytes
 // without line feed before it, or a line of its own.
-std::string at_width(std::mt19937 &rng, int width) {
-    switch (rng() % 5) {
-    case 0:
-        return std::string(static_cast<size_t>(width), 'X');
-    case 1:
-        return std::string(static_cast<size_t>(width) - 1, 'X') + "\n";
-    case 2:
-        return std::string(static_cast<size_t>(width) + 1, 'X') + "\n";
-    default:
-        return noise(rng, rng() % 40, false) + "\n";
-    }
+std::string at_width(std::mt19937 &rng, size_t width) {
+    const unsigned k = rng() % 5;
+    if (k == 0) return std::string(width, 'X');
+    if (k < 3) return std::string(width + 2 * k - 3, 'X') + "\n";
+    return noise(rng, rng() % 40, false) + "\n";
 }
 
 std::string mdr_input(unsigned seed) {
@@ -149,48 +134,25 @@ const Kind kinds[] = {
     {"RCM", "rcm", "1108280716", "201108280716", "_rcm.txt", rcm_input, " 515 PCPN"},
 };
 
-class BlockInputConversion : public VekTest {
+class BlockInputConversion : public VekTest, protected Install {
   protected:
-    std::string options(const Kind &k) {
-        return "-ba -me none -pf over -fp " + source_dir() + "/data -dp " + dir.path() + " -cp " +
-               dir.file("out") + " -in " + k.in;
+    std::vector<std::string> options(const Kind &k) {
+        return args({"-me", "none", "-pf", "over", "-in", k.in});
     }
-
-    // The one converted file in the output directory, which is then emptied.
-    std::string take_output() {
-        std::string text;
-        for (const auto &e : std::filesystem::directory_iterator(dir.file("out")))
-            text += read_file(e.path().string());
-        std::filesystem::remove_all(dir.file("out"));
-        return text;
-    }
-
     // Converts in this process with reads of BLOCK bytes, searching heads
     // or testing every piece.
     std::string convert(const Kind &k, size_t block, bool pairs) {
         reset_all();
         finput_set_block(block, pairs);
-        std::vector<std::string> words = {"dirida"};
-        for (const std::string &w : split(options(k))) words.push_back(w);
+        std::vector<std::string> words = options(k);
+        words.insert(words.begin(), "dirida");
         words.push_back(k.date);
         Args a(words);
         RES_init(a.argc(), a.argv(), RAD_res_key, RAD_res_pos);
         RAD_decode_file();
         finput_set_block(0, true);
-        return take_output();
+        return take_output(false);
     }
-
-    static std::vector<std::string> split(const std::string &s) {
-        std::vector<std::string> out;
-        for (size_t at = 0, end; at < s.size(); at = end + 1) {
-            end = s.find(' ', at);
-            if (end == std::string::npos) end = s.size();
-            out.push_back(s.substr(at, end - at));
-        }
-        return out;
-    }
-
-    TempDir dir;
 };
 
 } // namespace
@@ -200,7 +162,7 @@ TEST_F(BlockInputConversion, FastReadersConvertAsOnePieceAtATime) {
     // cut by small reads.
     for (const Kind &k : kinds) {
         for (unsigned seed : {1u, 2u}) {
-            const std::string input = dir.file(std::string(k.date) + k.suffix);
+            const std::string input = raw() + "/" + k.date + k.suffix;
             write_file(input, k.generate(seed));
             const std::string reference = convert(k, 1, false);
             EXPECT_NE(reference.find(k.decoded), std::string::npos)
@@ -209,10 +171,13 @@ TEST_F(BlockInputConversion, FastReadersConvertAsOnePieceAtATime) {
                 EXPECT_EQ(convert(k, block, true), reference)
                     << k.name << " input " << seed << ", reads of " << block;
             // The program itself, reading standard input from a pipe.
-            const std::string command = "cat " + input + " | env -i PATH=/usr/bin:/bin " +
-                                        binary_dir() + "/dirida " + options(k) + " -#" + k.stamp;
+            std::string command = "cat " + input +
+                                  " | env -i PATH=/usr/bin:/bin vekdefault=" + defaults() + " " +
+                                  binary_dir() + "/dirida";
+            for (const std::string &w : options(k)) command += " " + w;
+            command += " -#" + std::string(k.stamp);
             EXPECT_EQ(std::system(command.c_str()), 0) << k.name;
-            EXPECT_EQ(take_output(), reference) << k.name << " from a pipe";
+            EXPECT_EQ(take_output(false), reference) << k.name << " from a pipe";
         }
     }
 }

@@ -1,8 +1,6 @@
-// Tests of the netCDF access layer: a file defined and filled through the
-// current shape and position reads back as written; misuse is refused
-// before the library could read or write the wrong memory or file.
-
-#include <sys/stat.h>
+// Tests of the netCDF access layer: a file filled through the current shape
+// and position reads back as written; misuse is refused before the library
+// could read or write the wrong memory or file.
 
 #include "nc_read.h"
 #include "vek_test.h"
@@ -61,25 +59,9 @@ TEST_F(CdfLayer, FileReadsBackAsDefinedAndWritten) {
 
     NcRead nc(path);
     ASSERT_TRUE(nc.ok());
-    EXPECT_EQ(vektest::ncdump_header(path), "netcdf t {\n"
-                                            "dimensions:\n"
-                                            "\trec = UNLIMITED ; // (2 currently)\n"
-                                            "\tn = 3 ;\n"
-                                            "\tlen = 5 ;\n"
-                                            "variables:\n"
-                                            "\tint scalar ;\n"
-                                            "\tchar names(rec, len) ;\n"
-                                            "\t\tnames:long_name = \"names\" ;\n"
-                                            "\tbyte codes(rec, n) ;\n"
-                                            "\tfloat vals(n) ;\n"
-                                            "\t\tvals:long_name = \"values\" ;\n"
-                                            "\t\tvals:units = \"m/s\" ;\n"
-                                            "\tshort shorts(n) ;\n"
-                                            "\n"
-                                            "// global attributes:\n"
-                                            "\t\t:title = \"a test\" ;\n"
-                                            "\t\t:miss = -9999s ;\n"
-                                            "}\n");
+    // (What the definitions look like is compared whole in the headers of
+    // the converted files.)
+    EXPECT_EQ(nc.dim("rec"), 2u);
     EXPECT_EQ(nc.values("scalar"), std::vector<double>{20261204});
     EXPECT_EQ(nc.chars("names"), std::string("abcd\0\0\0\0\0\0", 10));
     const double fb = NC_FILL_BYTE;
@@ -101,16 +83,11 @@ TEST_F(CdfLayer, MisuseIsRefusedAndFailuresAreKept) {
     EXPECT_EQ(CDF_set_range(1, 0), -1);
     EXPECT_EQ(CDF_set_range(1, 0, 1), 0);
 
-    // A device is never replaced (the library removes what it fails to create).
-    EXPECT_EQ(CDF_open("/dev/null", 1), -1);
-    const char *op = nullptr;
-    EXPECT_STREQ(CDF_failure(&op), "not a regular file");
-    EXPECT_STREQ(op, "nccreate");
-    struct stat st;
-    ASSERT_EQ(stat("/dev/null", &st), 0);
-    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    // (Files that cannot be made: the netCDF converted file's tests.)
     EXPECT_EQ(CDF_open(dir.file("no/such/dir/t.nc").c_str(), 1), -1);
-    EXPECT_STREQ(CDF_failure(nullptr), "No such file or directory");
+    const char *op = nullptr;
+    EXPECT_STREQ(CDF_failure(&op), "No such file or directory");
+    EXPECT_STREQ(op, "nccreate");
 
     ASSERT_GE(CDF_open(path.c_str(), 1), 0);
     EXPECT_EQ(CDF_failure(nullptr), nullptr); // a new file starts clean

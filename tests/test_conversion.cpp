@@ -1,27 +1,28 @@
 // The program as a user runs it: help, MDR collectives converted in batch
-// mode with resources on the command line and in a defaults file, and every
-// way a run can fail, which must end with its status and message and leave
-// no file under the output name; and the run parameters the driver reads. Every converted file is
-// compared whole with the text expected from the reports, worked out here independently: station
-// grid boxes from the polar stereographic formula, the summary from the echo
-// digits, the report lines from the decoded fields.
+// mode with resources on the command line and in a defaults file, every way
+// a run can fail (a status, a message, and no file under the output name),
+// the run parameters the driver reads, and the netCDF forms read back by
+// ncdump and the real Python clients. Every converted text file is compared
+// whole with the text expected from the reports, worked out here
+// independently: station grid boxes from the polar stereographic formula,
+// the summary from the echo digits, the report lines from the decoded fields.
 
 #include "vek_test.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "nc_read.h"
 #include "vekrad.h"
 
 using namespace vektest;
@@ -29,46 +30,37 @@ using namespace std::string_literals;
 
 namespace {
 
-// ---------------------------------------------------------------------------
-// The installation: station file, name conventions, defaults
-// ---------------------------------------------------------------------------
-
-struct Station {
-    const char *line;
-    double lat, lon;
+// The installation: station file order is the order of the reports in the
+// converted file. No station lies within 0.001 of a box edge, where float
+// and double arithmetic could round apart; Guam lies far off the grid.
+const std::vector<std::string> stations = {
+    "Norman OK US TLX 1 35.32 -97.27 370 99999 1",
+    "Amarillo TX US AMA 1 35.23 -101.70 1093 99999 313",
+    "Optional KS US OPT 2 38.00 -95.00 300 99999 900",
+    "Fort_Worth TX US FWS 1 32.57 -97.30 208 99999 345",
+    "Local NE US LOC 3 40.00 -100.00 700 99999 901",
+    "Guam GU US GUA 1 13.45 144.80 80 99999 999",
 };
 
-// Station file order is the order of the reports in the converted file. No
-// station lies within 0.001 of a box edge, where float and double arithmetic
-// could round apart; Guam lies far off the grid.
-const Station stations[] = {
-    {"Norman OK US TLX 1 35.32 -97.27 370 99999 1", 35.32, -97.27},
-    {"Amarillo TX US AMA 1 35.23 -101.70 1093 99999 313", 35.23, -101.70},
-    {"Optional KS US OPT 2 38.00 -95.00 300 99999 900", 38.00, -95.00},
-    {"Fort_Worth TX US FWS 1 32.57 -97.30 208 99999 345", 32.57, -97.30},
-    {"Local NE US LOC 3 40.00 -100.00 700 99999 901", 40.00, -100.00},
-    {"Guam GU US GUA 1 13.45 144.80 80 99999 999", 13.45, 144.80},
-};
-
+// The grid position of station ID from its line.
 GridPos pos_of(const char *id) {
-    for (const Station &s : stations)
-        if (std::string(s.line).find(std::string(" ") + id + " ") != std::string::npos)
-            return mdr_grid(s.lat, s.lon);
+    for (const std::string &s : stations) {
+        std::istringstream in(s);
+        std::string name, st, cn, sid;
+        double prior, lat, lon;
+        in >> name >> st >> cn >> sid >> prior >> lat >> lon;
+        if (sid == id) return mdr_grid(lat, lon);
+    }
     ADD_FAILURE() << "no station " << id;
     return {0, 0};
 }
 
-// The box of a standard-form echo group letter pair: truncation.
-std::pair<int, int> std_box(const char *id, char row, char col) {
+// The box of an echo group letter pair: truncated position in the standard
+// form, rounded in the grid form.
+std::pair<int, int> box(const char *id, char row, char col, bool grid = false) {
     GridPos g = pos_of(id);
-    return {static_cast<int>(g.gx) + (col - 'M'), static_cast<int>(g.gy) + (row - 'M')};
-}
-
-// The box of a grid-form echo group letter pair: rounded position.
-std::pair<int, int> grid_box(const char *id, char row, char col) {
-    GridPos g = pos_of(id);
-    return {static_cast<int>(g.gx + 0.5001) + (col - 'M'),
-            static_cast<int>(g.gy + 0.5001) + (row - 'M')};
+    const double r = grid ? 0.5001 : 0;
+    return {static_cast<int>(g.gx + r) + (col - 'M'), static_cast<int>(g.gy + r) + (row - 'M')};
 }
 
 const char *const collective = "ZCZC RDC001\n"
@@ -88,13 +80,13 @@ const char *const collective = "ZCZC RDC001\n"
 // What the collective decodes to, cell by cell.
 Cells collective_cells() {
     Cells c;
-    c[std_box("TLX", 'M', 'M')] = 5;
-    c[std_box("TLX", 'M', 'L')] = 3;
-    c[std_box("FWS", 'M', 'M')] = 4; // 3, then 4 from the second report
-    c[std_box("FWS", 'M', 'N')] = 6;
-    c[grid_box("LOC", 'M', 'M')] = 2;
-    c[grid_box("LOC", 'M', 'N')] = 1;
-    c[grid_box("LOC", 'M', 'O')] = 2;
+    c[box("TLX", 'M', 'M')] = 5;
+    c[box("TLX", 'M', 'L')] = 3;
+    c[box("FWS", 'M', 'M')] = 4; // 3, then 4 from the second report
+    c[box("FWS", 'M', 'N')] = 6;
+    c[box("LOC", 'M', 'M', true)] = 2;
+    c[box("LOC", 'M', 'N', true)] = 1;
+    c[box("LOC", 'M', 'O', true)] = 2;
     return c;
 }
 
@@ -103,56 +95,17 @@ const char *const collective_reports = "TLX AREA TRW+ + 450,275080 C2520 * *\n"
                                        "FWS CELL RW- NC * C2310 * *\n"
                                        "LOC PREC * * 450,000000 C2520 * *\n";
 
-const char *const no_reports = "TLX NA * * * * * *\n"
-                               "AMA NA * * * * * *\n"
-                               "FWS NA * * * * * *\n"
-                               "LOC NA * * * * * *\n";
+const std::string no_reports = "TLX NA * * * * * *\nAMA NA * * * * * *\n"
+                               "FWS NA * * * * * *\nLOC NA * * * * * *\n";
+const std::string head = "VEKRAD\n1230Z 15 JUN 24\n";
+const std::string converted = head + mdr_summary(collective_cells()) + collective_reports;
+const std::string converted_empty = head + mdr_summary({}) + no_reports;
 
-const std::string converted = "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary(collective_cells()) +
-                              collective_reports; // the collective converted
-
-class Conversion : public ::testing::Test {
+class Conversion : public ::testing::Test, protected Install {
   protected:
-    void SetUp() override {
-        std::filesystem::create_directories(etc());
-        std::filesystem::create_directories(raw());
-        std::filesystem::create_directories(defaults());
-        std::string cty;
-        for (const Station &s : stations) cty += std::string(s.line) + "\n";
-        write_file(etc() + "/rad.cty", cty);
-        write_file(etc() + "/name_conv", read_file(source_dir() + "/data/name_conv"));
-    }
-    std::string etc() const { return work.file("etc"); }
-    std::string raw() const { return work.file("raw"); }
-    std::string out() const { return work.file("out"); }
-    std::string defaults() const { return work.file("defaults"); }
+    Conversion() : Install(stations) {}
     std::string output() const { return out() + "/24061512_rad.vek"; }
 
-    // The program's arguments in batch mode with the installation's paths.
-    std::vector<std::string> args(const std::vector<std::string> &more, bool batch = true) const {
-        std::vector<std::string> all = {"-fp", etc(), "-dp", raw(), "-cp", out()};
-        if (batch) all.insert(all.begin(), "-ba");
-        all.insert(all.end(), more.begin(), more.end());
-        return all;
-    }
-    std::map<std::string, std::string> env() const { return {{"vekdefault", defaults()}}; }
-    RunResult run(const std::vector<std::string> &more, bool batch = true,
-                  const std::string &input = "") {
-        return run_dirida(args(more, batch), work.path(), env(), input);
-    }
-
-    // The entries of the output directory, temporaries included, each after
-    // a blank; "none" when there is no such directory.
-    std::string out_entries() const {
-        if (!std::filesystem::exists(out())) return "none";
-        std::vector<std::string> names;
-        for (const auto &e : std::filesystem::directory_iterator(out()))
-            names.push_back(" " + e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        std::string all;
-        for (const std::string &n : names) all += n;
-        return all;
-    }
     // Starts the conversion of 24061512 with its input a FIFO in DATA and
     // returns once the run has made its temporary output: it then waits for
     // its input, which feed() gives it through *FIFO.
@@ -160,7 +113,7 @@ class Conversion : public ::testing::Test {
         std::filesystem::create_directories(data);
         const std::string input = data + "/24061512_rad.txt";
         EXPECT_EQ(mkfifo(input.c_str(), 0644), 0);
-        const int before = std::filesystem::exists(out()) ? count_temporaries() : 0;
+        const int before = count_temporaries();
         auto run = std::make_unique<Started>(args({"-dp", data, "24061512"}), work.path(), env());
         *fifo = open(input.c_str(), O_WRONLY); // once the run has opened it
         for (int i = 0; i < 1000 && count_temporaries() == before; ++i) usleep(10000);
@@ -168,74 +121,58 @@ class Conversion : public ::testing::Test {
         return run;
     }
     int count_temporaries() const {
+        const std::string e = out_entries();
         int n = 0;
-        if (std::filesystem::exists(out()))
-            for (const auto &e : std::filesystem::directory_iterator(out()))
-                n += e.path().filename().string().rfind(".24061512_rad.vek.", 0) == 0;
+        for (size_t at = e.find(" .24061512_rad.vek."); at != std::string::npos;
+             at = e.find(" .24061512_rad.vek.", at + 1))
+            ++n;
         return n;
     }
     static void feed(int fifo, const std::string &text) {
         EXPECT_EQ(write(fifo, text.data(), text.size()), static_cast<ssize_t>(text.size()));
         close(fifo);
     }
-
-    TempDir work;
 };
 
 // ---------------------------------------------------------------------------
 // Help
 // ---------------------------------------------------------------------------
 
-const char *const expected_help =
-    "dirida: This program converts raw MDR (radar) observations\n"
-    "   into a useable format\n"
-    "dirida syntax (version:VERSION)\n"
-    "   dirida [options...]\n"
-    "Keyed options...\n"
-    " -df file    Resource/defaults file name\n"
-    " -na name    Program name\n"
-    " -h          Print this help\n"
-    " -ba         Run program in batch mode\n"
+// Pieces of the help, in order: its head, options with and without a value
+// (and the message levels, the default marked), optional and listed values,
+// and its end; 34 lines in all. (The docs tests check that the manual page
+// documents every option.)
+const char *const help_pieces[] = {
+    "dirida: This program converts raw MDR (radar) observations\n   into a useable format\n"
+    "dirida syntax (version:VERSION)\n   dirida [options...]\nKeyed options...\n"
+    " -df file    Resource/defaults file name\n -na name    Program name\n",
+    " -h          Print this help\n -ba         Run program in batch mode\n"
     " -me level   Message level to be displayed:\n"
-    "               none,print,error,warn,mess,out1,*out2,out3,out4,debug\n"
-    " -fp path    File path\n"
-    " -dp path    Raw data path\n"
-    " -cp path    Converted data path\n"
-    " -gp path    Gridded data path\n"
-    " -rp path    Raw files path\n"
-    " -ip path    Image file path\n"
-    " -wp path    Watch file data path\n"
-    " -tp path    Text file path\n"
-    " -mp path    Model file path\n"
-    " -sp path    Satellite file path\n"
-    " -in type    Type of input\n"
-    " -ou type    Type of output\n"
-    " -nc type    Naming convention file name\n"
-    " -if type    Input data file type\n"
-    " -of type    Output file type\n"
-    " -pf param   File parameters: use,calc,over,app\n"
-    " -cu [hour]  Use current data file\n"
-    " -ho hour    Actual hour of the file\n"
-    " -nh hour[,step]  Number of hours to view\n"
-    " -dh hour    Actual hour to decode\n"
-    " -pa param[,...]  Program parameters\n"
-    "Positional options...\n"
-    " file [file...]  Input file names\n";
+    "               none,print,error,warn,mess,out1,*out2,out3,out4,debug\n -fp path    File "
+    "path\n",
+    " -cu [hour]  Use current data file\n -ho hour    Actual hour of the file\n"
+    " -nh hour[,step]  Number of hours to view\n",
+    " -pa param[,...]  Program parameters\nPositional options...\n"
+    " file [file...]  Input file names\n"};
 
 // Help ends the run with 0 before anything is opened or made: also with an
 // input name, and when a defaults file asks for it; "none" silences it.
 TEST_F(Conversion, HelpAndBanner) {
-    std::string help = expected_help;
-    help.replace(help.find("VERSION"), 7, VEK_version());
+    std::vector<std::string> pieces(std::begin(help_pieces), std::end(help_pieces));
+    pieces[0].replace(pieces[0].find("VERSION"), 7, VEK_version());
+    const RunResult help = run_dirida({"-h"}, work.path(), env());
+    size_t at = 0;
+    for (const std::string &piece : pieces)
+        EXPECT_NE(at = help.out.find(piece, at), std::string::npos) << piece;
+    EXPECT_TRUE(help.out.starts_with(pieces[0]) && help.out.ends_with(pieces[3])) << help.out;
+    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 34);
     const struct {
         std::vector<std::string> args;
         std::string defaults, out;
-    } cases[] = {
-        {{"-h"}, "", help},
-        {{"-h", "24061512"}, "", help},
-        {{}, "dirida.help on\n", help},
-        {{"-me", "none", "-h"}, "", ""},
-    };
+    } cases[] = {{{"-h"}, "", help.out},
+                 {{"-h", "24061512"}, "", help.out},
+                 {{}, "dirida.help on\n", help.out},
+                 {{"-me", "none", "-h"}, "", ""}};
     for (const auto &c : cases) {
         write_file(defaults() + "/vek.cfg", c.defaults);
         RunResult r = run_dirida(c.args, work.path(), env());
@@ -272,6 +209,7 @@ TEST_F(Conversion, CollectiveToTheTextForms) {
         {{work.file("arch/24061512_rad.txt")}, output(), converted},
         {{"-ou", "vek3", "24061512"}, output(), without},
         {{"-ou", "vek3", "-of", "VEK", "24061512"}, output(), converted},
+        {{"-of", "vek3:rad_cvt", "24061512"}, output(), without},
         {{"-of", "vek3:@%y%m%d.three", "24061512"}, work.file("240615.three"), without},
         {{"-of", "vek:@%y%m%d%h.x", "24061512"}, work.file("24061512.x"), converted},
         {{"-ou", "vek3", "-of", "@plain.name", "24061512"}, work.file("plain.name"), without},
@@ -290,27 +228,10 @@ TEST_F(Conversion, CollectiveToTheTextForms) {
     RunResult r = run({"-me", "none", "-of", "@-", "24061512"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, converted);
-    // A netCDF form by the same words (the forms themselves: test_conversion_cdf).
+    // A netCDF form by the same words (the forms themselves: ConversionCdf).
     r = run({"-of", "cdf1:@%y%m%d.one", "24061512"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_file(work.file("240615.one")).substr(0, 3), "CDF");
-}
-
-TEST_F(Conversion, ResourcesFromADefaultsFile) {
-    write_file(defaults() + "/vek.cfg", "dirida.out_file: vek3:rad_cvt\n"
-                                        "*message: mess\n");
-    write_file(raw() + "/24061518_rad.txt", "FWS 1835 CELL 1RW/NC ^MM2=\n");
-    RunResult r = run({"24061518"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    Cells c;
-    c[std_box("FWS", 'M', 'M')] = 2;
-    EXPECT_EQ(read_file(out() + "/24061518_rad.vek"),
-              std::string("1830Z 15 JUN 24\n") + mdr_summary(c) +
-                  "TLX NA * * * * * *\nAMA NA * * * * * *\nFWS CELL RW NC * * * *\n"
-                  "LOC NA * * * * * *\n");
-    EXPECT_NE(r.out.find("Creating output file: " + out() + "/24061518_rad.vek\n"),
-              std::string::npos)
-        << r.out;
 }
 
 TEST_F(Conversion, StationsMissingFromTheFileAreReported) {
@@ -326,7 +247,7 @@ TEST_F(Conversion, StationsMissingFromTheFileAreReported) {
                      "Station not in database: FWS\nStation not in database: GUA\n"
                      "Station not in database: LOC\nStation not in database: FWS\n");
     EXPECT_EQ(r.err, "CTY_open_file: Database file not found: " + etc() + "/rad.cty\n");
-    EXPECT_EQ(read_file(output()), "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary({}));
+    EXPECT_EQ(read_file(output()), head + mdr_summary({}));
 }
 
 // An empty input: an empty summary and "not available" reports; a run on
@@ -335,8 +256,7 @@ TEST_F(Conversion, EmptyAndOtherKindsOfInput) {
     write_file(raw() + "/24061512_rad.txt", "");
     RunResult r = run({"24061512"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(read_file(output()),
-              std::string("VEKRAD\n1230Z 15 JUN 24\n") + mdr_summary({}) + no_reports);
+    EXPECT_EQ(read_file(output()), converted_empty);
     write_file(raw() + "/24061512_rad.txt", "SDUS21 KWBC 151215\n+ 10 020\n 123\n");
     r = run({"-in", "raw", "-pf", "over", "24061512"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -379,10 +299,10 @@ TEST_F(Conversion, InputsThatCannotBeUsedEndWith10) {
     write_file(raw() + "/notes.txt", collective);
     const std::string dateless = "RAD_decode_file: The name %s gives no date and hour: give them "
                                  "after it, as in %s#2024061512 (year, month, day, hour)\n";
-    auto no_date = [&](const std::string &name, const std::string &shown) {
+    auto no_date = [&](const std::string &name) {
         std::string m = dateless;
         m.replace(m.find("%s"), 2, name);
-        return m.replace(m.find("%s"), 2, shown);
+        return m.replace(m.find("%s"), 2, name);
     };
     const std::string overlong = raw() + "/" + std::string(160, 'n');
     const struct {
@@ -396,11 +316,9 @@ TEST_F(Conversion, InputsThatCannotBeUsedEndWith10) {
         {{"24061512"},
          "",
          "RAD_decode_file: Unable to read file:" + raw() + "/24061512_rad.txt: Is a directory\n"},
-        {{"-dp", ".", "raw/notes.txt"}, "", no_date("./raw/notes.txt", "./raw/notes.txt")},
-        {{"-in", "raw", raw() + "/notes.txt"},
-         "",
-         no_date(raw() + "/notes.txt", raw() + "/notes.txt")},
-        {{"-"}, collective, no_date("-", "-")},
+        {{"-dp", ".", "raw/notes.txt"}, "", no_date("./raw/notes.txt")},
+        {{"-in", "raw", raw() + "/notes.txt"}, "", no_date(raw() + "/notes.txt")},
+        {{"-"}, collective, no_date("-")},
         {{overlong},
          "",
          "FILE_set_file: Name too long (at most 159 characters): " + overlong + "\n"},
@@ -422,7 +340,7 @@ TEST_F(Conversion, InputsThatCannotBeUsedEndWith10) {
     EXPECT_EQ(read_file(output()), converted);
 }
 
-// The output cannot be named, made or opened: 12.
+// The output cannot be named, made, opened or written: 12.
 TEST_F(Conversion, OutputsThatCannotBeMadeEndWith12) {
     write_file(raw() + "/24061512_rad.txt", collective);
     write_file(work.file("blocker"), "a file where a directory should be\n");
@@ -452,6 +370,10 @@ TEST_F(Conversion, OutputsThatCannotBeMadeEndWith12) {
         {{"-ou", "cdf", "-of", "@-"},
          "RAD_set_out_file: Unable to open converted file: -: nccreate: a netCDF file cannot be "
          "a stream or a command\n"},
+        // A write that fails: the system's text.
+        {{"-of", "@/dev/full"},
+         "RAD_decode_file: Unable to write converted file /dev/full: write: No space left on "
+         "device\n"},
     };
     for (const auto &c : cases) {
         std::vector<std::string> a = c.args;
@@ -462,17 +384,8 @@ TEST_F(Conversion, OutputsThatCannotBeMadeEndWith12) {
         EXPECT_TRUE(out_entries() == "none" || out_entries() == "") << out_entries();
     }
     EXPECT_FALSE(std::filesystem::exists(work.file(std::string(90, 'a'))));
-}
-
-// A write that fails ends with 12 and the system's text. A device is written
-// in place, without the overwrite question.
-TEST_F(Conversion, FailedWritesEndWith12) {
-    write_file(raw() + "/24061512_rad.txt", collective);
-    RunResult r = run({"-of", "@/dev/full", "24061512"});
-    EXPECT_EQ(r.status, 12);
-    EXPECT_EQ(r.err, "RAD_decode_file: Unable to write converted file /dev/full: write: No space "
-                     "left on device\n");
-    r = run({"-of", "@/dev/null", "24061512"});
+    // A device is written in place, without the overwrite question.
+    RunResult r = run({"-of", "@/dev/null", "24061512"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
 }
@@ -530,7 +443,7 @@ TEST_F(Conversion, TwoRunsOnOneOutputEachWriteAWholeFile) {
     auto b = start_waiting(work.file("b"), &fifo_b);
     feed(fifo_b, "");
     EXPECT_EQ(b->finish().status, 0);
-    EXPECT_EQ(read_file(output()), "VEKRAD\n1230Z 15 JUN 24\n" + mdr_summary({}) + no_reports);
+    EXPECT_EQ(read_file(output()), converted_empty);
     feed(fifo_a, collective);
     EXPECT_EQ(a->finish().status, 0);
     EXPECT_EQ(read_file(output()), converted);
@@ -553,59 +466,115 @@ TEST_F(Conversion, AnOutputDirectoryThatVanishesEndsWith12) {
 // Run parameters
 // ---------------------------------------------------------------------------
 
-class RunParameters : public VekTest {
-  protected:
-    void SetUp() override {
-        VekTest::SetUp();
+// The words of "input" and "parameter": the defaults are an MDR run with
+// clear-air echoes; later words override earlier ones; "range" words set
+// the window (seen from a run time of 12:00), numbers held at the range of
+// int (a window that closes before it opens). The runs of the program show
+// the names and forms.
+TEST(RunParameters, InputAndParameterWords) {
+    const struct {
+        const char *input, *parameter;
+        int type, clear_air, first, last; // the window holds FIRST to LAST of 11:xx-12:xx
+    } cases[] = {{"", "", 1, 1, 1145, 1215},
+                 {"RCM", "", 2, 1, 1145, 1215},
+                 {"rcm,bogus,raw", "", 0, 1, 1145, 1215},
+                 {"mdr", "noclar,raw_sum", 0, 0, 1145, 1215},
+                 {"", "range=-30:20", 1, 1, 1130, 1220},
+                 {"", "range:-5", 1, 1, 1155, 1215},
+                 {"", "range", 1, 1, 1145, 1215},
+                 {"", "range=99999999999:-99999999999", 1, 1, 0, 0}};
+    for (const auto &c : cases) {
+        reset_all();
         RES_put("file_path", (source_dir() + "/data").c_str());
+        if (*c.input) RES_put("input", c.input);
+        if (*c.parameter) RES_put("parameter", c.parameter);
+        RES_put("in_file", "@%y%m%d%h.raw");
         DATE_set_range(-15, 15); // as the driver does before reading the parameters
-    }
-    // The window the parameters leave, seen from a run time of 12:00.
-    bool in_window(int hhmm) {
+        RAD_parameter();
+        EXPECT_EQ(RAD_get_type(), c.type) << c.input;
+        EXPECT_EQ(RAD_get_clear_air(), c.clear_air) << c.parameter;
         Date d = {2024, 6, 15, -9999, -9999, 12, 0, 0};
         DATE_set_datim(&d);
-        return DATE_chk_range(hhmm) == 1;
+        auto in = [](int hhmm) { return DATE_chk_range(hhmm) == 1; };
+        EXPECT_TRUE(!c.first || (in(c.first) && in(c.last))) << c.parameter;
+        EXPECT_FALSE(in(c.first - 1) || in(c.last + 1) || (!c.first && in(1200))) << c.parameter;
+        char out[FILE_NAME_LEN];
+        FILE_set_file("24061512", out); // "raw" reads names by "in_file"
+        EXPECT_TRUE(c.input[0] != 'r' || (out == std::string("24061512.raw")) == (c.type == 0));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The bundled collective converted to netCDF and read as users read it
+// ---------------------------------------------------------------------------
+
+class ConversionCdf : public ::testing::Test, protected Install {
+  protected:
+    void SetUp() override {
+        std::filesystem::copy_file(source_dir() + "/data/24061512_rad.txt",
+                                   raw() + "/24061512_rad.txt");
+    }
+    // Converts the collective with the output words OUTPUT; returns the file.
+    std::string convert(const std::string &output) {
+        RunResult r = run({"-me", "error", "-pf", "over", "-ou", output, "24061512"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        return out() + (output.starts_with("cdf") ? "/24061512_rad.nc" : "/24061512_rad.vek");
     }
 };
 
-// The defaults are an MDR run with clear-air echoes (the runs of the
-// program show the names and forms); later words override earlier ones.
-TEST_F(RunParameters, InputAndParameterWords) {
-    RAD_parameter();
-    EXPECT_EQ(RAD_get_type(), 1);
-    EXPECT_EQ(RAD_get_clear_air(), 1);
-    RES_put("input", "RCM");
-    RAD_parameter();
-    EXPECT_EQ(RAD_get_type(), 2);
-    char out[FILE_NAME_LEN];
-    RES_put("input", "rcm,bogus,raw");
-    RES_put("in_file", "@%y%m%d%h.raw");
-    RAD_parameter();
-    EXPECT_EQ(RAD_get_type(), 0);
-    FILE_set_file("24061512", out);
-    EXPECT_STREQ(out, "24061512.raw");
-
-    RES_put("input", "mdr");
-    RES_put("parameter", "noclar,raw_sum");
-    RAD_parameter();
-    EXPECT_EQ(RAD_get_clear_air(), 0);
-    EXPECT_EQ(RAD_get_type(), 0);
+// ncdump shows the header of each layout as expected, one main record per
+// report line of the text form in its order (with the records of other
+// movements and of tops after it; one station record each in layout 1),
+// and the date.
+TEST_F(ConversionCdf, NcdumpShowsTheHeaderAndTheData) {
+    std::istringstream text(read_file(convert("vek")));
+    std::vector<std::string> ids;
+    bool reports = false;
+    for (std::string line; std::getline(text, line); reports = reports || line == "SDXX STATIONS")
+        if (reports) ids.push_back(line.substr(0, line.find(' ')));
+    for (const auto &[output, cdl] :
+         {std::pair{"cdf", "24061512_rad.cdl"}, {"cdf1", "24061512_rad_layout1.cdl"}}) {
+        const std::string nc = convert(output);
+        EXPECT_EQ(ncdump_header(nc), read_file(source_dir() + "/tests/data/" + cdl)) << output;
+        int status = -1;
+        std::istringstream data(shell("ncdump -v id " + nc, &status));
+        std::vector<std::string> seen;
+        for (std::string line; std::getline(data, line);) {
+            const size_t q = line.find('"');
+            if (q == std::string::npos || line.find(':') != std::string::npos) continue;
+            const std::string id = line.substr(q + 1, line.find('"', q + 1) - q - 1);
+            if (seen.empty() || seen.back() != id) seen.push_back(id);
+        }
+        EXPECT_EQ(seen, ids) << output;
+    }
+    int status = -1;
+    const std::string data = shell("ncdump -v mdr_time,rpt_date " + convert("cdf"), &status);
+    EXPECT_NE(data.find("data:\n\n mdr_time = \"202406151230\" ;\n\n rpt_date = 20240615 ;\n}\n"),
+              std::string::npos)
+        << data;
 }
 
-TEST_F(RunParameters, RangeWordsSetTheWindow) {
-    struct {
-        const char *word;
-        int first, last; // the first and last minute of 11:xx-12:xx inside
-    } cases[] = {{"range=-30:20", 1130, 1220}, {"range:-5", 1155, 1215}, {"range", 1145, 1215}};
-    for (auto c : cases) {
-        RES_put("parameter", c.word);
-        RAD_parameter();
-        EXPECT_TRUE(in_window(c.first) && in_window(c.last)) << c.word;
-        EXPECT_FALSE(in_window(c.first - 1) || in_window(c.last + 1)) << c.word;
+// netCDF4-python and xarray read what the text form shows; the quick look
+// draws each cell in the colour of its level (tests/cdf_clients.py).
+TEST_F(ConversionCdf, RealClientsAndTheQuickLook) {
+    const std::string python = "/usr/bin/python3";
+    int status = -1;
+    shell(python + " -c 'import netCDF4, xarray, matplotlib' 2>/dev/null", &status);
+    if (status != 0)
+        GTEST_SKIP() << python << " lacks netCDF4, xarray or matplotlib: scripts/deps.sh "
+                     << "installs python3-netcdf4, python3-xarray and python3-matplotlib";
+    const std::string files = convert("cdf") + " " + convert("vek") + " " + etc() + "/rad.cty";
+    for (const std::string &mode :
+         {"records " + files, "quicklook " + files + " " + work.file("look.png")}) {
+        const std::string out =
+            shell("cd " + work.path() + " && MPLCONFIGDIR=" + work.path() + " " + python + " " +
+                      source_dir() + "/tests/cdf_clients.py " + mode + " 2>&1",
+                  &status);
+        EXPECT_EQ(status, 0) << out;
+        EXPECT_NE(out.find("agree"), std::string::npos) << out;
     }
-    RES_put("parameter", "range=99999999999:-99999999999"); // held at the range of int
-    RAD_parameter();
-    EXPECT_FALSE(in_window(1200)); // a window that closes before it opens
+    EXPECT_TRUE(file_exists(work.file("look.png")));
 }
 
 } // namespace

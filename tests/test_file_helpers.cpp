@@ -14,7 +14,7 @@ using namespace vektest;
 
 class FileHelpers : public VekTest {};
 
-TEST_F(FileHelpers, NameTestsAndStandardStreams) {
+TEST_F(FileHelpers, NamesStreamsCommandsAndDirectories) {
     for (const char *n : {"", "-", "std", "STD", "stdn", "StdN"})
         EXPECT_TRUE(FILE_is_stdio(n)) << n;
     for (const char *n : {"--", "stdx", "std "}) EXPECT_FALSE(FILE_is_stdio(n)) << n;
@@ -26,10 +26,9 @@ TEST_F(FileHelpers, NameTestsAndStandardStreams) {
     EXPECT_TRUE(FILE_exist("std"));
     EXPECT_EQ(FILE_open("/nonexistent/not.here", "r"), nullptr);
     EXPECT_EQ(FILE_size("/nonexistent/not.here"), -1);
-}
-
-TEST_F(FileHelpers, CommandNamesReadAndWriteThroughTheShell) {
+    // Commands read and write through the shell.
     TempDir dir;
+    ChangeDir cd(dir.path());
     FILE *f = FILE_open("|printf 'one\\ntwo\\n'", "r");
     ASSERT_NE(f, nullptr);
     char line[161];
@@ -40,12 +39,8 @@ TEST_F(FileHelpers, CommandNamesReadAndWriteThroughTheShell) {
     fputs("via shell\n", f);
     EXPECT_EQ(FILE_close(f), 0); // waits for the command
     EXPECT_EQ(read_file(dir.file("piped.txt")), "via shell\n");
-}
-
-TEST_F(FileHelpers, WritingCreatesMissingDirectories) {
-    TempDir dir;
-    ChangeDir cd(dir.path());
-    FILE *f = FILE_open("out/a/b.dat", "w");
+    // Writing creates missing directories.
+    f = FILE_open("out/a/b.dat", "w");
     ASSERT_NE(f, nullptr);
     FILE_close(f);
     EXPECT_TRUE(FILE_is_dir("out/a"));

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 
 #include "vek_test.h"
@@ -19,16 +18,6 @@ constexpr Date NONE = {X, X, X, X, X, X, X, 0};
 
 Date make(int y, int mo, int d, int h = X, int mi = X) {
     return Date{y, mo, d, X, X, h, mi, 0};
-}
-
-// The exit status that RUN ends the program with, -1 when it returns.
-int exit_status(const std::function<void()> &run) {
-    try {
-        run();
-    } catch (const vektest::Exited &e) {
-        return e.status;
-    }
-    return -1;
 }
 
 // An hourly convention for radar files with a minimum size of 100 bytes,
@@ -62,15 +51,11 @@ class Names : public vektest::VekTest {
         EXPECT_EQ(FILE_set_date(&d, out), result);
         return out;
     }
-    // The date of the last name as year, month, day, hour and minute; "_" for
-    // a field not given.
+    // The date of the last name.
     static std::string file_date() {
         Date d;
         FILE_get_date(&d);
-        std::string s;
-        for (int v : {d.year, d.month, d.day, d.hour, d.min})
-            s += (s.empty() ? "" : " ") + (v == X ? std::string("_") : std::to_string(v));
-        return s;
+        return vektest::date_text(d);
     }
     std::string data(const std::string &stamp) const { return dir.file(stamp + "_rad.dat"); }
     void present(const std::string &stamp, size_t bytes = 200) const {
@@ -81,14 +66,19 @@ class Names : public vektest::VekTest {
 TEST_F(Names, ConventionLookup) {
     conventions("# radar files\n\n   \nfiller " + std::string(160, 'q') + " rad_dat tail_%y\n" +
                 "rad first_%y.%e - 100\nrad_dat second_%y\nRCM_DAT %y.rcm\n");
-    EXPECT_EQ(select("rad_dat"), 1); // the first line that matches, here partially
-    EXPECT_EQ(made(make(2024, 1, 1)), "first_24.dat");
-    EXPECT_EQ(select("rcm_dat"), 1);
-    EXPECT_EQ(made(make(2024, 1, 1)), "24.rcm");
-    EXPECT_EQ(select("%y%m.none"), 0); // no line: the type is the template
-    EXPECT_EQ(made(make(2024, 1, 1)), "2401.none");
-    EXPECT_EQ(select("@%y%m%d.dat"), 1);
-    EXPECT_EQ(made(make(2024, 3, 4)), "240304.dat");
+    // The first line that matches, here partially; no line: the type is the template.
+    const struct {
+        const char *type;
+        int found;
+        const char *name;
+    } rows[] = {{"rad_dat", 1, "first_24.dat"},
+                {"rcm_dat", 1, "24.rcm"},
+                {"%y%m.none", 0, "2401.none"},
+                {"@%y%m%d.dat", 1, "240101.dat"}};
+    for (const auto &r : rows) {
+        EXPECT_EQ(select(r.type), r.found) << r.type;
+        EXPECT_EQ(made(make(2024, 1, 1)), r.name);
+    }
     EXPECT_EQ(select("NONE"), 0); // names as typed
     EXPECT_EQ(typed("whatever.txt"), "whatever.txt");
     EXPECT_EQ(made(make(2024, 1, 1), 1), "whatever.txt");
@@ -137,7 +127,6 @@ TEST_F(Names, ReadingTypedNames) {
         {"rad_dat", "24010112", "/data/24010112_rad.dat", "2024 1 1 12 _"}, // directory completed
         {"rad_dat", "/arch/24010112_rad.dat", "/arch/24010112_rad.dat", "2024 1 1 12 _"},
         {"@%y%m%d%h.x", "2401", "2401", "2024 1 _ _ _"}, // the day finds no input: the walk stops
-        {"@%y%m%d.x", "24ab01", "24ab01", "2024 _ _ _ _"},
         {"@%Y%b.x", "2024Jun", "2024Jun", "2024 _ _ _ _"},
         {"@%y.x", "49", "49.x", "2049 _ _ _ _"},
         {"@%y.x", "50", "50.x", "1950 _ _ _ _"},
@@ -154,7 +143,6 @@ TEST_F(Names, ReadingTypedNames) {
         {"@stdn", "24", "-", nullptr},
         {"@/data/%y.x", "@my odd name", "my odd name", nullptr},
         {"@/data/%y.x", "none", "none", nullptr},
-        {"@/data/%y.x", "/else/where.x", "/else/where.x", nullptr},
         {"@%y{abc", "24", "24abc", nullptr},
         {"@%y%", "24", "24", nullptr},
         {"%y%m%d.%e", "240102.foo", "240102.foo", nullptr}, // opening the file empties %e
@@ -176,7 +164,7 @@ TEST_F(Names, ReadingTypedNames) {
     FILE_get_time(&s);
     EXPECT_EQ(std::tie(s.year, s.month, s.day, s.hour, s.min),
               std::make_tuple(9999, 99, 99, 99, 99));
-    EXPECT_EQ(exit_status([] { typed("Exit"); }), 0);
+    EXPECT_EQ(vektest::exit_status([] { typed("Exit"); }), 0);
 }
 
 TEST_F(Names, MakingNames) {
@@ -345,7 +333,7 @@ TEST_F(Names, InputFileSearch) {
     auto search = []() -> std::string {
         char out[FILE_NAME_LEN] = "";
         int r = 0;
-        const int status = exit_status([&] { r = FILE_get_file("file? ", out); });
+        const int status = vektest::exit_status([&] { r = FILE_get_file("file? ", out); });
         return status >= 0 ? "exit " + std::to_string(status) : std::to_string(r) + " " + out;
     };
     const std::string found = "1 " + data("24010109");

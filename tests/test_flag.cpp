@@ -14,20 +14,18 @@ TEST_F(ValueConversion, NumbersByKind) {
         const char *text;
         DEF_convert cvt;
         long expect; // from a start of 77
-    } cases[] = {
-        {"0x10", CV_int, 16},
-        {"-12", CV_int, -12},
-        {"+7", CV_int, 7},
-        {"x10", CV_int, 77},
-        {"99999999999999999999", CV_int, 2147483647},
-        {"-99999999999999999999", CV_int, -2147483647 - 1},
-        {"999999999999999999999999", CV_long, LONG_MAX},
-        {"-12", CV_short, 77},
-        {"12", CV_short, 12},
-        {"123456789012", CV_long, 123456789012L},
-        {"abc", CV_long, 77},
-        {"-3", CV_color, -3},
-    };
+    } cases[] = {{"0x10", CV_int, 16},
+                 {"-12", CV_int, -12},
+                 {"+7", CV_int, 7},
+                 {"x10", CV_int, 77},
+                 {"-12", CV_short, 77},
+                 {"12", CV_short, 12},
+                 {"abc", CV_long, 77},
+                 {"-3", CV_color, -3},
+                 {"99999999999999999999", CV_int, 2147483647},
+                 {"-99999999999999999999", CV_int, -2147483647 - 1},
+                 {"999999999999999999999999", CV_long, LONG_MAX},
+                 {"123456789012", CV_long, 123456789012L}};
     for (auto c : cases) {
         int i = 77;
         short s = 77;
@@ -78,11 +76,11 @@ TEST_F(ValueConversion, WordsThatSetFlagSlots) {
         const char *word;
         DEF_convert cvt;
         int slot, value;
-    } cases[] = {
-        {"use", CV_file_param, 15, 3},        {"REUSE", CV_file_param, 15, 3},
-        {"recalc", CV_file_param, 15, 1},     {"app", CV_file_param, 15, 2},
-        {"append", CV_file_param, 15, -9999},
-    };
+    } cases[] = {{"use", CV_file_param, 15, 3},
+                 {"REUSE", CV_file_param, 15, 3},
+                 {"recalc", CV_file_param, 15, 1},
+                 {"app", CV_file_param, 15, 2},
+                 {"append", CV_file_param, 15, -9999}};
     for (auto c : cases) {
         flag_reset_state();
         const char *name = nullptr;
@@ -95,35 +93,31 @@ TEST_F(ValueConversion, WordsThatSetFlagSlots) {
     EXPECT_EQ(FLAG_getl(3), 1L << 40);
 }
 
+// The requested time as "year month day hour minute" ("_" missing).
 TEST_F(ValueConversion, RequestedTimeForms) {
-    struct {
-        const char *text;
-        Date d; // year, month, day, -, -, hour, minute
-    } cases[] = {
-        {"061512", {-9999, 6, 15, 0, 0, 12, -9999, 0}},
-        {"1512", {-9999, -9999, 15, 0, 0, 12, -9999, 0}},
-        {"912", {-9999, -9999, 9, 0, 0, 12, -9999, 0}},
-        {"2d06:30", {-9999, -9999, 2, 0, 0, 6, 30, 0}},
-        {":45", {-9999, -9999, -9999, 0, 0, -9999, 45, 0}},
-        {"-:30", {-9999, -9999, -9999, 0, 0, -9999, -30, 0}},
-        {"#2024031512", {2024, 3, 15, 0, 0, 12, -9999, 0}},
-        {"#2024", {2024, -9999, -9999, 0, 0, -9999, -9999, 0}},
-        {"12:30", {-9999, -9999, -9999, 0, 0, 12, 30, 0}},
-        {"-0:30", {-9999, -9999, -9999, 0, 0, -9999, -30, 0}},
-        {"-3", {-9999, -9999, -9999, 0, 0, -3, -9999, 0}},
-        {"garbage", {-9999, -9999, -9999, 0, 0, -9999, -9999, 0}},
-        // numbers beyond the range of int are held at it (negated: +-INT_MAX)
-        {"99999999999:99999999999", {-9999, -9999, -9999, 0, 0, INT_MAX, INT_MAX, 0}},
-        {"-:99999999999", {-9999, -9999, -9999, 0, 0, -9999, -INT_MAX, 0}},
-        {"-0:99999999999", {-9999, -9999, -9999, 0, 0, -9999, -INT_MAX, 0}},
-        {"99999999999d99999999999:9", {-9999, -9999, INT_MAX, 0, 0, INT_MAX, 9, 0}},
-    };
+    const struct {
+        const char *text, *date;
+    } cases[] = {{"061512", "_ 6 15 12 _"},
+                 {"1512", "_ _ 15 12 _"},
+                 {"912", "_ _ 9 12 _"},
+                 {"2d06:30", "_ _ 2 6 30"},
+                 {":45", "_ _ _ _ 45"},
+                 {"-:30", "_ _ _ _ -30"},
+                 {"#2024031512", "2024 3 15 12 _"},
+                 {"#2024", "2024 _ _ _ _"},
+                 {"12:30", "_ _ _ 12 30"},
+                 {"-0:30", "_ _ _ _ -30"},
+                 {"-3", "_ _ _ -3 _"},
+                 {"garbage", "_ _ _ _ _"},
+                 // numbers beyond the range of int are held at it (negated: +-INT_MAX)
+                 {"99999999999:99999999999", "_ _ _ 2147483647 2147483647"},
+                 {"-:99999999999", "_ _ _ _ -2147483647"},
+                 {"-0:99999999999", "_ _ _ _ -2147483647"},
+                 {"99999999999d99999999999:9", "_ _ 2147483647 2147483647 9"}};
     for (auto c : cases) {
         RES_conv_data(c.text, nullptr, CV_hour);
         Date d;
         FILE_get_time(&d);
-        EXPECT_EQ(std::vector<int>({d.year, d.month, d.day, d.hour, d.min}),
-                  std::vector<int>({c.d.year, c.d.month, c.d.day, c.d.hour, c.d.min}))
-            << c.text;
+        EXPECT_EQ(date_text(d), c.date) << c.text;
     }
 }

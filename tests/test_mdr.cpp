@@ -27,11 +27,7 @@ struct Found {
 
 // Every report that MDR_read_raw finds in BULLETIN, in order.
 std::vector<Found> read_reports(const std::string &bulletin) {
-    FILE *f = tmpfile();
-    EXPECT_NE(f, nullptr);
-    if (!f) return {};
-    fwrite(bulletin.data(), 1, bulletin.size(), f);
-    rewind(f);
+    FILE *f = stream_of(bulletin);
     std::vector<Found> out;
     char data[500];
     char id[11];
@@ -123,17 +119,12 @@ class Summary : public VekTest {
     // returns the cells it filled.
     std::string read(const std::string &text) {
         RAD_summary_init(info.get());
-        const std::string path = dir.file("bulletins.txt");
-        write_file(path, text);
-        FILE *f = fopen(path.c_str(), "r");
-        EXPECT_NE(f, nullptr);
-        if (!f) return "";
+        FILE *f = stream_of(text);
         EXPECT_EQ(MDR_read_raw_summary(f, info.get()), 0);
         EXPECT_EQ(getc(f), EOF); // the reader consumes the whole input
         fclose(f);
         return cells(*info);
     }
-    TempDir dir;
     std::unique_ptr<RAD_info> info;
 };
 

