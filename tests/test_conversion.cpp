@@ -397,11 +397,20 @@ TEST_F(Conversion, AFullFileSystemEndsWith12AndLeavesNoFile) {
         GTEST_SKIP() << "cannot mount a tmpfs of 64 kB here (" << strerror(errno) << ")";
     write_file(out() + "/filler", std::string(56 * 1024, 'f')); // 8 kB stay free
     RunResult r = run({"24061512"});
+    // The netCDF form (about 140 kB) fails the same way, in the library.
+    RunResult cdf = run({"-ou", "cdf", "24061512"});
     const std::string entries = out_entries();
     umount2(out().c_str(), MNT_DETACH);
     EXPECT_EQ(r.status, 12);
     EXPECT_EQ(r.err, "RAD_decode_file: Unable to write converted file " + output() +
                          ": write: No space left on device\n");
+    EXPECT_EQ(cdf.status, 12);
+    const std::string nc = out() + "/24061512_rad.nc";
+    // The library says what failed first; the run's own message ends it.
+    EXPECT_NE(cdf.err.find("\nRAD_decode_file: Unable to write converted file " + nc +
+                           ": ncendef: No space left on device\n"),
+              std::string::npos)
+        << cdf.err;
     EXPECT_EQ(entries, " filler");
 }
 
