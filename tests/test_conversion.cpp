@@ -107,7 +107,7 @@ class Conversion : public ::testing::Test, protected Install {
     std::string output() const { return out() + "/24061512_rad.vek"; }
 
     // Starts the conversion of 24061512 with its input a FIFO in DATA and
-    // returns once the run has made its temporary output: it then waits for
+    // returns once the run writes its temporary output: it then waits for
     // its input, which feed() gives it through *FIFO.
     std::unique_ptr<Started> start_waiting(const std::string &data, int *fifo) {
         std::filesystem::create_directories(data);
@@ -116,9 +116,27 @@ class Conversion : public ::testing::Test, protected Install {
         const int before = count_temporaries();
         auto run = std::make_unique<Started>(args({"-dp", data, "24061512"}), work.path(), env());
         *fifo = open(input.c_str(), O_WRONLY); // once the run has opened it
-        for (int i = 0; i < 1000 && count_temporaries() == before; ++i) usleep(10000);
+        for (int i = 0; i < 1000 && !writing_temporary(run->pid()); ++i) usleep(10000);
         EXPECT_EQ(count_temporaries(), before + 1) << out_entries();
+        EXPECT_TRUE(writing_temporary(run->pid()));
         return run;
+    }
+    // True once process PID has the temporary of the output open for
+    // writing only: the temporary is made read-write and closed, then opened
+    // by name for the converted text (which makes missing directories).
+    static bool writing_temporary(pid_t pid) {
+        const std::string proc = "/proc/" + std::to_string(pid);
+        std::error_code ec;
+        for (const auto &fd : std::filesystem::directory_iterator(proc + "/fd", ec)) {
+            const auto target = std::filesystem::read_symlink(fd.path(), ec);
+            if (ec || !target.filename().string().starts_with(".24061512_rad.vek.")) continue;
+            std::istringstream info(read_file(proc + "/fdinfo/" + fd.path().filename().string()));
+            std::string key, flags;
+            while (info >> key >> flags && key != "flags:") {}
+            if (key == "flags:" && (std::stoi(flags, nullptr, 8) & O_ACCMODE) == O_WRONLY)
+                return true;
+        }
+        return false;
     }
     int count_temporaries() const {
         const std::string e = out_entries();
