@@ -1,7 +1,5 @@
-// Tests of the Radar Coded Message decoder: the two real archive messages
-// against what their text says, in both framings; a table of small messages
-// in the text and binary forms, hostile ones included; the merge of a site's
-// grid into the summary; and the listing with its traces.
+// The Radar Coded Message decoder: real and small messages, hostile ones
+// included; the merge of a site's grid into the summary; the listing.
 
 #include "vek_test.h"
 
@@ -9,7 +7,6 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "rcm_test.h"
 #include "vekrad.h"
@@ -18,44 +15,37 @@ using namespace vektest;
 
 namespace {
 
-std::string fmt(const char *f, double a, double b = 0) {
-    char buf[64];
-    snprintf(buf, sizeof buf, f, a, b);
-    return buf;
+template <class... A>
+std::string fmt(const char *f, A... a) {
+    std::string s(static_cast<size_t>(snprintf(nullptr, 0, f, a...)), '\0');
+    snprintf(s.data(), s.size() + 1, f, a...);
+    return s;
 }
 
 // A report as text: result, identity, date, mode, status, position when
-// given, the cells that hold a value ("x,y=v"; only their count when more
-// than 12), maximum top, storms, wind levels, signatures and mesocyclones.
+// given, the cells that hold a value ("x,y=v"), maximum top, storms, wind
+// levels, signatures and mesocyclones.
 std::string describe(int result, const RCM_report &r) {
-    std::ostringstream o;
-    o << result << " " << std::string(r.id, strnlen(r.id, sizeof r.id)) << " " << r.num;
     const Date &d = r.date;
-    if (d.year == VEK_MISS && d.hour == VEK_MISS)
-        o << " nodate";
-    else
-        o << fmt(" %04.0f-", d.year) << fmt("%02.0f-%02.0f ", d.month, d.day)
-          << fmt("%02.0f:%02.0f", d.hour, d.min);
-    o << " m" << r.mode << " s" << r.status;
-    if (r.lat != VEK_FMISS) o << fmt(" loc=%.3f,%.3f", r.lat, r.lon) << fmt(",%.1f", r.elev);
+    std::string o = fmt("%d %.*s %d", result, int(strnlen(r.id, sizeof r.id)), r.id, r.num);
+    o += d.year == VEK_MISS && d.hour == VEK_MISS
+             ? " nodate"
+             : fmt(" %04d-%02d-%02d %02d:%02d", d.year, d.month, d.day, d.hour, d.min);
+    o += fmt(" m%d s%d", r.mode, r.status);
+    if (r.lat != VEK_FMISS) o += fmt(" loc=%.3f,%.3f,%.1f", r.lat, r.lon, r.elev);
     std::string cells;
-    int count = 0;
     for (int x = 0; x < RCM_GRID; ++x)
         for (int y = 0; y < RCM_GRID; ++y)
-            if (static_cast<unsigned char>(r.echo[x][y]) != 255 && ++count)
-                cells += fmt(" %.0f,%.0f=", x, y) + std::to_string(r.echo[x][y]);
-    if (count) o << " cells" << (count > 12 ? " #" + std::to_string(count) : cells);
-    if (r.maxt != VEK_MISS) o << " Z" << r.maxt << fmt("@%g,%g", r.maxt_x, r.maxt_y);
+            if (r.echo[x][y] != -1) cells += fmt(" %d,%d=%d", x, y, r.echo[x][y]);
+    if (!cells.empty()) o += " cells" + cells;
+    if (r.maxt != VEK_MISS) o += fmt(" Z%d@%g,%g", r.maxt, r.maxt_x, r.maxt_y);
     for (const RCM_storm &s : std::span(r.storm, r.num_storm))
-        o << " S" << s.id << fmt("@%g,%g", s.x, s.y) << " " << s.dir << "/" << s.spd << " " << s.hgt
-          << "/" << s.hail;
+        o += fmt(" S%s@%g,%g %d/%d %d/%d", s.id, s.x, s.y, s.dir, s.spd, s.hgt, s.hail);
     for (const RCM_vad &v : std::span(r.vad, r.num_vad))
-        o << " V" << v.hgt << "/" << v.rms << "/" << v.dir << "/" << v.spd;
-    for (const RCM_point &t : std::span(r.tvs, r.num_tvs))
-        o << " T" << t.id << fmt("@%g,%g", t.x, t.y);
-    for (const RCM_point &m : std::span(r.meso, r.num_meso))
-        o << " M" << m.id << fmt("@%g,%g", m.x, m.y);
-    return o.str();
+        o += fmt(" V%d/%d/%d/%d", v.hgt, v.rms, v.dir, v.spd);
+    for (const RCM_point &t : std::span(r.tvs, r.num_tvs)) o += fmt(" T%s@%g,%g", t.id, t.x, t.y);
+    for (const RCM_point &m : std::span(r.meso, r.num_meso)) o += fmt(" M%s@%g,%g", m.id, m.x, m.y);
+    return o;
 }
 
 // Every message of BYTES (NUL bytes included), decoded in turn into records
@@ -75,27 +65,33 @@ std::string describe_all(const std::string &bytes) {
     return out;
 }
 
-// What the text of a real message decodes to.
-std::string expected_real(const Real &m) {
-    std::string o = "1 " + std::string(m.id) + " " + std::to_string(m.num) + " " + m.date +
-                    " m1 s0 cells #" + std::to_string(m.cells);
-    auto [mx, my] = cell_of(strchr(m.maxt, ':') + 1);
-    o += " Z" + std::string(m.maxt, 3) + fmt("@%.0f,%.0f", mx, my);
-    for (const Storm &s : m.storms()) {
-        auto [x, y] = cell_of(s.pos.c_str());
-        o += " S" + s.id + fmt("@%.0f,%.0f ", x, y) + fmt("%.0f/%.0f ", s.dir, s.spd) +
-             std::to_string(s.hgt) + "/0";
-    }
-    const int rms[] = {2, 4, 6, 8, 10, 12, 15};
-    for (const std::string &l : m.levels())
-        o += " V" + std::to_string(stoi(l.substr(0, 3))) + "/" + std::to_string(rms[l[3] - 'A']) +
-             "/" + std::to_string(stoi(l.substr(4, 3))) + "/" + std::to_string(stoi(l.substr(7)));
-    for (const std::string &p : m.mesos()) {
-        auto [x, y] = cell_of(p.c_str() + 2);
-        o += " M" + p.substr(0, 2) + fmt("@%.0f,%.0f", x, y);
-    }
-    return o;
-}
+// A real message in data/ and what its text says: site, number, date,
+// maximum top, the storms of part A ("id position direction speed height",
+// the height from part C; every hail letter is N), the wind levels of part B
+// as coded ("hhhRdddsss") and the mesocyclones.
+struct Real {
+    const char *file, *id;
+    int num;
+    const char *date, *maxt, *storms, *levels, *mesos;
+};
+
+// clang-format off
+const Real reals[] = {
+    {"1108280716_rcm.txt", "OKX", 515, "2011-08-28 07:17", "620:QNP",
+     "L6 POC 160 72 116  F9 PKC 116 49 191  I6 OOI 158 68 161  Y5 PPF 164 64 138 "
+     "A8 IMP 162 35 176  K1 MKA 137 60 179  R4 ONB 148 72 85   B4 JLH 134 60 209 "
+     "H0 OPB 155 66 150  B0 RLN 143 54 250  P2 OMB 143 70 94   Q9 PLA 128 60 152",
+     "010A107052 020A118065 030A130068 040A136068 050A139066 060A142065 070A144067 080A144066 "
+     "090A144066 100A145066 120B146064 140A148064 160A149064 180A154063 200A157060 250A157046 "
+     "300A172042 350A184041",
+     "07POD 06PKB"},
+    {"1501020217_rcm.txt", "BMX", 320, "2015-01-02 02:17", "330:GOL",
+     "M4 LOB 260 51 89   Z3 LPD 253 60 135  K4 MNA 277 27 100  V3 LMN 253 49 102 "
+     "U3 MLH 263 64 99   N4 KNC 260 51 77   Q3 OMG 262 54 103  O4 NLE 260 51 95",
+     "010C075013 030A205015 040A216017 050A239019 060A274026 070A283031 080A282030 090A282032 "
+     "100A280032 120A268032 140A253043 160B263058 180A269065 200A268067 250A265063 300A259067",
+     ""}};
+// clang-format on
 
 // The cells of part A's groups of a real message, decoded in the plainest
 // way: digits, and letters repeating the digit before them, from the
@@ -119,46 +115,56 @@ Cells plain_cells(const std::string &text) {
     return c;
 }
 
+// What real message M of archive TEXT decodes to; the letters A to G of a
+// wind level stand for the RMS errors below.
+std::string expected_real(const Real &m, const std::string &text) {
+    std::string o = fmt("1 %s %d %s m1 s0 cells", m.id, m.num, m.date);
+    for (auto [xy, v] : plain_cells(text)) o += fmt(" %d,%d=%d", xy.first, xy.second, v);
+    auto [mx, my] = cell_of(m.maxt + 4);
+    o += fmt(" Z%.3s@%d,%d", m.maxt, mx, my);
+    std::istringstream storms(m.storms), levels(m.levels), mesos(m.mesos);
+    std::string id, pos;
+    for (int dir = 0, spd = 0, hgt = 0; storms >> id >> pos >> dir >> spd >> hgt;) {
+        auto [x, y] = cell_of(pos.c_str());
+        o += fmt(" S%s@%d,%d %d/%d %d/0", id.c_str(), x, y, dir, spd, hgt);
+    }
+    const int rms[] = {2, 4, 6, 8, 10, 12, 15};
+    for (std::string l; levels >> l;)
+        o += fmt(" V%d/%d/%d/%d", stoi(l.substr(0, 3)), rms[l[3] - 'A'], stoi(l.substr(4, 3)),
+                 stoi(l.substr(7)));
+    for (std::string p; mesos >> p;) {
+        auto [x, y] = cell_of(p.c_str() + 2);
+        o += fmt(" M%.2s@%d,%d", p.c_str(), x, y);
+    }
+    return o;
+}
+
 class RcmRead : public VekTest {};
 
-// Every value of the real messages, the cells of part A included.
 TEST_F(RcmRead, RealArchiveMessagesDecodeWholeInBothFramings) {
-    for (const Real *m : {&okx, &bmx}) {
-        // As archived: heading, "RCMxxx" line, 120-byte binary header, text.
-        // Then the text framing: the coded text alone on the line after "RCMxxx".
-        const std::string archive = read_file(source_dir() + "/data/" + m->file);
+    for (const Real &m : reals) {
+        // As archived: heading, "RCMxxx" line, 120-byte binary header, text;
+        // and as the text form: the coded text alone after the "RCMxxx" line.
+        const std::string archive = read_file(source_dir() + "/data/" + m.file);
         const size_t text_at = archive.find("1234 ROBUU");
-        ASSERT_NE(text_at, std::string::npos) << m->file;
+        ASSERT_NE(text_at, std::string::npos) << m.file;
         const std::string text_form =
             archive.substr(0, archive.find("\r\r\n", archive.find("RCM")) + 3) +
             archive.substr(text_at) + "\r\r\n";
-        EXPECT_EQ(describe_all(archive), expected_real(*m)) << m->file;
-        EXPECT_EQ(describe_all(text_form), expected_real(*m)) << m->file;
-        auto r = std::make_unique<RCM_report>();
-        FILE *f = stream_of(archive);
-        RCM_read_site(f, r.get());
-        FILE_close(f); // which forgets what the reader had buffered
-        Cells echo;
-        for (int x = 0; x < RCM_GRID; ++x)
-            for (int y = 0; y < RCM_GRID; ++y)
-                if (r->echo[x][y] >= 0) echo[{x, y}] = r->echo[x][y];
-        EXPECT_EQ(echo, plain_cells(archive)) << m->file;
+        EXPECT_EQ(describe_all(archive), expected_real(m, archive)) << m.file;
+        EXPECT_EQ(describe_all(text_form), expected_real(m, archive)) << m.file;
     }
 }
 
-// ---------------------------------------------------------------------------
-// Small messages
-// ---------------------------------------------------------------------------
-
-// N centroids ("CA0MMA 000000", ...) as coded, and as decoded when the first
-// one has height 111 and hail H.
+// N centroids ("CA0MMA 000000", ...) as coded, and the first KEPT as decoded
+// when the first one has height 111 and hail H.
 std::pair<std::string, std::string> centroids(int n, int kept) {
     std::string coded, decoded;
     for (int i = 0; i < n; ++i) {
-        const std::string id = {char('A' + i / 10), char('0' + i % 10)};
-        coded += (i ? ",C" : "C") + id + "MMA " + fmt("%03.0f%03.0f", i, i);
+        const std::string id = fmt("%c%d", 'A' + i / 10, i % 10);
+        coded += fmt("%sC%sMMA %03d%03d", i ? "," : "", id.c_str(), i, i);
         if (i < kept)
-            decoded += " S" + id + "@48,48 " + fmt("%.0f/%.0f", i, i) + (i ? " -9999/0" : " 111/2");
+            decoded += fmt(" S%s@48,48 %d/%d ", id.c_str(), i, i) + (i ? "-9999/0" : "111/2");
     }
     return {coded, decoded};
 }
@@ -167,8 +173,8 @@ std::pair<std::string, std::string> centroids(int n, int kept) {
 std::pair<std::string, std::string> levels(int n, int kept) {
     std::string coded, decoded;
     for (int i = 0; i < n; ++i) {
-        coded += fmt("%03.0fA%03.0f010,", i + 1, i);
-        if (i < kept) decoded += fmt(" V%.0f/2/%.0f/10", i + 1, i);
+        coded += fmt("%03dA%03d010,", i + 1, i);
+        if (i < kept) decoded += fmt(" V%d/2/%d/10", i + 1, i);
     }
     return {coded, decoded};
 }
@@ -262,48 +268,35 @@ TEST_F(RcmRead, TextAndBinaryMessagesAndHostileInput) {
     rcm_reference_scanner(false);
 }
 
-// ---------------------------------------------------------------------------
-// The merge into the summary
-// ---------------------------------------------------------------------------
-
-// A report of a site at MDR grid point (GX, GY), merged into an empty
-// summary of the MDR grid, with its position from the grid formula.
-class RcmSummary : public VekTest {
-  protected:
-    void SetUp() override {
-        VekTest::SetUp();
-        Domain d;
-        RAD_mdr_domain(&d);
-        MAP_domain(&d);
-        RAD_summary_init(info.get());
-    }
-    RCM_report &site(double gx, double gy) {
+TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
+    Domain d;
+    RAD_mdr_domain(&d);
+    MAP_domain(&d);
+    auto info = std::make_unique<RAD_info>();
+    auto rep = std::make_unique<RCM_report>();
+    RAD_summary_init(info.get());
+    // A report of a site at MDR grid point (GX, GY), its position from the
+    // grid formula.
+    auto site = [&](double gx, double gy) -> RCM_report & {
         RCM_init(rep.get());
         double lat, lon;
         mdr_latlon(gx, gy, &lat, &lon);
-        rep->lat = static_cast<float>(lat);
-        rep->lon = static_cast<float>(lon);
-        rep->status = 0;
+        rep->lat = static_cast<float>(lat), rep->lon = static_cast<float>(lon), rep->status = 0;
         return *rep;
-    }
-    std::unique_ptr<RAD_info> info = std::make_unique<RAD_info>();
-    std::unique_ptr<RCM_report> rep = std::make_unique<RCM_report>();
-};
-
-TEST_F(RcmSummary, MergeKeepsTheHigherValueWithinTheBounds) {
+    };
     auto &s = info->summary;
-    s[155][112] = 4;                  // under a covered cell without value
-    s[156][112] = 5;                  // under a lower value
-    s[157][112] = 1;                  // under a higher value
-    RCM_report &r = site(50.7, 40.2); // grid origin 152, 112
-    const int values[] = {3, 7, -1, -1, 2, 6};
-    for (int i = 0; i < 6; ++i) r.echo[i][0] = static_cast<signed char>(values[i]);
+    // Row 112 from column 152, the site's origin: a covered cell without
+    // value (-1) keeps a value under it, 7 and more is merged as 0, and the
+    // higher value stays.
+    const int under[] = {RAD_EMPTY, RAD_EMPTY, RAD_EMPTY, 4, 5, 1}, given[] = {3, 7, -1, -1, 2, 6},
+              merged[] = {3, 0, -1, 4, 5, 6};
+    RCM_report &r = site(50.7, 40.2);
+    for (int i = 0; i < 6; ++i) s[152 + i][112] = under[i], r.echo[i][0] = given[i];
     r.echo[99][99] = 9;
     r.echo[100][0] = 5; // beyond the 100 columns and rows merged
     r.echo[0][100] = 8;
     r.maxt = 1; // a top without position keeps none
     EXPECT_EQ(RCM_set_summary(info.get(), &r), 1);
-    const int merged[] = {3, 0, -1, 4, 5, 6};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(s[152 + i][112], merged[i]) << i;
     EXPECT_EQ(r.echo[1][0] + r.echo[99][99] + s[251][211], 0); // 7 and 9 become 0 in both
     EXPECT_EQ(r.echo[100][0] + r.echo[0][100], 13);
@@ -311,7 +304,8 @@ TEST_F(RcmSummary, MergeKeepsTheHigherValueWithinTheBounds) {
     EXPECT_EQ(r.maxt_x + r.maxt_y, 2 * VEK_FMISS);
 
     // Near the western and northern edges the cells off the summary are
-    // skipped; near the eastern and southern edges it ends at 460 and 356.
+    // skipped; near the eastern and southern edges it ends at 460 and 356. A
+    // report without position changes nothing.
     RAD_summary_init(info.get());
     RCM_report &w = site(5.3, 2.4); // origin -28, -40
     w.echo[27][40] = w.echo[28][39] = 1;
@@ -321,7 +315,6 @@ TEST_F(RcmSummary, MergeKeepsTheHigherValueWithinTheBounds) {
     e.echo[68][56] = 3;
     e.echo[69][56] = e.echo[68][57] = 4;
     RCM_set_summary(info.get(), &e);
-    // A report without position changes nothing.
     RCM_report &none = site(50.7, 40.2);
     none.lat = VEK_FMISS;
     none.echo[0][0] = 5;
@@ -329,15 +322,11 @@ TEST_F(RcmSummary, MergeKeepsTheHigherValueWithinTheBounds) {
     std::string filled;
     for (int x = 0; x < RAD_SUM_NX; ++x)
         for (int y = 0; y < RAD_SUM_NY; ++y)
-            if (s[x][y] >= 0 && s[x][y] != RAD_EMPTY) filled += fmt(" %.0f,%.0f", x, y);
+            if (s[x][y] >= 0 && s[x][y] != RAD_EMPTY) filled += fmt(" %d,%d", x, y);
     EXPECT_EQ(filled, " 0,0 460,356");
     EXPECT_EQ(s[0][0] + s[460][356], 5);
     EXPECT_EQ(none.echo[0][0], 5);
 }
-
-// ---------------------------------------------------------------------------
-// Listing and traces
-// ---------------------------------------------------------------------------
 
 TEST_F(RcmRead, ListingAndTraces) {
     const std::string input = message(
