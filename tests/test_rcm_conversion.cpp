@@ -1,9 +1,7 @@
-// The program converting feeds of Radar Coded Messages as a user runs it
-// ("-in rcm", batch mode, the installation's paths). Every converted file is
-// compared whole with the text expected from the messages, worked out here
-// independently: each site's grid origin and the latitude and longitude of
-// its features from the polar stereographic formula, the summary rows from
-// the coded cells.
+// The program converting feeds of Radar Coded Messages ("-in rcm") as a user
+// runs it. Every converted file is compared whole with text worked out here:
+// grid origins and feature positions from the polar stereographic formula,
+// the summary rows from the coded cells.
 
 #include "vek_test.h"
 
@@ -33,10 +31,9 @@ const std::vector<std::string> sites = {
     "Quiet OK US QUI 1 36.00 -96.00 300 99999 902",
 };
 
-// The summary cell of the fine-grid cell 0, 0 of site ID (of the fixture or
-// of a real message): twelve MDR boxes before the site's box, four cells a
-// box. The site must lie clear of box edges, where float and double could
-// round apart.
+// The summary cell of the fine-grid cell 0, 0 of site ID: twelve MDR boxes
+// before the site's box, four cells a box. The site must lie clear of box
+// edges, where float and double could round apart.
 std::pair<int, int> origin(const char *id) {
     double prior, lat = 0, lon = 0;
     for (const std::string &s : sites) {
@@ -45,8 +42,6 @@ std::pair<int, int> origin(const char *id) {
         in >> name >> st >> cn >> sid >> prior >> lat >> lon;
         if (sid == id) break;
     }
-    for (const Real *m : {&okx, &bmx})
-        if (strcmp(m->id, id) == 0) lat = m->lat, lon = m->lon;
     GridPos g = mdr_grid(lat, lon);
     for (double v : {g.gx, g.gy}) EXPECT_NEAR(v - std::floor(v), 0.5, 0.499) << id;
     return {4 * (static_cast<int>(g.gx) - 12), 4 * (static_cast<int>(g.gy) - 12)};
@@ -114,17 +109,13 @@ std::string feed_1245() {
                            "/NEXRAA 0999 1506241245 UNEDITED /MDPCPN /NI1:", "MMA6 /ENDAA"});
 }
 
-std::string tlx_block() {
+std::string blocks_1245() {
     return "** TLX 001 PCPN\nZ 450" + where("TLX", "MMB") + "\nT  A1" + where("TLX", "MNA") +
            "\nM  01" + where("TLX", "MNB") + "\nS  A1" + where("TLX", "MNA") +
-           " 250 020 120 1\nS  B2" + where("TLX", "LLP") + " 310 015  80 0\n";
-}
-
-std::string blocks_1245() {
-    return tlx_block() + "** AMA 313 CLAR\nZ 150" + where("AMA", "MMD") + "\nS  A9" +
+           " 250 020 120 1\nS  B2" + where("TLX", "LLP") +
+           " 310 015  80 0\n** AMA 313 CLAR\nZ 150" + where("AMA", "MMD") + "\nS  A9" +
            where("AMA", "MMD") +
-           " 090 005 -9999 0\n** FWS 345 PCPN NE\n** LOC 901 CLAR OM\n"
-           "** SIL 72450 NA\n";
+           " 090 005 -9999 0\n** FWS 345 PCPN NE\n** LOC 901 CLAR OM\n** SIL 72450 NA\n";
 }
 
 Cells cells_1245(bool clear_air) {
@@ -145,8 +136,7 @@ Cells cells_1245(bool clear_air) {
 class RcmConversion : public ::testing::Test, protected Install {
   protected:
     RcmConversion() : Install(sites) {}
-    // Converts FEED, named for DATE, with ARGS; returns the converted file
-    // and its name.
+    // Converts FEED, named for DATE, with ARGS; returns the file and its name.
     std::string convert(const std::string &date, const std::string &feed,
                         std::vector<std::string> more = {}) {
         write_file(raw() + "/" + date + "_rcm.txt", feed);
@@ -159,9 +149,10 @@ class RcmConversion : public ::testing::Test, protected Install {
     }
 };
 
-TEST_F(RcmConversion, FeedOfSeveralSitesWithAndWithoutClearAir) {
-    const std::string head = "VEKRAD\n1245Z 15 JUN 24\n";
-    const std::string name = "\n@2406151245_rcm.vek";
+// A feed of several sites, with and without clear-air echoes, and one of no
+// message: the sites of the station file that did not report.
+TEST_F(RcmConversion, FeedsOfSeveralSitesOrNone) {
+    const std::string head = "VEKRAD\n1245Z 15 JUN 24\n", name = "\n@2406151245_rcm.vek";
     EXPECT_EQ(convert("2406151245", feed_1245()),
               head + rcm_summary(cells_1245(true)) + blocks_1245() + name);
     EXPECT_EQ(convert("2406151245", feed_1245(), {"-pa", "noclar"}),
@@ -171,6 +162,8 @@ TEST_F(RcmConversion, FeedOfSeveralSitesWithAndWithoutClearAir) {
     EXPECT_EQ(convert("2406151250", feed_1245(), {"-ou", "vek3"}),
               "1245Z 15 JUN 24\n" + rcm_summary(cells_1245(true)) + blocks_1245() +
                   "\n@24061512_rad.vek");
+    EXPECT_EQ(convert("2406151245", ""),
+              head + "RCM SUMMARY\n** TLX 72357 NA\n** AMA 72363 NA\n** SIL 72450 NA\n" + name);
 }
 
 // A message of site ID of the day DDMMYY at HHMM, with TEXT after the edit
@@ -204,16 +197,13 @@ TEST_F(RcmConversion, ReportTimeWindowsAcrossMidnight) {
         EXPECT_EQ(convert("2406152350", feed, r.args), head + r.blocks + tail) << r.args.size();
 }
 
-TEST_F(RcmConversion, EmptyFeedAndNoStationFile) {
-    const std::string head = "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n";
-    EXPECT_EQ(convert("2406151245", ""),
-              head + "** TLX 72357 NA\n** AMA 72363 NA\n** SIL 72450 NA\n\n@2406151245_rcm.vek");
+TEST_F(RcmConversion, NoStationFileGivesTheSummaryOnly) {
     std::filesystem::remove(etc() + "/rad.cty");
     write_file(raw() + "/2406151245_rcm.txt", feed_1245());
     RunResult r = run({"-in", "rcm", "2406151245"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "CTY_open_file: Database file not found: " + etc() + "/rad.cty\n");
-    EXPECT_EQ(read_file(out() + "/2406151245_rcm.vek"), head);
+    EXPECT_EQ(read_file(out() + "/2406151245_rcm.vek"), "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n");
 }
 
 } // namespace
