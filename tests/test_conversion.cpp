@@ -145,7 +145,7 @@ class Conversion : public ::testing::Test, protected Install {
 
 // Pieces of the help, in order: its head, options with and without a value
 // (and the message levels, the default marked), optional and listed values,
-// and its end; 34 lines in all.
+// and its end; 34 lines in all (the docs tests check every option).
 const char *const help_pieces[] = {
     "dirida: This program converts raw MDR (radar) observations\n   into a useable format\n"
     "dirida syntax (version:VERSION)\n   dirida [options...]\nKeyed options...\n"
