@@ -34,9 +34,11 @@ int fresh_key() {
 class LoopWindow {
   public:
     explicit LoopWindow(const std::vector<std::string> &options) : key_(fresh_key()) {
-        std::string cmd =
-            binary_dir() + "/loop_window " + std::to_string(key_) + " " + dir_.file("log");
-        for (const std::string &o : options) cmd += " '" + o + "'";
+        std::string cmd = "exec";
+        for (const std::string &word :
+             {binary_dir() + "/loop_window", std::to_string(key_), dir_.file("log")})
+            cmd += " '" + word + "'";
+        for (const std::string &word : options) cmd += " '" + word + "'";
         fflush(nullptr);
         window_ = popen(cmd.c_str(), "r");
         char ready[8] = "";
