@@ -1,25 +1,17 @@
-// loop_window.cpp - a stand-in for the loop window, for the link tests: owns
-// a System V message queue, hands out a connection number, answers resource
-// queries from a table given on its command line, logs every request it
-// receives, and can misbehave on request.
+// loop_window.cpp - a stand-in loop window for the link tests. It owns a
+// System V message queue, prints "ready", then logs each request as its code
+// character and its text (newlines as "\n") and answers it, until SIGTERM or
+// 60 s have passed; then it removes its queue.
 //
-//   loop_window KEY LOG [options] [name=value ...]
-//     --conn N       the connection number to hand out (3 to 21; default 5)
-//     --stale N      first leave N stale messages on channel 2 and on the
-//                    connection channel
-//     --silent       answer nothing
-//     --refuse       answer a connection request with code -1
-//     --not-running  end every answer to a query with code -3
-//     --alarm        silent, and after the first request signal SIGALRM to
-//                    its sender, as the sender's own time-out would
+//   loop_window KEY LOG [--conn N] [--stale N] [--silent | --alarm]
+//                       [--refuse] [--not-running] [name=value ...]
 //
-// Each "name=value" is one answer to "query res name" (code 0, the value and
-// a newline); a query ends with code 1, or -3 under --not-running. "set res"
-// and "quit" are answered with code 1. Every request is logged as one line:
-// its code character, then its text with newlines written as "\n".
-//
-// Prints "ready" once the queue is set up, then serves until SIGTERM or
-// until 60 s have passed, and removes its queue.
+// A connection request gets --conn (default 5), or code -1 under --refuse.
+// --stale leaves N stale messages on channel 2 and on the connection channel
+// first. "query res NAME" gets one code-0 answer per NAME=value, then code 1
+// (code -3 under --not-running); anything else gets code 1. --silent answers
+// nothing; --alarm also sends SIGALRM to the first sender, as its own
+// time-out would.
 
 #include <cerrno>
 #include <csignal>
@@ -43,7 +35,6 @@ struct Message {
 constexpr size_t TRANSFER = 120;
 
 volatile sig_atomic_t stop = 0;
-
 void on_stop(int) {
     stop = 1;
 }
@@ -59,10 +50,7 @@ int send(int q, long channel, char code, const std::string &text) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc < 3) {
-        fprintf(stderr, "usage: loop_window KEY LOG [options] [name=value ...]\n");
-        return 2;
-    }
+    if (argc < 3) return 2;
     key_t key = static_cast<key_t>(strtol(argv[1], nullptr, 10));
     FILE *log = fopen(argv[2], "w");
     int conn = 5, stale = 0;

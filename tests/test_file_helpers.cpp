@@ -39,19 +39,17 @@ TEST_F(FileHelpers, NamesStreamsCommandsAndDirectories) {
     fputs("via shell\n", f);
     EXPECT_EQ(FILE_close(f), 0); // waits for the command
     EXPECT_EQ(read_file(dir.file("piped.txt")), "via shell\n");
-    // Writing creates missing directories.
-    f = FILE_open("out/a/b.dat", "w");
-    ASSERT_NE(f, nullptr);
-    FILE_close(f);
-    EXPECT_TRUE(FILE_is_dir("out/a"));
+    // Writing creates missing directories; "\\" and "//" separate as "/" does.
+    for (auto [name, mode, made] : {std::tuple{std::string("out/a/b.dat"), "w", "out/a"},
+                                    {dir.path() + "//x\\y/z.dat", "a", "x/y"}}) {
+        f = FILE_open(name.c_str(), mode);
+        ASSERT_NE(f, nullptr) << name;
+        FILE_close(f);
+        EXPECT_TRUE(FILE_is_dir(dir.file(made).c_str())) << name;
+    }
     EXPECT_EQ(FILE_size("out/a/b.dat"), 0);
-    f = FILE_open((dir.path() + "//x\\y/z.dat").c_str(), "a");
-    ASSERT_NE(f, nullptr);
-    FILE_close(f);
-    EXPECT_TRUE(FILE_is_dir((dir.path() + "/x/y").c_str()));
-    char name[FILE_NAME_LEN];
-    snprintf(name, sizeof name, "%s/file.dat", dir.path().c_str());
-    EXPECT_EQ(FILE_make_dir(name, 1), 1); // the parent exists: nothing to do
+    std::string name = dir.file("file.dat");
+    EXPECT_EQ(FILE_make_dir(name.data(), 1), 1); // the parent exists: nothing to do
 }
 
 TEST_F(FileHelpers, JoiningNamesAndHomeDirectories) {
@@ -74,7 +72,7 @@ TEST_F(FileHelpers, JoiningNamesAndHomeDirectories) {
 
 TEST_F(FileHelpers, OverwriteRule) {
     TempDir dir;
-    std::string existing = dir.file("exists.dat");
+    const std::string existing = dir.file("exists.dat");
     write_file(existing, "x");
     EXPECT_EQ(FILE_overwrite(dir.file("new.dat").c_str(), 1), 1);
     FLAG_set_batch(1);
@@ -84,16 +82,18 @@ TEST_F(FileHelpers, OverwriteRule) {
     FLAG_set(15, -9999);
     FLAG_set_batch(-9999);
     EXPECT_EQ(FILE_overwrite(existing.c_str(), 3), 0);
-    struct {
-        const char *answer;
-        int flag, result;
-    } cases[] = {{"Y\n", 1, 1}, {"over\n", 1, 1}, {"N\n", 1, 3}, {"Use\n", 1, 3},
-                 {"a\n", 1, 3}, {"App\n", 2, 2},  {"\n", 2, 3}};
-    for (auto c : cases) {
-        Capture cap(c.answer);
-        EXPECT_EQ(FILE_overwrite(existing.c_str(), c.flag), c.result) << c.answer;
-        EXPECT_EQ(cap.out(), existing + (c.flag == 1 ? ": exists overwrite (Y,N,Use,Over): "
-                                                     : ": exists overwrite (Y,N,Use,Over,App): "));
+    // The answer, and whether appending is offered (flag 2).
+    for (auto [answer, flag, result] : {std::tuple{"Y\n", 1, 1},
+                                        {"over\n", 1, 1},
+                                        {"N\n", 1, 3},
+                                        {"Use\n", 1, 3},
+                                        {"a\n", 1, 3},
+                                        {"App\n", 2, 2},
+                                        {"\n", 2, 3}}) {
+        Capture cap(answer);
+        EXPECT_EQ(FILE_overwrite(existing.c_str(), flag), result) << answer;
+        EXPECT_EQ(cap.out(),
+                  existing + ": exists overwrite (Y,N,Use,Over" + (flag == 1 ? "): " : ",App): "));
     }
 }
 
@@ -137,8 +137,10 @@ TEST_F(FileHelpers, NamesAtTheirLimits) {
 }
 
 // The temporary beside the output takes the output's name only when
-// committed, with the mode of the file it replaces (or the umask's); names
-// with nothing to replace are written in place.
+// committed, with the mode of the file it replaces, also through a link;
+// names with nothing to replace are written in place. (The mode of a new
+// output, a directory in the way and devices written in place are seen
+// through whole runs in the conversion tests.)
 TEST_F(FileHelpers, OutputsAreStagedUnderATemporaryName) {
     TempDir dir;
     char temp[FILE_NAME_LEN];
@@ -149,7 +151,6 @@ TEST_F(FileHelpers, OutputsAreStagedUnderATemporaryName) {
     EXPECT_FALSE(file_exists(out));
     EXPECT_EQ(FILE_commit_output(), 0);
     EXPECT_EQ(read_file(out), "whole\n");
-    EXPECT_EQ(std::filesystem::status(out).permissions(), std::filesystem::perms(0644));
     EXPECT_FALSE(file_exists(temp));
     EXPECT_EQ(FILE_commit_output(), 0); // nothing staged
 
@@ -171,11 +172,6 @@ TEST_F(FileHelpers, OutputsAreStagedUnderATemporaryName) {
         EXPECT_EQ(FILE_stage_output(in_place, temp, sizeof temp), 0) << in_place;
         EXPECT_STREQ(temp, in_place);
     }
-    EXPECT_TRUE(FILE_is_special("/dev/null"));
-    EXPECT_FALSE(FILE_is_special(out.c_str()) || FILE_is_special(dir.path().c_str()));
-    errno = 0;
-    EXPECT_EQ(FILE_stage_output(dir.path().c_str(), temp, sizeof temp), -1);
-    EXPECT_EQ(errno, EISDIR);
     // The temporary must fit too: ".<name>.XXXXXX", else ".XXXXXX".
     const std::string long_name =
         dir.file(std::string(FILE_NAME_LEN - 1 - dir.path().size() - 1, 'n'));

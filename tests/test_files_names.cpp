@@ -90,11 +90,6 @@ TEST_F(Names, ConventionLookup) {
     EXPECT_EQ(made(make(2024, 1, 1)), "24.x");
     EXPECT_EQ(cap.err(),
               "FILE_set_name: No file name convention file: " + dir.file("other.conv") + "\n");
-    RES_put("name_conv", "name_conv"); // the shipped file has a line for every key used
-    RES_put("file_path", (vektest::source_dir() + "/data").c_str());
-    for (const char *key :
-         {"rad_dat", "rcm_dat", "rad_cvt", "rcm_cvt", "rad_cvt_vek", "rad_cvt_cdf"})
-        EXPECT_EQ(select(key), 1) << key;
 }
 
 TEST_F(Names, KeysUpTo29Characters) {
@@ -325,7 +320,8 @@ TEST_F(Names, ListingCommandQuotesWhatTheShellWouldRead) {
 }
 
 // The input-file search: the dialogue answered through standard input, then
-// the filename and current resources and batch mode.
+// the filename and current resources and batch mode. (A plain name in
+// "filename", and the end of input, are seen in the conversion runs.)
 TEST_F(Names, InputFileSearch) {
     select("rad_dat");
     present("24010109");
@@ -351,9 +347,6 @@ TEST_F(Names, InputFileSearch) {
     EXPECT_EQ(search(), "exit 10"); // four failed attempts
     EXPECT_EQ(search(), "exit 10"); // the end of input: nobody to answer
 
-    RES_put("filename", "24010109");
-    EXPECT_EQ(search(), found);
-    EXPECT_EQ(file_date(), "2024 1 1 9 _");
     RES_put("filename", (dir.path() + "/arch/24010112_rad.dat").c_str());
     EXPECT_EQ(search(), "0 " + dir.path() + "/arch/24010112_rad.dat"); // without a message
     // The directory of an explicitly given full path replaces the directory field.
@@ -381,9 +374,8 @@ TEST_F(Names, InputFileSearch) {
     for (const std::string &n :
          {dir.file("nope"), dir.file("no3"), dir.file("nope4"), data("24010108"), data("23121115")})
         EXPECT_NE(err.find("File not found: " + n + "\n"), std::string::npos) << n;
-    for (const char *m : {"FILE_get_file: Answer too long (at most 79 characters)\n",
-                          "FILE_get_file: End of input: no input file was chosen\n"})
-        EXPECT_NE(err.find(m), std::string::npos) << m;
+    EXPECT_NE(err.find("FILE_get_file: Answer too long (at most 79 characters)\n"),
+              std::string::npos);
 }
 
 } // namespace

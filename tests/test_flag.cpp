@@ -71,21 +71,18 @@ TEST_F(ValueConversion, BooleansPathsStringsAndMissingParts) {
     EXPECT_NE(cap.err().find("RES_conv_data: Name too long"), std::string::npos);
 }
 
+// The file-parameter words set flag slot 15; the slots hold 64 bits and
+// there are fewer than 31.
 TEST_F(ValueConversion, WordsThatSetFlagSlots) {
     struct {
         const char *word;
-        DEF_convert cvt;
-        int slot, value;
-    } cases[] = {{"use", CV_file_param, 15, 3},
-                 {"REUSE", CV_file_param, 15, 3},
-                 {"recalc", CV_file_param, 15, 1},
-                 {"app", CV_file_param, 15, 2},
-                 {"append", CV_file_param, 15, -9999}};
+        int value;
+    } cases[] = {{"use", 3}, {"REUSE", 3}, {"recalc", 1}, {"app", 2}, {"append", -9999}};
     for (auto c : cases) {
         flag_reset_state();
         const char *name = nullptr;
-        RES_conv_data(c.word, &name, c.cvt);
-        EXPECT_EQ(FLAG_get(c.slot), c.value) << c.word;
+        RES_conv_data(c.word, &name, CV_file_param);
+        EXPECT_EQ(FLAG_get(15), c.value) << c.word;
     }
     EXPECT_EQ(FLAG_set(30, 1), -1);
     EXPECT_EQ(FLAG_get(30), 0);
@@ -93,7 +90,8 @@ TEST_F(ValueConversion, WordsThatSetFlagSlots) {
     EXPECT_EQ(FLAG_getl(3), 1L << 40);
 }
 
-// The requested time as "year month day hour minute" ("_" missing).
+// The requested time as "year month day hour minute" ("_" missing); numbers
+// beyond the range of int are held at it (negated: -INT_MAX).
 TEST_F(ValueConversion, RequestedTimeForms) {
     const struct {
         const char *text, *date;
@@ -109,7 +107,6 @@ TEST_F(ValueConversion, RequestedTimeForms) {
                  {"-0:30", "_ _ _ _ -30"},
                  {"-3", "_ _ _ -3 _"},
                  {"garbage", "_ _ _ _ _"},
-                 // numbers beyond the range of int are held at it (negated: +-INT_MAX)
                  {"99999999999:99999999999", "_ _ _ 2147483647 2147483647"},
                  {"-:99999999999", "_ _ _ _ -2147483647"},
                  {"-0:99999999999", "_ _ _ _ -2147483647"},
