@@ -21,7 +21,6 @@ class RadRead : public vektest::VekTest {
   protected:
     void SetUp() override {
         VekTest::SetUp();
-        info = std::make_unique<RAD_info>();
         RAD_summary_init(info.get());
         vek_copy(info->datim, "12:15Z 5 DEC 2026");
     }
@@ -52,7 +51,7 @@ class RadRead : public vektest::VekTest {
         return all.substr(all.find('\n') + 1);
     }
     vektest::TempDir dir;
-    std::unique_ptr<RAD_info> info;
+    std::unique_ptr<RAD_info> info = std::make_unique<RAD_info>();
     int put_result = 99;
 };
 
@@ -65,10 +64,10 @@ MDR_report empty_mdr() {
     return r;
 }
 
-// An RCM report with no mode, no top and no features.
-RCM_report empty_rcm(const char *id, int num) {
+// An RCM report of KTLX with no mode, no top and no features.
+RCM_report empty_rcm(int num) {
     RCM_report r{};
-    vek_copy(r.id, id);
+    vek_copy(r.id, "KTLX");
     r.num = num;
     r.mode = r.maxt = VEK_MISS;
     return r;
@@ -126,7 +125,7 @@ TEST_F(RadRead, OpenAndCloseRules) {
 
     info->type = 1; // a "*" file is opened, but never written
     MDR_report m = empty_mdr();
-    RCM_report r = empty_rcm("KTLX", 1);
+    RCM_report r = empty_rcm(1);
     const auto write = [&](int f) {
         int n = 0;
         put_result = RAD_putinfo(f, info.get());
@@ -237,14 +236,14 @@ TEST_F(RadRead, RcmBlocks) {
                  {VEK_MISS, 2, "** KTLX 005 OM\n"},
                  {3, 0, "** KTLX 005\n"}};
     for (const auto &h : heads) {
-        RCM_report r = empty_rcm("KTLX", 5);
+        RCM_report r = empty_rcm(5);
         r.mode = h.mode;
         r.status = h.status;
         EXPECT_EQ(entry(RCM_write, r), h.line) << h.mode << " " << h.status;
     }
     // (Blocks with every kind of line: the RCM conversions.) Counts beyond
     // the arrays are cut; identifiers never run past their field.
-    RCM_report r = empty_rcm("KTLX", 1);
+    RCM_report r = empty_rcm(1);
     r.num_tvs = 1000;
     r.num_meso = -5;
     r.num_storm = 41;
