@@ -1,7 +1,5 @@
-// nc_read.h - reads netCDF files back for the tests of the netCDF layer and
-// the netCDF converted file: every value of a variable and the characters
-// of a char variable with the netCDF C library, and the header as ncdump
-// shows it.
+// nc_read.h - reads netCDF files back for the tests: every value of a
+// variable with the netCDF C library, and the header as ncdump shows it.
 #ifndef NC_READ_H
 #define NC_READ_H
 
@@ -38,56 +36,38 @@ inline std::string ncdump_header(const std::string &path) {
     return out;
 }
 
+// A netCDF file open for reading.
 class NcRead {
   public:
-    explicit NcRead(const std::string &path) { status_ = nc_open(path.c_str(), NC_NOWRITE, &id_); }
+    explicit NcRead(const std::string &path)
+        : ok_(nc_open(path.c_str(), NC_NOWRITE, &id_) == NC_NOERR) {}
     ~NcRead() {
-        if (status_ == NC_NOERR) nc_close(id_);
+        if (ok_) nc_close(id_);
     }
     NcRead(const NcRead &) = delete;
     NcRead &operator=(const NcRead &) = delete;
-    bool ok() const { return status_ == NC_NOERR; }
-
+    bool ok() const { return ok_; }
     // Every value of a number variable, in storage order.
     std::vector<double> values(const char *var) const {
-        int v = -1;
-        std::vector<double> out(size_of(var, &v));
-        EXPECT_EQ(nc_get_var_double(id_, v, out.data()), NC_NOERR) << var;
-        return out;
+        return get<std::vector<double>>(var, nc_get_var_double);
     }
-
     // The characters of a char variable, in storage order.
-    std::string chars(const char *var) const {
-        int v = -1;
-        std::string out(size_of(var, &v), '?');
-        EXPECT_EQ(nc_get_var_text(id_, v, out.data()), NC_NOERR) << var;
-        return out;
-    }
-
-    // The length of dimension NAME (0 when there is none).
-    size_t dim(const char *name) const {
-        int d = -1;
-        size_t len = 0;
-        if (nc_inq_dimid(id_, name, &d) == NC_NOERR) nc_inq_dimlen(id_, d, &len);
-        return len;
-    }
+    std::string chars(const char *var) const { return get<std::string>(var, nc_get_var_text); }
 
   private:
-    size_t size_of(const char *var, int *v) const {
-        EXPECT_EQ(nc_inq_varid(id_, var, v), NC_NOERR) << var;
-        int ndims = 0, dimids[NC_MAX_VAR_DIMS];
-        nc_inq_var(id_, *v, nullptr, nullptr, &ndims, dimids, nullptr);
-        size_t n = 1;
-        for (int i = 0; i < ndims; ++i) {
-            size_t len = 0;
-            nc_inq_dimlen(id_, dimids[i], &len);
-            n *= len;
-        }
-        return n;
+    template <class Out, class Elem>
+    Out get(const char *var, int (*read)(int, int, Elem *)) const {
+        int v = -1, ndims = 0, dimids[NC_MAX_VAR_DIMS];
+        EXPECT_EQ(nc_inq_varid(id_, var, &v), NC_NOERR) << var;
+        nc_inq_var(id_, v, nullptr, nullptr, &ndims, dimids, nullptr);
+        size_t n = 1, len = 0;
+        for (int i = 0; i < ndims; ++i) n *= nc_inq_dimlen(id_, dimids[i], &len) ? 0 : len;
+        Out out(n, Elem{});
+        EXPECT_EQ(read(id_, v, out.data()), NC_NOERR) << var;
+        return out;
     }
-
     int id_ = -1;
-    int status_ = -1;
+    bool ok_;
 };
 
 } // namespace vektest

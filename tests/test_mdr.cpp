@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,21 +19,15 @@ using namespace std::string_literals;
 
 namespace {
 
-struct Found {
-    std::string id;
-    std::string text;
-};
-
-// Every report that MDR_read_raw finds in BULLETIN, in order.
-std::vector<Found> read_reports(const std::string &bulletin) {
+// Every report that MDR_read_raw finds in BULLETIN, in order, as "id|text".
+std::vector<std::string> read_reports(const std::string &bulletin) {
     FILE *f = stream_of(bulletin);
-    std::vector<Found> out;
-    char data[500];
-    char id[11];
+    std::vector<std::string> out;
+    char data[500], id[11];
     for (int i = 0; i < 1000 && MDR_read_raw(f, data, id) == 1; ++i) {
         EXPECT_LT(strlen(data), 500u);
         EXPECT_LT(strlen(id), 11u);
-        out.push_back({id, data});
+        out.push_back(std::string(id) + "|" + data);
     }
     FILE_close(f);
     return out;
@@ -85,7 +78,7 @@ std::string cells(const RAD_info &info) {
     return s;
 }
 
-class MdrTest : public VekTest {
+class Mdr : public VekTest {
   protected:
     void SetUp() override {
         VekTest::SetUp();
@@ -101,34 +94,24 @@ class MdrTest : public VekTest {
         MESS_set(-1, level);
         return out;
     }
+    // The cells the raw summary reader fills on an empty grid from TEXT, a
+    // whole input file, which it consumes.
+    std::string summary_of(const std::string &text) {
+        RAD_summary_init(&info);
+        FILE *f = stream_of(text);
+        EXPECT_EQ(MDR_read_raw_summary(f, &info), 0);
+        EXPECT_EQ(getc(f), EOF);
+        fclose(f);
+        return cells(info);
+    }
     RAD_info info{};
     MDR_report rep;
 };
 
-class MdrReaderWindow : public VekTest {};
+// The raw national radar summary bulletins
 
-// The raw national radar summary bulletins.
-class Summary : public VekTest {
-  protected:
-    void SetUp() override {
-        VekTest::SetUp();
-        info = std::make_unique<RAD_info>();
-        RAD_set_nominal(12, 15);
-    }
-    // Runs the reader over TEXT as a whole input file on an empty grid and
-    // returns the cells it filled.
-    std::string read(const std::string &text) {
-        RAD_summary_init(info.get());
-        FILE *f = stream_of(text);
-        EXPECT_EQ(MDR_read_raw_summary(f, info.get()), 0);
-        EXPECT_EQ(getc(f), EOF); // the reader consumes the whole input
-        fclose(f);
-        return cells(*info);
-    }
-    std::unique_ptr<RAD_info> info;
-};
-
-TEST_F(Summary, SectionsOfTheBulletinsOfTheNominalTime) {
+TEST_F(Mdr, SummarySectionsOfTheBulletinsOfTheNominalTime) {
+    RAD_set_nominal(12, 15);
     const std::string head = "SDUS21 KWBC 051215\n";
     std::string blank99; // 99 rows that place nothing
     for (int i = 0; i < 99; ++i) blank99 += "x\n";
@@ -168,40 +151,35 @@ TEST_F(Summary, SectionsOfTheBulletinsOfTheNominalTime) {
         {head, ""},
         {head + "+ 01 081", ""},
         {head + "+ 01 081\n\0015\2656\1777\0008\r\n+ 0 0\n"s, "82,2=5 84,2=6 86,2=7"},
+        {std::string(100000, 'x') + "\n" + head + "+ 01 081\n7\n+ 02 081\n", "81,2=7"},
     };
-    for (const auto &c : cases) EXPECT_EQ(read(c.text), c.cells) << c.text.substr(0, 120);
-    RAD_set_nominal(VEK_MISS, VEK_MISS);
-    EXPECT_EQ(read(head + "+ 01 081\n6\n+ 02 081\n"), "");
-    EXPECT_EQ(MDR_read_raw_summary(nullptr, info.get()), 0);
-}
-
-// A row of 100,000 digits comes in rows of 160, up to the limit of 100.
-TEST_F(Summary, HugeLines) {
-    const std::string section = "\nSDUS21 KWBC 051215\n+ 01 081\n7\n+ 02 081\n";
-    EXPECT_EQ(read(std::string(100000, 'x') + section), "81,2=7");
+    for (const auto &c : cases) EXPECT_EQ(summary_of(c.text), c.cells) << c.text.substr(0, 120);
+    // A row of 100,000 digits comes in rows of 160, up to the limit of 100.
     const std::string big =
-        read("SDUS21 KWBC 051215\n+ 05 000\n" + std::string(100000, '3') + "\n+ 0 0\n");
+        summary_of(head + "+ 05 000\n" + std::string(100000, '3') + "\n+ 0 0\n");
     EXPECT_EQ(std::count(big.begin(), big.end(), '='), 160 * 100);
-    EXPECT_EQ(info->summary[0][6], 3);
-    EXPECT_EQ(info->summary[159][105], 3);
+    EXPECT_EQ(info.summary[0][6], 3);
+    EXPECT_EQ(info.summary[159][105], 3);
+    RAD_set_nominal(VEK_MISS, VEK_MISS);
+    EXPECT_EQ(summary_of(head + "+ 01 081\n6\n+ 02 081\n"), "");
+    EXPECT_EQ(MDR_read_raw_summary(nullptr, &info), 0);
 }
 
-TEST_F(Summary, SampleBulletinFile) {
+TEST_F(Mdr, SummarySampleBulletinFile) {
+    RAD_set_nominal(12, 15);
     const std::string text = read_file(source_dir() + "/data/sample_summary.txt");
-    const std::string at_15 = " " + read(text) + " ";
+    const std::string at_15 = " " + summary_of(text) + " ";
     EXPECT_EQ(std::count(at_15.begin(), at_15.end(), '='), 103 + 119 + 117);
     for (const char *cell : {" 96,5=1 ", " 47,27=3 ", " 50,27=6 ", " 25,46=2 "}) // from 3 bulletins
         EXPECT_NE(at_15.find(cell), std::string::npos) << cell;
     RAD_set_nominal(12, 45);
-    const std::string at_45 = read(text);
+    const std::string at_45 = summary_of(text);
     EXPECT_EQ(std::count(at_45.begin(), at_45.end(), '='), 33);
 }
 
-} // namespace
-
 // Finding the reports of the nominal time
 
-TEST_F(MdrReaderWindow, FindsAndJoinsTheReportsOfTheNominalTime) {
+TEST_F(Mdr, FindsAndJoinsTheReportsOfTheNominalTime) {
     const std::string a(160, 'A'), b(160, 'B');
     std::string fifteen = "TLX 1130 AREA 4R-\n", first14 = "TLX 1130 AREA 4R-";
     for (int i = 1; i <= 20; ++i) {
@@ -256,15 +234,13 @@ TEST_F(MdrReaderWindow, FindsAndJoinsTheReportsOfTheNominalTime) {
     for (const auto &c : cases) {
         rad_dec_reset_state();
         RAD_set_nominal(11, 30);
-        std::vector<std::string> got;
-        for (const Found &f : read_reports(c.bulletin)) got.push_back(f.id + "|" + f.text);
-        EXPECT_EQ(got, c.found) << c.bulletin.substr(0, 80);
+        EXPECT_EQ(read_reports(c.bulletin), c.found) << c.bulletin.substr(0, 80);
     }
 }
 
 // Decoding
 
-TEST_F(MdrTest, DecodesEachFormIntoTheRecord) {
+TEST_F(Mdr, DecodesEachFormIntoTheRecord) {
     const struct {
         const char *text, *record;
     } cases[] = {
@@ -319,7 +295,7 @@ TEST_F(MdrTest, DecodesEachFormIntoTheRecord) {
     EXPECT_EQ(dump(rep), "TLX 1130 CELL 2RW:3");
 }
 
-TEST_F(MdrTest, StatusWordsEndTheDecoding) {
+TEST_F(Mdr, StatusWordsEndTheDecoding) {
     const struct {
         const char *text, *config, *message;
     } cases[] = {
@@ -347,7 +323,7 @@ TEST_F(MdrTest, StatusWordsEndTheDecoding) {
     }
 }
 
-TEST_F(MdrTest, EchoDigitsOnTheSummaryGrid) {
+TEST_F(Mdr, EchoDigitsOnTheSummaryGrid) {
     const struct {
         float x, y;
         const char *text, *after, *before = "";
@@ -394,7 +370,7 @@ TEST_F(MdrTest, EchoDigitsOnTheSummaryGrid) {
 
 // Every report of the hour is found and decodes whole, into the stored record
 // of its station when the shipped station file has it.
-TEST_F(MdrTest, SampleCollectivesDecodeIntoTheRecordsOfTheShippedStationFile) {
+TEST_F(Mdr, SampleCollectivesDecodeIntoTheRecordsOfTheShippedStationFile) {
     RES_put("file_path", (source_dir() + "/data").c_str());
     CTY_data_size(sizeof(MDR_report));
     CTY_enter_func([](const CTY_data *station, void *record) {
@@ -412,14 +388,15 @@ TEST_F(MdrTest, SampleCollectivesDecodeIntoTheRecordsOfTheShippedStationFile) {
             read_file(source_dir() + "/data/240615" + std::to_string(hour) + "_rad.txt"));
         EXPECT_EQ(found.size(), size_t(count)) << hour;
         int grid = 0, missing = 0;
-        for (const Found &f : found) {
-            MDR_report *r = stored(f.id.c_str());
+        for (const std::string &f : found) {
+            const std::string id = f.substr(0, f.find('|')), text = f.substr(id.size() + 1);
+            MDR_report *r = stored(id.c_str());
             if (!r) { // not in the station file: a record of its own
                 ++missing;
-                r = &(rep = station(f.id.c_str(), 60.0f, 45.0f));
+                r = &(rep = station(id.c_str(), 60.0f, 45.0f));
             }
-            EXPECT_EQ(decode_out(f.text, M_DEBUG, r).find("EXTRA:"), std::string::npos) << f.text;
-            EXPECT_STRNE(r->config, "NR") << f.text;
+            EXPECT_EQ(decode_out(text, M_DEBUG, r).find("EXTRA:"), std::string::npos) << text;
+            EXPECT_STRNE(r->config, "NR") << text;
             grid += strcmp(r->config, "PREC") == 0;
         }
         EXPECT_EQ(grid, 1) << hour;
@@ -432,3 +409,5 @@ TEST_F(MdrTest, SampleCollectivesDecodeIntoTheRecordsOfTheShippedStationFile) {
         EXPECT_EQ(dump(*stored("MLB")), "MLB - NA");          // expected, but no report
     }
 }
+
+} // namespace
