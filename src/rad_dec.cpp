@@ -536,7 +536,9 @@ void rcm_to_latlon(float *x, float *y, long i0, long j0) {
 
 // Sixteen cells at a time. Both steps below give the same result when a
 // cell is done twice, so a column whose length is not a multiple of 16 ends
-// with a block that overlaps the one before.
+// with a block that overlaps the one before. Every block is loaded before
+// any is stored: a load of bytes that a store just wrote in part waits for
+// that store to reach the cache, which costs more than the work itself.
 using Cells16 = signed char __attribute__((vector_size(16)));
 
 Cells16 load16(const signed char *p) {
@@ -552,15 +554,19 @@ void store16(signed char *p, Cells16 v) {
 // The first 100 values of one column of a site's grid: above 6 becomes 0.
 void rcm_clamp(signed char *echo) {
     static_assert(RCM_MERGED == 100);
-    for (int j : {0, 16, 32, 48, 64, 80, RCM_MERGED - 16}) {
-        const Cells16 v = load16(echo + j);
-        store16(echo + j, v & ~(v > 6));
-    }
+    constexpr int at[] = {0, 16, 32, 48, 64, 80, RCM_MERGED - 16};
+    Cells16 v[std::size(at)];
+    for (size_t k = 0; k < std::size(at); ++k) v[k] = load16(echo + at[k]);
+    for (size_t k = 0; k < std::size(at); ++k) store16(echo + at[k], v[k] & ~(v[k] > 6));
 }
 
 // N summary cells from CELL on take the values from ECHO on where they are
 // empty or lower.
 void rcm_merge(signed char *cell, const signed char *echo, int n) {
+    auto merged = [](Cells16 c, Cells16 e) {
+        const Cells16 take = (c == RAD_EMPTY) | (c < e);
+        return (e & take) | (c & ~take);
+    };
     if (n < 16) {
         for (int j = 0; j < n; ++j) {
             const signed char c = cell[j], e = echo[j];
@@ -568,12 +574,10 @@ void rcm_merge(signed char *cell, const signed char *echo, int n) {
         }
         return;
     }
-    for (int j = 0;; j = j + 16 < n - 16 ? j + 16 : n - 16) {
-        const Cells16 c = load16(cell + j), e = load16(echo + j);
-        const Cells16 take = (c == RAD_EMPTY) | (c < e);
-        store16(cell + j, (e & take) | (c & ~take));
-        if (j == n - 16) break;
-    }
+    const Cells16 last = merged(load16(cell + n - 16), load16(echo + n - 16));
+    for (int j = 0; j < n - 16; j += 16)
+        store16(cell + j, merged(load16(cell + j), load16(echo + j)));
+    store16(cell + n - 16, last);
 }
 
 int rcm_used(int count, int cap) {
