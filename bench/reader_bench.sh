@@ -46,16 +46,22 @@ seconds() { # the wall time of a command, in seconds
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 median_of_5() { for i in 1 2 3 4 5; do seconds "$@"; done | median; }
-peak_kb() { /usr/bin/time -f "%M" "$@" 2>&1 >/dev/null | tail -n 1; }
+# peak_kb KIND DIR: the peak resident memory of one conversion, in KB.
+peak_kb() { run "$1" "$2" /usr/bin/time -f "%M" 2>&1 >/dev/null | tail -n 1; }
 
-# run KIND DIR: one conversion of the input of KIND in DIR.
+# run KIND DIR [COMMAND...]: one conversion of the input of KIND in DIR, run
+# by COMMAND when one is given (a shell function cannot be run by another
+# program, so the measuring command goes inside).
 run() {
     case $1 in
-    mdr) set -- -in mdr 24010112 "$2" ;;
-    summary) set -- -in raw 24010112 "$2" ;;
-    rcm) set -- -in rcm 2406151245 "$2" ;;
+    mdr) what="-in mdr 24010112" ;;
+    summary) what="-in raw 24010112" ;;
+    rcm) what="-in rcm 2406151245" ;;
     esac
-    build-bench/dirida -ba -me none -pf over -fp data -dp "$4" -cp "$work/out" "$1" "$2" "$3"
+    dir=$2
+    shift 2
+    # shellcheck disable=SC2086 # $what is three words
+    "$@" build-bench/dirida -ba -me none -pf over -fp data -dp "$dir" -cp "$work/out" $what
 }
 
 printf '%-8s %7s %8s %8s %8s %7s %7s %10s %10s\n' input GB dirida 'wc -l' grep '/wc' '/grep' 'peak KB' 'tenth KB'
@@ -79,8 +85,8 @@ for kind in $kinds; do
     d=$(median_of_5 run "$kind" "$work/$kind/full")
     w=$(median_of_5 wc -l "$full")
     g=$(median_of_5 grep -c "$pattern" "$full")
-    p=$(peak_kb run "$kind" "$work/$kind/full")
-    pt=$(peak_kb run "$kind" "$work/$kind/tenth")
+    p=$(peak_kb "$kind" "$work/$kind/full")
+    pt=$(peak_kb "$kind" "$work/$kind/tenth")
     gb=$(stat -c %s "$full" | awk '{ printf "%.2f", $1 / 1e9 }')
     printf '%-8s %7s %8s %8s %8s %7s %7s %10s %10s\n' "$kind" "$gb" "$d" "$w" "$g" \
         "$(echo "$d $w" | awk '{ printf "%.2f", $1 / $2 }')" \
