@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -378,6 +379,21 @@ TEST_F(Conversion, OutputsThatCannotBeMadeEndWith12) {
 TEST_F(Conversion, AFullFileSystemEndsWith12AndLeavesNoFile) {
     write_file(raw() + "/24061512_rad.txt", collective);
     std::filesystem::create_directories(out());
+    // A file size limit, which needs no privilege; the run inherits it, and
+    // the ignored SIGXFSZ, so that its write fails instead of ending it.
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    const struct rlimit limited = {1000, old.rlim_max};
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    RunResult big = run({"24061512"});
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(big.status, 12);
+    EXPECT_EQ(big.err, "RAD_decode_file: Unable to write converted file " + output() +
+                           ": write: File too large\n");
+    EXPECT_EQ(out_entries(), "");
+
     if (mount("tmpfs", out().c_str(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "cannot mount a tmpfs of 64 kB here (" << strerror(errno) << ")";
     write_file(out() + "/filler", std::string(56 * 1024, 'f')); // 8 kB stay free
