@@ -22,6 +22,10 @@
 #include <string_view>
 #include <utility>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#endif
+
 #include "numtext.h"
 #include "vek.h"
 #include "vekrad.h"
@@ -315,12 +319,8 @@ void to_slash(parse_param *p) {
 // has cells have been read. Values beyond the grid, or of a group whose
 // position letters are not A to Z, are not stored.
 //
-// Two ways of reading the same: with every value traced, one value at a
-// time; and without, where a group's values are first laid into a line of
-// columns with whole-vector stores and no branch that depends on the data
-// (so that the mixture of digits and letters costs no mispredictions), then
-// copied into the grid.
-constexpr int LINE_SLACK = 64; // a store of up to 64 values may start at column 104
+// Two ways of reading the same: one byte and one value at a time, with every
+// value traced; and sixteen bytes at a time with vector instructions, below.
 
 int read_groups_traced(const unsigned char *s, int n, RCM_report *r) {
     int pos = 0, values = 0;
@@ -346,44 +346,174 @@ int read_groups_traced(const unsigned char *s, int n, RCM_report *r) {
     return pos;
 }
 
-using Values16 = signed char __attribute__((vector_size(16)));
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define RCM_GROUPS_SIMD 1
 
-int read_groups(const unsigned char *s, int n, RCM_report *r) {
-    signed char line[RCM_GRID + LINE_SLACK];
+// The same, sixteen bytes of a group at a time, with vector operations.
+// For each byte they find its class, the count of values it stands for (1
+// for a digit, L - "A" + 1 for a repeat letter after the group's first digit,
+// 0 for anything else), the value it repeats (the last digit at or before
+// it) and the column after its values (the sum of the counts up to it). A
+// byte of a class that ends the group ends the sixteen, and the bytes after
+// it count nothing. Each sixteen columns of output then take, column by
+// column, the value of the byte whose values cover it: the byte after all
+// those whose values end at or before the column, found by a binary search.
+// The columns are laid into a row-major copy of the grid (whole vectors, not
+// one byte a row apart per value), which becomes the record's column-major
+// grid at the end.
+constexpr int ROW_PAD = 128; // a row of the copy, with room for 16 columns from column 103
+
+// 112 rows, so that the last block of sixteen rows lies within the copy.
+using Rows = signed char[112][ROW_PAD];
+
+// Sixteen rows of 16 bytes turned into sixteen columns: four rounds of the
+// perfect shuffle.
+__attribute__((target("sse4.1"))) inline void transpose16(__m128i v[16]) {
+    for (int round = 0; round < 4; ++round) {
+        __m128i t[16];
+        for (int i = 0; i < 8; ++i) {
+            t[2 * i] = _mm_unpacklo_epi8(v[i], v[i + 8]);
+            t[2 * i + 1] = _mm_unpackhi_epi8(v[i], v[i + 8]);
+        }
+        for (int i = 0; i < 16; ++i) v[i] = t[i];
+    }
+}
+
+// The row-major copy ROWS into the grid of R: 104 columns of 104 rows.
+__attribute__((target("sse4.1"))) void rows_to_grid(const Rows &rows, RCM_report *r) {
+    for (int y0 = 0; y0 < RCM_GRID; y0 += 16) {
+        for (int x0 = 0; x0 < RCM_GRID; x0 += 16) {
+            __m128i v[16];
+            for (int i = 0; i < 16; ++i)
+                v[i] = _mm_load_si128(reinterpret_cast<const __m128i *>(&rows[y0 + i][x0]));
+            transpose16(v);
+            const int columns = std::min(16, RCM_GRID - x0);
+            for (int c = 0; c < columns; ++c) {
+                signed char *to = &r->echo[x0 + c][y0];
+                if (RCM_GRID - y0 >= 16)
+                    _mm_storeu_si128(reinterpret_cast<__m128i *>(to), v[c]);
+                else // the last 8 rows
+                    _mm_storel_epi64(reinterpret_cast<__m128i *>(to), v[c]);
+            }
+        }
+    }
+}
+
+__attribute__((target("sse4.1"))) int read_groups_vector(const unsigned char *s, int n,
+                                                         RCM_report *r) {
+    alignas(16) Rows rows; // filled when the first group is placed
+    bool any = false;
+    const __m128i lane = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i one = _mm_set1_epi8(1);
+    const auto in_range = [](__m128i b, char lo, int span) {
+        const __m128i d = _mm_sub_epi8(b, _mm_set1_epi8(lo));
+        return _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(static_cast<char>(span - 1))), d);
+    };
+    const auto at_most = [](__m128i a, __m128i b) { // unsigned a <= b
+        return _mm_cmpeq_epi8(_mm_min_epu8(a, b), a);
+    };
     int pos = 0, values = 0;
     while (pos < n && byte_class[s[pos]] >= UPPER && values < RCM_MAX_VALUES) {
         if (n - pos < 3) break; // no room for the position letters
-        int first = 0, y = 0;
-        const bool placed = grid_position(reinterpret_cast<const char *>(s + pos), &first, &y);
-        pos += 3;
-        int x = first, last = -1, seen = 0;
-        for (; pos < n; ++pos) {
-            const unsigned char c = s[pos], k = byte_class[c];
-            if (k == OTHER) break;
-            // As masks, not as choices the processor would guess at; and the
-            // column depends on the bytes, not on the value before.
-            const int digit = k == DIGIT, letter = k >= UPPER;
-            seen |= digit;
-            last = (last & (digit - 1)) | ((c - '0') & -digit);
-            const int count = digit + ((c - 'A' + 1) & -(letter & seen));
-            // Columns from x on take the value; those past the count are
-            // written again by the next value, or lie past the group's end.
-            signed char *at = line + (x < RCM_GRID ? x : RCM_GRID);
-            const Values16 v = Values16{} + static_cast<signed char>(last);
-            memcpy(at, &v, 16);
-            if (count > 16) {
-                for (int k16 = 16; k16 < LINE_SLACK; k16 += 16) memcpy(at + k16, &v, 16);
-            }
-            x += count;
-            values += count;
+        int x = 0, y = 0;
+        const bool placed = grid_position(reinterpret_cast<const char *>(s + pos), &x, &y);
+        if (placed && !any) {
+            memset(rows, static_cast<signed char>(RCM_NO_ECHO), sizeof rows);
+            any = true;
         }
-        if (placed) {
-            const int end = x < RCM_GRID ? x : RCM_GRID;
-            for (int col = first; col < end; ++col) r->echo[col][y] = line[col];
+        pos += 3;
+        int last = -1;
+        bool seen = false;
+        for (;;) {
+            __m128i b;
+            if (n - pos >= 16) {
+                b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + pos));
+            } else { // the end of the text: a NUL, which ends the group, after it
+                alignas(16) unsigned char tail[16] = {};
+                memcpy(tail, s + pos, static_cast<size_t>(n - pos));
+                b = _mm_load_si128(reinterpret_cast<const __m128i *>(tail));
+            }
+            const __m128i digit_value = _mm_sub_epi8(b, _mm_set1_epi8('0'));
+            __m128i digit = in_range(b, '0', 10);
+            __m128i letter = _mm_or_si128(in_range(b, 'A', 26), in_range(b, 'a', 26));
+            const __m128i blank =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(' ')),
+                                          _mm_cmpeq_epi8(b, _mm_set1_epi8('\t'))),
+                             _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('\r')),
+                                          _mm_cmpeq_epi8(b, _mm_set1_epi8('\n'))));
+            const unsigned in_group = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(digit, letter), blank)));
+            const int end = __builtin_ctz(~in_group | 0x10000u); // the byte that ends the group
+            const __m128i before_end = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(end)), lane);
+            digit = _mm_and_si128(digit, before_end);
+            letter = _mm_and_si128(letter, before_end);
+            const unsigned digits = static_cast<unsigned>(_mm_movemask_epi8(digit));
+            // Letters repeat from the group's first digit on.
+            const int from = seen ? 0 : digits ? __builtin_ctz(digits) : 16;
+            const __m128i repeats = _mm_and_si128(
+                letter, _mm_cmpgt_epi8(lane, _mm_set1_epi8(static_cast<char>(from - 1))));
+            const __m128i count =
+                _mm_or_si128(_mm_and_si128(digit, one),
+                             _mm_and_si128(repeats, _mm_sub_epi8(b, _mm_set1_epi8('A' - 1))));
+            // The lane (+ 1) of the last digit at or before each byte.
+            __m128i at = _mm_and_si128(digit, _mm_add_epi8(lane, one));
+            at = _mm_max_epu8(at, _mm_slli_si128(at, 1));
+            at = _mm_max_epu8(at, _mm_slli_si128(at, 2));
+            at = _mm_max_epu8(at, _mm_slli_si128(at, 4));
+            at = _mm_max_epu8(at, _mm_slli_si128(at, 8));
+            const __m128i value = _mm_blendv_epi8(
+                _mm_shuffle_epi8(digit_value, _mm_sub_epi8(at, one)),
+                _mm_set1_epi8(static_cast<char>(last)), _mm_cmpeq_epi8(at, _mm_setzero_si128()));
+            const __m128i halves = _mm_sad_epu8(count, _mm_setzero_si128());
+            const int total = _mm_cvtsi128_si32(halves) + _mm_extract_epi16(halves, 4);
+
+            if (placed && x < RCM_GRID && total > 0) {
+                // The column after each byte's values, saturating at 255,
+                // which lies past every column looked for.
+                __m128i ends = _mm_adds_epu8(count, _mm_slli_si128(count, 1));
+                ends = _mm_adds_epu8(ends, _mm_slli_si128(ends, 2));
+                ends = _mm_adds_epu8(ends, _mm_slli_si128(ends, 4));
+                ends = _mm_adds_epu8(ends, _mm_slli_si128(ends, 8));
+                const int stop = std::min(total, RCM_GRID - x);
+                for (int from_col = 0; from_col < stop; from_col += 16) {
+                    const __m128i column =
+                        _mm_add_epi8(lane, _mm_set1_epi8(static_cast<char>(from_col)));
+                    __m128i src = _mm_setzero_si128();
+                    for (int step = 8; step > 0; step >>= 1) {
+                        const __m128i next =
+                            _mm_add_epi8(src, _mm_set1_epi8(static_cast<char>(step)));
+                        const __m128i end_at = _mm_shuffle_epi8(ends, _mm_sub_epi8(next, one));
+                        src = _mm_blendv_epi8(src, next, at_most(end_at, column));
+                    }
+                    const __m128i out = _mm_shuffle_epi8(value, src);
+                    const __m128i keep =
+                        _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(stop - from_col)), lane);
+                    __m128i *to = reinterpret_cast<__m128i *>(&rows[y][x + from_col]);
+                    _mm_storeu_si128(to, _mm_blendv_epi8(_mm_loadu_si128(to), out, keep));
+                }
+            }
+            last = static_cast<signed char>(_mm_extract_epi8(value, 15));
+            seen = seen || digits;
+            x += total;
+            values += total;
+            pos += end;
+            if (end < 16) break;
         }
         while (pos < n && (s[pos] == ',' || byte_class[s[pos]] == BLANK)) ++pos;
     }
+    if (any) rows_to_grid(rows, r);
     return pos;
+}
+#endif
+
+// The vector reader where the processor has its instructions, else the one
+// that traces (with its traces off).
+int read_groups_fast(const unsigned char *s, int n, RCM_report *r) {
+#ifdef RCM_GROUPS_SIMD
+    static const bool vector = __builtin_cpu_supports("sse4.1");
+    if (vector) return read_groups_vector(s, n, r);
+#endif
+    return read_groups_traced(s, n, r);
 }
 
 // The grid after part A's groups, from column 20 on: two header lines with
@@ -454,7 +584,7 @@ bool part_a(parse_param *p, RCM_report *r) {
     const auto *text = reinterpret_cast<const unsigned char *>(p->ptr + p->off);
     const int left = p->length - p->off;
     scanp_inc_off(p, MESS_check(RCM_TRACE_ECHO) ? read_groups_traced(text, left, r)
-                                                : read_groups(text, left, r));
+                                                : read_groups_fast(text, left, r));
     trace_grid(r);
 
     char pos[4] = "";

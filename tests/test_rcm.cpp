@@ -268,6 +268,48 @@ TEST_F(RcmRead, TextAndBinaryMessagesAndHostileInput) {
     rcm_reference_scanner(false);
 }
 
+// The groups read sixteen bytes at a time give the grid that the reader of
+// one value at a time gives (it runs when every value is traced): random
+// groups of every byte class, across sixteen-byte pieces, past the grid's
+// columns, up to the end of the text.
+TEST_F(RcmRead, GroupsReadAsWithEveryValueTraced) {
+    unsigned seed = 7;
+    auto rnd = [&seed](size_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8) % n; };
+    auto pick = [&rnd](const char *from) { return from[rnd(strlen(from))]; };
+    auto fast = std::make_unique<RCM_report>(), traced = std::make_unique<RCM_report>();
+    for (int round = 0; round < 400; ++round) {
+        std::string groups;
+        for (int g = 0, n = 1 + int(rnd(40)); g < n; ++g) {
+            groups += g ? "," : "";
+            for (int k = 0; k < 3; ++k) groups += char('A' + rnd(28) % 26 + (rnd(40) == 0) * 32);
+            // Letters and blanks before any digit, then digits, letters
+            // (small and large repeats), blanks, and rarely a byte that ends
+            // the group.
+            for (int k = 0, lead = int(rnd(24)); k < lead; ++k) groups += pick("ABQZaz \t\r");
+            for (int k = 0, len = int(rnd(40)); k < len; ++k) {
+                const size_t c = rnd(100);
+                groups += pick(c < 45   ? "0123456789"
+                               : c < 80 ? "ABHQZaqzz"
+                               : c < 95 ? " \t\r"
+                                        : ",.:/*\x80");
+            }
+        }
+        // Half end before "/MT", half at the end of the text (blanks belong
+        // to a group).
+        const std::string input =
+            message("OKX", {part_a + " " + groups + (round % 2 ? "" : " /MT1:MMA") +
+                            std::string(100, ' ')});
+        for (auto *r : {fast.get(), traced.get()}) {
+            MESS_set(r == traced.get() ? 1 : -1, 0x40000000); // debug c: every value traced
+            MESS_set_out(0);
+            FILE *f = stream_of(input);
+            EXPECT_EQ(RCM_read_site(f, r), 1);
+            FILE_close(f);
+        }
+        ASSERT_EQ(describe(1, *fast), describe(1, *traced)) << input;
+    }
+}
+
 TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
     Domain d;
     RAD_mdr_domain(&d);
