@@ -20,6 +20,7 @@
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <utility>
 
 #include "numtext.h"
@@ -36,6 +37,13 @@ int file_type = 3;
 char out_name[FILE_NAME_LEN] = ""; // the converted file being written
 RAD_info info;
 RCM_report rcm_report;
+
+// The summary cell of the first cell of a site's grid.
+struct RcmOrigin {
+    long i0, j0;
+};
+bool rcm_merge_grid(RAD_info *info, RCM_report *report, RcmOrigin *at);
+void rcm_convert_positions(RCM_report *report, RcmOrigin at);
 int mdr_stat_num = 0;
 int rcm_stat_num = 0;
 
@@ -148,6 +156,7 @@ int rcm_enter(const CTY_data *station, void *block) {
 // the message. A message without time (end of input, no part A) lies outside
 // every window.
 void decode_rcm(FILE *ifile) {
+    std::unordered_map<RCM_report *, RcmOrigin> unconverted; // kept records and their origins
     // The reader takes the stream in blocks: its own end of input ends the
     // loop, not the stream's end-of-file mark.
     for (;;) {
@@ -164,9 +173,17 @@ void decode_rcm(FILE *ifile) {
                    rcm_report.lat - rcm_ptr->lat, rcm_report.lon - rcm_ptr->lon);
         rcm_report.lat = rcm_ptr->lat;
         rcm_report.lon = rcm_ptr->lon;
-        RCM_set_summary(&info, &rcm_report);
+        // RCM_set_summary in two halves: the grid now, the positions once
+        // the site's last report is known (a feed may bring a site's report
+        // many times, and only the last is kept).
+        RcmOrigin at;
+        if (rcm_merge_grid(&info, &rcm_report, &at))
+            unconverted[rcm_ptr] = at;
+        else
+            unconverted.erase(rcm_ptr);
         *rcm_ptr = rcm_report;
     }
+    for (auto [record, at] : unconverted) rcm_convert_positions(record, at);
 }
 
 void decode_mdr(FILE *ifile) {
@@ -584,26 +601,18 @@ int rcm_used(int count, int cap) {
     return std::clamp(count, 0, cap);
 }
 
-} // namespace
-
-// Merges REPORT's fine grid into INFO's summary and turns its feature
-// positions into latitude and longitude. The grid's first cell lies twelve
-// MDR boxes before the site's box (from the report's lat and lon on the
-// current map domain, the MDR grid) in each direction. Only a normal report
-// (status 0), and in clear-air mode only when clear-air reports are wanted,
-// is merged: its first 100 columns and rows, values above 6 becoming 0 in the
-// report too, each summary cell from 0 to 460 and 0 to 356 taking the value
-// when it is empty or lower (compared as signed bytes, so a covered cell
-// without value, 255, fills only empty cells). A report without position, or
-// whose position is not on the map, changes nothing. Returns 1.
-int RCM_set_summary(RAD_info *info, RCM_report *report) {
-    if (!info || !report || report->lat == VEK_FMISS || report->lon == VEK_FMISS) return 1;
+// The merge half of RCM_set_summary: the grid's origin, traced, into AT and
+// the grid into the summary. False, with nothing done, when the report has
+// no usable position.
+bool rcm_merge_grid(RAD_info *info, RCM_report *report, RcmOrigin *at) {
+    if (!info || !report || report->lat == VEK_FMISS || report->lon == VEK_FMISS) return false;
     float mx = VEK_FMISS, my = VEK_FMISS, gx = VEK_FMISS, gy = VEK_FMISS;
     MAP_tran(report->lat, report->lon, &mx, &my);
     MAP_grid_untran(mx, my, &gx, &gy);
     long bx, by;
-    if (!rcm_site_box(gx, &bx) || !rcm_site_box(gy, &by)) return 1;
+    if (!rcm_site_box(gx, &bx) || !rcm_site_box(gy, &by)) return false;
     const long i0 = 4 * (bx - 12), j0 = 4 * (by - 12);
+    *at = {i0, j0};
     MESS_print(M_DEBUG, "%5s %9.3f,%9.3f = %d %d\n", report->id, gx, gy, static_cast<int>(i0),
                static_cast<int>(j0));
 
@@ -618,14 +627,36 @@ int RCM_set_summary(RAD_info *info, RCM_report *report) {
                       static_cast<int>(j_last - j_first + 1));
         }
     }
+    return true;
+}
 
-    if (report->maxt != VEK_MISS) rcm_to_latlon(&report->maxt_x, &report->maxt_y, i0, j0);
+// The other half: the maximum top, storm, signature and mesocyclone
+// positions of a grid with origin AT into latitude and longitude.
+void rcm_convert_positions(RCM_report *report, RcmOrigin at) {
+    if (report->maxt != VEK_MISS) rcm_to_latlon(&report->maxt_x, &report->maxt_y, at.i0, at.j0);
     for (int k = 0; k < rcm_used(report->num_storm, std::size(report->storm)); ++k)
-        rcm_to_latlon(&report->storm[k].x, &report->storm[k].y, i0, j0);
+        rcm_to_latlon(&report->storm[k].x, &report->storm[k].y, at.i0, at.j0);
     for (int k = 0; k < rcm_used(report->num_tvs, std::size(report->tvs)); ++k)
-        rcm_to_latlon(&report->tvs[k].x, &report->tvs[k].y, i0, j0);
+        rcm_to_latlon(&report->tvs[k].x, &report->tvs[k].y, at.i0, at.j0);
     for (int k = 0; k < rcm_used(report->num_meso, std::size(report->meso)); ++k)
-        rcm_to_latlon(&report->meso[k].x, &report->meso[k].y, i0, j0);
+        rcm_to_latlon(&report->meso[k].x, &report->meso[k].y, at.i0, at.j0);
+}
+
+} // namespace
+
+// Merges REPORT's fine grid into INFO's summary and turns its feature
+// positions into latitude and longitude. The grid's first cell lies twelve
+// MDR boxes before the site's box (from the report's lat and lon on the
+// current map domain, the MDR grid) in each direction. Only a normal report
+// (status 0), and in clear-air mode only when clear-air reports are wanted,
+// is merged: its first 100 columns and rows, values above 6 becoming 0 in the
+// report too, each summary cell from 0 to 460 and 0 to 356 taking the value
+// when it is empty or lower (compared as signed bytes, so a covered cell
+// without value, 255, fills only empty cells). A report without position, or
+// whose position is not on the map, changes nothing. Returns 1.
+int RCM_set_summary(RAD_info *info, RCM_report *report) {
+    RcmOrigin at;
+    if (rcm_merge_grid(info, report, &at)) rcm_convert_positions(report, at);
     return 1;
 }
 
