@@ -348,6 +348,7 @@ int read_groups_traced(const unsigned char *s, int n, RCM_report *r) {
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define RCM_GROUPS_SIMD 1
+#define RCM_VECTOR __attribute__((target("sse4.1")))
 
 // The same, sixteen bytes of a group at a time, with vector operations.
 // For each byte they find its class, the count of values it stands for (1
@@ -368,7 +369,7 @@ using Rows = signed char[112][ROW_PAD];
 
 // Sixteen rows of 16 bytes turned into sixteen columns: four rounds of the
 // perfect shuffle.
-__attribute__((target("sse4.1"))) inline void transpose16(__m128i v[16]) {
+RCM_VECTOR inline void transpose16(__m128i v[16]) {
     for (int round = 0; round < 4; ++round) {
         __m128i t[16];
         for (int i = 0; i < 8; ++i) {
@@ -380,7 +381,7 @@ __attribute__((target("sse4.1"))) inline void transpose16(__m128i v[16]) {
 }
 
 // The row-major copy ROWS into the grid of R: 104 columns of 104 rows.
-__attribute__((target("sse4.1"))) void rows_to_grid(const Rows &rows, RCM_report *r) {
+RCM_VECTOR void rows_to_grid(const Rows &rows, RCM_report *r) {
     for (int y0 = 0; y0 < RCM_GRID; y0 += 16) {
         for (int x0 = 0; x0 < RCM_GRID; x0 += 16) {
             __m128i v[16];
@@ -399,19 +400,137 @@ __attribute__((target("sse4.1"))) void rows_to_grid(const Rows &rows, RCM_report
     }
 }
 
-__attribute__((target("sse4.1"))) int read_groups_vector(const unsigned char *s, int n,
-                                                         RCM_report *r) {
-    alignas(16) Rows rows; // filled when the first group is placed
-    bool any = false;
+// Bytes A with LO <= A < LO + SPAN, as bytes of all ones.
+RCM_VECTOR inline __m128i in_range(__m128i a, char lo, int span) {
+    const __m128i d = _mm_sub_epi8(a, _mm_set1_epi8(lo));
+    return _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(static_cast<char>(span - 1))), d);
+}
+
+// Bytes A <= B (unsigned), as bytes of all ones.
+RCM_VECTOR inline __m128i at_most(__m128i a, __m128i b) {
+    return _mm_cmpeq_epi8(_mm_min_epu8(a, b), a);
+}
+
+// The 16 bytes of the N at S from AT on; past the end, NULs.
+RCM_VECTOR inline __m128i load_bytes(const unsigned char *s, int n, int at) {
+    if (n - at >= 16) return _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + at));
+    alignas(16) unsigned char tail[16] = {};
+    if (n > at) memcpy(tail, s + at, static_cast<size_t>(n - at));
+    return _mm_load_si128(reinterpret_cast<const __m128i *>(tail));
+}
+
+// The bytes of the 16 at B that may stand in a group: digits, letters and
+// blanks.
+RCM_VECTOR inline unsigned group_bytes(__m128i b) {
+    const __m128i letter = _mm_or_si128(in_range(b, 'A', 26), in_range(b, 'a', 26));
+    const __m128i blank = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(b, _mm_set1_epi8('\t'))),
+        _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('\r')),
+                     _mm_cmpeq_epi8(b, _mm_set1_epi8('\n'))));
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(in_range(b, '0', 10), letter), blank)));
+}
+
+// Where the groups of the N bytes at S end: the bytes that may not stand in
+// a group, as bits, classified 64 bytes at a time when first asked for. So
+// the end of each group is known before its values are worked out, and the
+// work of one group need not wait for that of the one before.
+struct GroupEnds {
+    const unsigned char *s;
+    int n;
+    int block = -64; // the first byte of the bits
+    uint64_t bits = 0;
+};
+
+// The first byte at or after P that ends a group; N when none does.
+RCM_VECTOR int group_end(GroupEnds &g, int p) {
+    while (p < g.n) {
+        const int block = p & ~63;
+        if (block != g.block) {
+            uint64_t in = 0;
+            for (int k = 0; k < 4; ++k)
+                in |= uint64_t{group_bytes(load_bytes(g.s, g.n, block + 16 * k))} << (16 * k);
+            g.bits = ~in;
+            g.block = block;
+        }
+        const uint64_t ends = g.bits >> (p - block);
+        if (ends) return std::min(g.n, p + __builtin_ctzll(ends));
+        p = block + 64;
+    }
+    return g.n;
+}
+
+// One group's values: the BYTES bytes from AT on (after its position letters)
+// into row Y of ROWS from column X on when PLACED. Returns the count of
+// values they stand for.
+RCM_VECTOR int group_values(const unsigned char *s, int n, int at, int bytes, bool placed, int x,
+                            Rows &rows, int y) {
     const __m128i lane = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m128i one = _mm_set1_epi8(1);
-    const auto in_range = [](__m128i b, char lo, int span) {
-        const __m128i d = _mm_sub_epi8(b, _mm_set1_epi8(lo));
-        return _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(static_cast<char>(span - 1))), d);
-    };
-    const auto at_most = [](__m128i a, __m128i b) { // unsigned a <= b
-        return _mm_cmpeq_epi8(_mm_min_epu8(a, b), a);
-    };
+    int values = 0, last = -1;
+    bool seen = false;
+    for (int done = 0; done < bytes; done += 16) {
+        const __m128i b = load_bytes(s, n, at + done);
+        const __m128i in_group =
+            _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(std::min(16, bytes - done))), lane);
+        const __m128i digit = _mm_and_si128(in_range(b, '0', 10), in_group);
+        const __m128i letter =
+            _mm_and_si128(_mm_or_si128(in_range(b, 'A', 26), in_range(b, 'a', 26)), in_group);
+        const unsigned digits = static_cast<unsigned>(_mm_movemask_epi8(digit));
+        // Letters repeat from the group's first digit on.
+        const int from = seen ? 0 : digits ? __builtin_ctz(digits) : 16;
+        const __m128i repeats =
+            _mm_and_si128(letter, _mm_cmpgt_epi8(lane, _mm_set1_epi8(static_cast<char>(from - 1))));
+        const __m128i count =
+            _mm_or_si128(_mm_and_si128(digit, one),
+                         _mm_and_si128(repeats, _mm_sub_epi8(b, _mm_set1_epi8('A' - 1))));
+        // The lane (+ 1) of the last digit at or before each byte.
+        __m128i lane_of = _mm_and_si128(digit, _mm_add_epi8(lane, one));
+        lane_of = _mm_max_epu8(lane_of, _mm_slli_si128(lane_of, 1));
+        lane_of = _mm_max_epu8(lane_of, _mm_slli_si128(lane_of, 2));
+        lane_of = _mm_max_epu8(lane_of, _mm_slli_si128(lane_of, 4));
+        lane_of = _mm_max_epu8(lane_of, _mm_slli_si128(lane_of, 8));
+        const __m128i value = _mm_blendv_epi8(
+            _mm_shuffle_epi8(_mm_sub_epi8(b, _mm_set1_epi8('0')), _mm_sub_epi8(lane_of, one)),
+            _mm_set1_epi8(static_cast<char>(last)), _mm_cmpeq_epi8(lane_of, _mm_setzero_si128()));
+        const __m128i halves = _mm_sad_epu8(count, _mm_setzero_si128());
+        const int total = _mm_cvtsi128_si32(halves) + _mm_extract_epi16(halves, 4);
+
+        const int column = x + values;
+        if (placed && column < RCM_GRID && total > 0) {
+            // The column after each byte's values, saturating at 255, which
+            // lies past every column looked for.
+            __m128i ends = _mm_adds_epu8(count, _mm_slli_si128(count, 1));
+            ends = _mm_adds_epu8(ends, _mm_slli_si128(ends, 2));
+            ends = _mm_adds_epu8(ends, _mm_slli_si128(ends, 4));
+            ends = _mm_adds_epu8(ends, _mm_slli_si128(ends, 8));
+            const int stop = std::min(total, RCM_GRID - column);
+            for (int from_col = 0; from_col < stop; from_col += 16) {
+                const __m128i col = _mm_add_epi8(lane, _mm_set1_epi8(static_cast<char>(from_col)));
+                __m128i src = _mm_setzero_si128();
+                for (int step = 8; step > 0; step >>= 1) {
+                    const __m128i next = _mm_add_epi8(src, _mm_set1_epi8(static_cast<char>(step)));
+                    const __m128i end_at = _mm_shuffle_epi8(ends, _mm_sub_epi8(next, one));
+                    src = _mm_blendv_epi8(src, next, at_most(end_at, col));
+                }
+                const __m128i out = _mm_shuffle_epi8(value, src);
+                const __m128i keep =
+                    _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(stop - from_col)), lane);
+                __m128i *to = reinterpret_cast<__m128i *>(&rows[y][column + from_col]);
+                _mm_storeu_si128(to, _mm_blendv_epi8(_mm_loadu_si128(to), out, keep));
+            }
+        }
+        last = static_cast<signed char>(_mm_extract_epi8(value, 15));
+        seen = seen || digits;
+        values += total;
+    }
+    return values;
+}
+
+RCM_VECTOR int read_groups_vector(const unsigned char *s, int n, RCM_report *r) {
+    alignas(16) Rows rows; // filled when the first group is placed
+    bool any = false;
+    GroupEnds ends{s, n};
     int pos = 0, values = 0;
     while (pos < n && byte_class[s[pos]] >= UPPER && values < RCM_MAX_VALUES) {
         if (n - pos < 3) break; // no room for the position letters
@@ -422,83 +541,9 @@ __attribute__((target("sse4.1"))) int read_groups_vector(const unsigned char *s,
             any = true;
         }
         pos += 3;
-        int last = -1;
-        bool seen = false;
-        for (;;) {
-            __m128i b;
-            if (n - pos >= 16) {
-                b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + pos));
-            } else { // the end of the text: a NUL, which ends the group, after it
-                alignas(16) unsigned char tail[16] = {};
-                memcpy(tail, s + pos, static_cast<size_t>(n - pos));
-                b = _mm_load_si128(reinterpret_cast<const __m128i *>(tail));
-            }
-            const __m128i digit_value = _mm_sub_epi8(b, _mm_set1_epi8('0'));
-            __m128i digit = in_range(b, '0', 10);
-            __m128i letter = _mm_or_si128(in_range(b, 'A', 26), in_range(b, 'a', 26));
-            const __m128i blank =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(' ')),
-                                          _mm_cmpeq_epi8(b, _mm_set1_epi8('\t'))),
-                             _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('\r')),
-                                          _mm_cmpeq_epi8(b, _mm_set1_epi8('\n'))));
-            const unsigned in_group = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(digit, letter), blank)));
-            const int end = __builtin_ctz(~in_group | 0x10000u); // the byte that ends the group
-            const __m128i before_end = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(end)), lane);
-            digit = _mm_and_si128(digit, before_end);
-            letter = _mm_and_si128(letter, before_end);
-            const unsigned digits = static_cast<unsigned>(_mm_movemask_epi8(digit));
-            // Letters repeat from the group's first digit on.
-            const int from = seen ? 0 : digits ? __builtin_ctz(digits) : 16;
-            const __m128i repeats = _mm_and_si128(
-                letter, _mm_cmpgt_epi8(lane, _mm_set1_epi8(static_cast<char>(from - 1))));
-            const __m128i count =
-                _mm_or_si128(_mm_and_si128(digit, one),
-                             _mm_and_si128(repeats, _mm_sub_epi8(b, _mm_set1_epi8('A' - 1))));
-            // The lane (+ 1) of the last digit at or before each byte.
-            __m128i at = _mm_and_si128(digit, _mm_add_epi8(lane, one));
-            at = _mm_max_epu8(at, _mm_slli_si128(at, 1));
-            at = _mm_max_epu8(at, _mm_slli_si128(at, 2));
-            at = _mm_max_epu8(at, _mm_slli_si128(at, 4));
-            at = _mm_max_epu8(at, _mm_slli_si128(at, 8));
-            const __m128i value = _mm_blendv_epi8(
-                _mm_shuffle_epi8(digit_value, _mm_sub_epi8(at, one)),
-                _mm_set1_epi8(static_cast<char>(last)), _mm_cmpeq_epi8(at, _mm_setzero_si128()));
-            const __m128i halves = _mm_sad_epu8(count, _mm_setzero_si128());
-            const int total = _mm_cvtsi128_si32(halves) + _mm_extract_epi16(halves, 4);
-
-            if (placed && x < RCM_GRID && total > 0) {
-                // The column after each byte's values, saturating at 255,
-                // which lies past every column looked for.
-                __m128i ends = _mm_adds_epu8(count, _mm_slli_si128(count, 1));
-                ends = _mm_adds_epu8(ends, _mm_slli_si128(ends, 2));
-                ends = _mm_adds_epu8(ends, _mm_slli_si128(ends, 4));
-                ends = _mm_adds_epu8(ends, _mm_slli_si128(ends, 8));
-                const int stop = std::min(total, RCM_GRID - x);
-                for (int from_col = 0; from_col < stop; from_col += 16) {
-                    const __m128i column =
-                        _mm_add_epi8(lane, _mm_set1_epi8(static_cast<char>(from_col)));
-                    __m128i src = _mm_setzero_si128();
-                    for (int step = 8; step > 0; step >>= 1) {
-                        const __m128i next =
-                            _mm_add_epi8(src, _mm_set1_epi8(static_cast<char>(step)));
-                        const __m128i end_at = _mm_shuffle_epi8(ends, _mm_sub_epi8(next, one));
-                        src = _mm_blendv_epi8(src, next, at_most(end_at, column));
-                    }
-                    const __m128i out = _mm_shuffle_epi8(value, src);
-                    const __m128i keep =
-                        _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(stop - from_col)), lane);
-                    __m128i *to = reinterpret_cast<__m128i *>(&rows[y][x + from_col]);
-                    _mm_storeu_si128(to, _mm_blendv_epi8(_mm_loadu_si128(to), out, keep));
-                }
-            }
-            last = static_cast<signed char>(_mm_extract_epi8(value, 15));
-            seen = seen || digits;
-            x += total;
-            values += total;
-            pos += end;
-            if (end < 16) break;
-        }
+        const int end = group_end(ends, pos);
+        values += group_values(s, n, pos, end - pos, placed, x, rows, y);
+        pos = end;
         while (pos < n && (s[pos] == ',' || byte_class[s[pos]] == BLANK)) ++pos;
     }
     if (any) rows_to_grid(rows, r);
