@@ -301,10 +301,25 @@ struct ClassVec128 {
     __m128i fold, lo, span;
 };
 
+__attribute__((target("avx2"))) inline __m256i at(const char *p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+
 __attribute__((target("avx2"))) inline __m256i match_avx2(const char *p, const ClassVec256 &k) {
     __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
     x = _mm256_sub_epi8(_mm256_or_si256(x, k.fold), k.lo);
     return _mm256_cmpeq_epi8(_mm256_min_epu8(x, k.span), x);
+}
+
+// The positions of the block of 32 at Q where all N classes K match, as bits;
+// the first two classes are tested first, the others only where both match.
+__attribute__((target("avx2"))) inline unsigned block_avx2(const char *q, const ClassVec256 *k,
+                                                           int n) {
+    const int second = n > 1 ? 1 : 0;
+    __m256i m2 = _mm256_and_si256(match_avx2(q, k[0]), match_avx2(q + second, k[second]));
+    if (_mm256_testz_si256(m2, m2)) return 0;
+    for (int i = 2; i < n; ++i) m2 = _mm256_and_si256(m2, match_avx2(q + i, k[i]));
+    return static_cast<unsigned>(_mm256_movemask_epi8(m2));
 }
 
 __attribute__((target("avx2"))) const char *run_avx2(const char *p, const char *to, const char *hi,
@@ -317,19 +332,29 @@ __attribute__((target("avx2"))) const char *run_avx2(const char *p, const char *
                 _mm256_set1_epi8(static_cast<char>(c.hi - c.lo))};
     }
     const int second = n > 1 ? 1 : 0;
-    while (p < to && hi - p >= 32 + n) {
-        __m256i m2 = _mm256_and_si256(match_avx2(p, k[0]), match_avx2(p + second, k[second]));
-        if (_mm256_testz_si256(m2, m2)) {
-            p += 32;
-            continue;
+    // When the first two classes are single bytes, as the heads' are, 64
+    // positions at a time with one comparison a byte; only a block that
+    // holds a candidate is tested whole.
+    const byte_range &c0 = cls[0], &c1 = cls[second];
+    if (c0.fold == 0 && c0.lo == c0.hi && c1.fold == 0 && c1.lo == c1.hi) {
+        const __m256i b0 = _mm256_set1_epi8(static_cast<char>(c0.lo)),
+                      b1 = _mm256_set1_epi8(static_cast<char>(c1.lo));
+        for (; to - p >= 64 && hi - p >= 64 + n; p += 64) {
+            const __m256i m =
+                _mm256_or_si256(_mm256_and_si256(_mm256_cmpeq_epi8(at(p), b0),
+                                                 _mm256_cmpeq_epi8(at(p + second), b1)),
+                                _mm256_and_si256(_mm256_cmpeq_epi8(at(p + 32), b0),
+                                                 _mm256_cmpeq_epi8(at(p + 32 + second), b1)));
+            if (_mm256_testz_si256(m, m)) continue;
+            if (const unsigned low = block_avx2(p, k, n)) return p + __builtin_ctz(low);
+            if (const unsigned high = block_avx2(p + 32, k, n)) return p + 32 + __builtin_ctz(high);
         }
-        for (int i = 2; i < n; ++i) m2 = _mm256_and_si256(m2, match_avx2(p + i, k[i]));
-        unsigned m = static_cast<unsigned>(_mm256_movemask_epi8(m2));
-        if (m) {
+    }
+    for (; p < to && hi - p >= 32 + n; p += 32) {
+        if (const unsigned m = block_avx2(p, k, n)) {
             const char *t = p + __builtin_ctz(m);
             return t < to ? t : to;
         }
-        p += 32;
     }
     return p;
 }
