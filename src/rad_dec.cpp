@@ -483,14 +483,17 @@ bool next_heading(FILE *ifile, char *line) {
 
 // Places the digits of one row line: the digit at position j goes to
 // x = col + j, y = row. Cells outside the grid are dropped; the sums are
-// taken wide, since ROW and COL come from the bulletin.
+// taken wide, since ROW and COL come from the bulletin. A row is mostly
+// blanks and digits in no order, so every position within the grid is
+// written, a blank writing back what the cell held: no branch to mispredict.
 void place_row(RAD_info *info, const char *line, long long row, long long col) {
     if (row < 0 || row >= RAD_SUM_NY) return;
-    for (long long j = 0; line[j]; ++j) {
-        if (line[j] < '0' || line[j] > '9') continue;
-        long long x = col + j;
-        if (x >= 0 && x < RAD_SUM_NX)
-            info->summary[x][row] = static_cast<signed char>(line[j] - '0');
+    const long long n = static_cast<long long>(strlen(line));
+    const long long first = std::max(0LL, -col), stop = std::min(n, RAD_SUM_NX - col);
+    for (long long j = first; j < stop; ++j) {
+        signed char &cell = info->summary[col + j][row];
+        const unsigned d = static_cast<unsigned char>(line[j]) - unsigned{'0'};
+        cell = d <= 9 ? static_cast<signed char>(d) : cell;
     }
 }
 
