@@ -8,9 +8,8 @@
 #include "rcm_test.h"
 
 #include <cmath>
-#include <cstring>
+#include <cstdio>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,25 +34,22 @@ const std::vector<std::string> sites = {
 // before the site's box, four cells a box. The site must lie clear of box
 // edges, where float and double could round apart.
 std::pair<int, int> origin(const char *id) {
-    double prior, lat = 0, lon = 0;
-    for (const std::string &s : sites) {
-        std::istringstream in(s);
-        std::string name, st, cn, sid;
-        in >> name >> st >> cn >> sid >> prior >> lat >> lon;
-        if (sid == id) break;
-    }
-    GridPos g = mdr_grid(lat, lon);
+    double lat = 0, lon = 0;
+    for (const std::string &s : sites)
+        if (s.find(" " + std::string(id) + " ") != std::string::npos)
+            sscanf(s.c_str(), "%*s %*s %*s %*s %*d %lf %lf", &lat, &lon);
+    const GridPos g = mdr_grid(lat, lon);
     for (double v : {g.gx, g.gy}) EXPECT_NEAR(v - std::floor(v), 0.5, 0.499) << id;
     return {4 * (static_cast<int>(g.gx) - 12), 4 * (static_cast<int>(g.gy) - 12)};
 }
 
-// " lat lon" of the feature at position letters POS of site ID's grid.
+// " lat lon" of the feature at position letters POS of site ID's grid; it
+// must lie clear of a rounding boundary, where float and double could part.
 std::string where(const char *id, const char *pos) {
     auto [i0, j0] = origin(id);
     auto [x, y] = cell_of(pos);
     double lat, lon;
     mdr_latlon((x + i0 + 0.5) / 4, (y + j0 + 0.5) / 4, &lat, &lon);
-    // float and double may round apart only next to a rounding boundary
     for (double v : {lat, lon})
         EXPECT_GT(std::fabs(std::fabs(v * 1000 - std::floor(v * 1000)) - 0.5), 0.01) << id << pos;
     char buf[40];
@@ -61,7 +57,8 @@ std::string where(const char *id, const char *pos) {
     return buf;
 }
 
-// Merges CELLS of site ID into C: a cell keeps the highest value.
+// Merges CELLS of site ID into C: a cell keeps the highest value; values
+// above 6 count as 0.
 void merge(Cells &c, const char *id, std::initializer_list<std::pair<const char *, int>> cells) {
     auto [i0, j0] = origin(id);
     for (auto [pos, v] : cells) {
@@ -69,6 +66,14 @@ void merge(Cells &c, const char *id, std::initializer_list<std::pair<const char 
         int &cell = c[{i0 + x, j0 + y}];
         cell = std::max(cell, v > 6 ? 0 : v);
     }
+}
+
+// A message of site ID numbered NUM at WHEN (DDMMYYHHMM) with TEXT after the
+// edit status.
+std::string plain(const char *id, const char *num, const std::string &when,
+                  const std::string &text) {
+    return message(id, {std::string("1234 ROBUU ") + num,
+                        std::string("/NEXRAA ") + num + " " + when + " UNEDITED" + text, "/ENDAA"});
 }
 
 std::string tlx(const std::string &time, const std::string &groups) {
@@ -109,34 +114,30 @@ std::string feed_1245() {
                            "/NEXRAA 0999 1506241245 UNEDITED /MDPCPN /NI1:", "MMA6 /ENDAA"});
 }
 
-std::string blocks_1245() {
-    return "** TLX 001 PCPN\nZ 450" + where("TLX", "MMB") + "\nT  A1" + where("TLX", "MNA") +
-           "\nM  01" + where("TLX", "MNB") + "\nS  A1" + where("TLX", "MNA") +
-           " 250 020 120 1\nS  B2" + where("TLX", "LLP") +
+// What the feed of 12:45 converts to, with or without clear-air echoes.
+std::string converted_1245(bool clear_air) {
+    Cells c;
+    merge(c, "TLX", {{"MMB", 6}, {"LMP", 1}});
+    // MMA3 then 4, 5, B repeats 5 twice, 7 (merged as 0)
+    const auto [x, y] = cell_of("MMA");
+    const auto [i0, j0] = origin("TLX");
+    for (int k = 0, row[] = {3, 4, 5, 5, 5, 0}; k < 6; ++k) c[{i0 + x + k, j0 + y}] = row[k];
+    if (clear_air) {
+        merge(c, "AMA", {{"MMA", 2}, {"MMC", 9}}); // the first report
+        merge(c, "AMA", {{"MMA", 1}, {"MMD", 4}}); // the second: the higher value stays
+    }
+    return "1245Z 15 JUN 24\n" + rcm_summary(c) + "** TLX 001 PCPN\nZ 450" + where("TLX", "MMB") +
+           "\nT  A1" + where("TLX", "MNA") + "\nM  01" + where("TLX", "MNB") + "\nS  A1" +
+           where("TLX", "MNA") + " 250 020 120 1\nS  B2" + where("TLX", "LLP") +
            " 310 015  80 0\n** AMA 313 CLAR\nZ 150" + where("AMA", "MMD") + "\nS  A9" +
            where("AMA", "MMD") +
            " 090 005 -9999 0\n** FWS 345 PCPN NE\n** LOC 901 CLAR OM\n** SIL 72450 NA\n";
 }
 
-Cells cells_1245(bool clear_air) {
-    Cells c;
-    merge(c, "TLX", {{"MMA", 3}, {"MMB", 6}, {"LMP", 1}});
-    // MMA3 then 4, 5, B repeats 5 twice, 7 (merged as 0)
-    const std::pair<int, int> mma = cell_of("MMA");
-    auto [i0, j0] = origin("TLX");
-    const int row[] = {3, 4, 5, 5, 5, 0};
-    for (int k = 0; k < 6; ++k) c[{i0 + mma.first + k, j0 + mma.second}] = row[k];
-    if (clear_air) {
-        merge(c, "AMA", {{"MMA", 2}, {"MMC", 9}}); // the first report
-        merge(c, "AMA", {{"MMA", 1}, {"MMD", 4}}); // the second: the higher value stays
-    }
-    return c;
-}
-
 class RcmConversion : public ::testing::Test, protected Install {
   protected:
     RcmConversion() : Install(sites) {}
-    // Converts FEED, named for DATE, with ARGS; returns the file and its name.
+    // Converts FEED, named for DATE, with MORE; returns the file and its name.
     std::string convert(const std::string &date, const std::string &feed,
                         std::vector<std::string> more = {}) {
         write_file(raw() + "/" + date + "_rcm.txt", feed);
@@ -150,33 +151,24 @@ class RcmConversion : public ::testing::Test, protected Install {
 };
 
 // A feed of several sites, with and without clear-air echoes, and one of no
-// message: the sites of the station file that did not report.
+// message: the sites of the station file that did not report. A file dated
+// at minute 50 decodes for 12:45 too.
 TEST_F(RcmConversion, FeedsOfSeveralSitesOrNone) {
-    const std::string head = "VEKRAD\n1245Z 15 JUN 24\n", name = "\n@2406151245_rcm.vek";
-    EXPECT_EQ(convert("2406151245", feed_1245()),
-              head + rcm_summary(cells_1245(true)) + blocks_1245() + name);
+    const std::string name = "\n@2406151245_rcm.vek";
+    EXPECT_EQ(convert("2406151245", feed_1245()), "VEKRAD\n" + converted_1245(true) + name);
     EXPECT_EQ(convert("2406151245", feed_1245(), {"-pa", "noclar"}),
-              head + rcm_summary(cells_1245(false)) + blocks_1245() + name);
-    // A file dated at minute 50 decodes for 12:45 too; without the text form's
-    // identification line.
+              "VEKRAD\n" + converted_1245(false) + name);
     EXPECT_EQ(convert("2406151250", feed_1245(), {"-ou", "vek3"}),
-              "1245Z 15 JUN 24\n" + rcm_summary(cells_1245(true)) + blocks_1245() +
-                  "\n@24061512_rad.vek");
+              converted_1245(true) + "\n@24061512_rad.vek");
     EXPECT_EQ(convert("2406151245", ""),
-              head + "RCM SUMMARY\n** TLX 72357 NA\n** AMA 72363 NA\n** SIL 72450 NA\n" + name);
+              "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n** TLX 72357 NA\n** AMA 72363 NA\n"
+              "** SIL 72450 NA\n" +
+                  name);
 }
 
-// A message of site ID of the day DDMMYY at HHMM, with TEXT after the edit
-// status.
-std::string plain(const char *id, const char *num, const std::string &when,
-                  const std::string &text) {
-    return message(id, {std::string("1234 ROBUU ") + num,
-                        std::string("/NEXRAA ") + num + " " + when + " UNEDITED" + text, "/ENDAA"});
-}
-
+// A file of 23:50 decodes for 23:45 on the 15th, by default from 23:30 to
+// 00:00; the window goes by the time of day.
 TEST_F(RcmConversion, ReportTimeWindowsAcrossMidnight) {
-    // A file of 23:50 decodes for 23:45 on the 15th, by default from 23:30 to
-    // 00:00; the window goes by the time of day.
     const std::string feed = plain("TLX", "0001", "1606240000", " /MDPCPN /NI1: MMA2") +
                              plain("AMA", "0313", "1506242329", "") +
                              plain("FWS", "0345", "1606240001", "") +
@@ -195,15 +187,6 @@ TEST_F(RcmConversion, ReportTimeWindowsAcrossMidnight) {
     };
     for (const auto &r : runs)
         EXPECT_EQ(convert("2406152350", feed, r.args), head + r.blocks + tail) << r.args.size();
-}
-
-TEST_F(RcmConversion, NoStationFileGivesTheSummaryOnly) {
-    std::filesystem::remove(etc() + "/rad.cty");
-    write_file(raw() + "/2406151245_rcm.txt", feed_1245());
-    RunResult r = run({"-in", "rcm", "2406151245"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "CTY_open_file: Database file not found: " + etc() + "/rad.cty\n");
-    EXPECT_EQ(read_file(out() + "/2406151245_rcm.vek"), "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n");
 }
 
 } // namespace
