@@ -211,12 +211,18 @@ TEST_F(Conversion, MissingStationsAndSummaryBulletins) {
     RunResult r = run({"-me", "+out3c", "24061512"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Station not in database: GUA\n");
-    write_file(raw() + "/24061512_rad.txt", "SDUS21 KWBC 151215\n+ 10 020\n 123\n");
-    r = run({"-pf", "over", "-in", "raw", "24061512"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read_file(output()), "VEKRAD\n1215Z 15 JUN 24\n" +
-                                       mdr_summary({{{21, 11}, 1}, {{22, 11}, 2}, {{23, 11}, 3}}));
-    write_file(raw() + "/24061512_rad.txt", collective);
+    // Summary bulletins, in a file named by "in_file", as asked for by the
+    // words of "input" (a later one wins, an unknown one counts for nothing)
+    // or "parameter".
+    write_file(work.file("24061512.raw"), "SDUS21 KWBC 151215\n+ 10 020\n 123\n");
+    for (auto [option, words] : {std::pair{"-in", "rcm,bogus,raw"}, {"-pa", "noclar,raw_sum"}}) {
+        r = run({"-pf", "over", "-if", "@%y%m%d%h.raw", option, words, "24061512"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(read_file(output()),
+                  "VEKRAD\n1215Z 15 JUN 24\n" +
+                      mdr_summary({{{21, 11}, 1}, {{22, 11}, 2}, {{23, 11}, 3}}))
+            << words;
+    }
     std::filesystem::remove(etc() + "/rad.cty");
     std::filesystem::remove_all(out());
     r = run({"-me", "warn,+out3c", "24061512"});
@@ -386,44 +392,6 @@ TEST_F(Conversion, InterruptedVanishingAndRacingRuns) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_file(output()), converted);
     EXPECT_EQ(out_entries(), " 24061512_rad.vek");
-}
-
-// The words of "input" and "parameter": the defaults are an MDR run with
-// clear-air echoes; later words override earlier ones; "range" words set
-// the window (seen from a run time of 12:00), numbers held at the range of
-// int (a window that closes before it opens). The runs of the program show
-// the names and forms.
-TEST(RunParameters, InputAndParameterWords) {
-    const struct {
-        const char *input, *parameter;
-        int type, clear_air, first, last; // the window holds FIRST to LAST of 11:xx-12:xx
-    } cases[] = {{"", "", 1, 1, 1145, 1215},
-                 {"RCM", "", 2, 1, 1145, 1215},
-                 {"rcm,bogus,raw", "", 0, 1, 1145, 1215},
-                 {"mdr", "noclar,raw_sum", 0, 0, 1145, 1215},
-                 {"", "range=-30:20", 1, 1, 1130, 1220},
-                 {"", "range:-5", 1, 1, 1155, 1215},
-                 {"", "range", 1, 1, 1145, 1215},
-                 {"", "range=99999999999:-99999999999", 1, 1, 0, 0}};
-    for (const auto &c : cases) {
-        reset_all();
-        RES_put("file_path", (source_dir() + "/data").c_str());
-        if (*c.input) RES_put("input", c.input);
-        if (*c.parameter) RES_put("parameter", c.parameter);
-        RES_put("in_file", "@%y%m%d%h.raw");
-        DATE_set_range(-15, 15); // as the driver does before reading the parameters
-        RAD_parameter();
-        EXPECT_EQ(RAD_get_type(), c.type) << c.input;
-        EXPECT_EQ(RAD_get_clear_air(), c.clear_air) << c.parameter;
-        Date d = {2024, 6, 15, -9999, -9999, 12, 0, 0};
-        DATE_set_datim(&d);
-        auto in = [](int hhmm) { return DATE_chk_range(hhmm) == 1; };
-        EXPECT_TRUE(!c.first || (in(c.first) && in(c.last))) << c.parameter;
-        EXPECT_FALSE(in(c.first - 1) || in(c.last + 1) || (!c.first && in(1200))) << c.parameter;
-        char out[FILE_NAME_LEN];
-        FILE_set_file("24061512", out); // "raw" reads names by "in_file"
-        EXPECT_TRUE(c.input[0] != 'r' || (out == std::string("24061512.raw")) == (c.type == 0));
-    }
 }
 
 // The shipped collective and station file to both netCDF layouts: ncdump

@@ -141,7 +141,7 @@ class RcmConversion : public ::testing::Test, protected Install {
     std::string convert(const std::string &date, const std::string &feed,
                         std::vector<std::string> more = {}) {
         write_file(raw() + "/" + date + "_rcm.txt", feed);
-        more.insert(more.begin(), {"-pf", "over", "-in", "rcm"});
+        more.insert(more.begin(), {"-pf", "over", "-in", "RCM"});
         more.push_back(date);
         RunResult r = run(more);
         EXPECT_EQ(r.status, 0) << r.err;
@@ -167,7 +167,8 @@ TEST_F(RcmConversion, FeedsOfSeveralSitesOrNone) {
 }
 
 // A file of 23:50 decodes for 23:45 on the 15th, by default from 23:30 to
-// 00:00; the window goes by the time of day.
+// 00:00; the window goes by the time of day. The "range" words and
+// "decode_hour" set it, numbers held at the range of int.
 TEST_F(RcmConversion, ReportTimeWindowsAcrossMidnight) {
     const std::string feed = plain("TLX", "0001", "1606240000", " /MDPCPN /NI1: MMA2") +
                              plain("AMA", "0313", "1506242329", "") +
@@ -175,18 +176,24 @@ TEST_F(RcmConversion, ReportTimeWindowsAcrossMidnight) {
                              plain("LOC", "0901", "1506242330", " RADOM");
     Cells c;
     merge(c, "TLX", {{"MMA", 2}});
-    const std::string head = "VEKRAD\n2345Z 15 JUN 24\n" + rcm_summary(c) + "** TLX 001 PCPN\n";
-    const std::string tail = "** SIL 72450 NA\n\n@2406152345_rcm.vek";
+    const std::string tlx = "** TLX 001 PCPN\n", ama = "** AMA 72363 NA\n", loc = "** LOC 901 OM\n";
     const struct {
         std::vector<std::string> args;
         std::string blocks;
     } runs[] = {
-        {{}, "** AMA 72363 NA\n** LOC 901 OM\n"},
-        {{"-pa", "range=-16:16"}, "** AMA 313\n** FWS 345\n** LOC 901 OM\n"},
-        {{"-dh", "0:00-1+1"}, "** AMA 72363 NA\n** FWS 345\n"},
+        {{}, tlx + ama + loc},
+        {{"-pa", "range"}, tlx + ama + loc},
+        {{"-pa", "range=-16:16"}, tlx + "** AMA 313\n** FWS 345\n" + loc},
+        {{"-pa", "range:-5"}, tlx + ama},
+        {{"-pa", "range=99999999999:-99999999999"}, "** TLX 72357 NA\n" + ama},
+        {{"-dh", "0:00-1+1"}, tlx + ama + "** FWS 345\n"},
     };
     for (const auto &r : runs)
-        EXPECT_EQ(convert("2406152350", feed, r.args), head + r.blocks + tail) << r.args.size();
+        EXPECT_EQ(convert("2406152350", feed, r.args),
+                  "VEKRAD\n2345Z 15 JUN 24\n" +
+                      rcm_summary(r.blocks.starts_with(tlx) ? c : Cells{}) + r.blocks +
+                      "** SIL 72450 NA\n\n@2406152345_rcm.vek")
+            << r.args.size();
 }
 
 } // namespace
