@@ -3,6 +3,7 @@
 #include "vek_test.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -11,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,9 +39,20 @@ void VekTest::SetUp() {
     reset_all();
 }
 
+void keep_devices() {
+    for (auto [path, minor] : {std::pair{"/dev/null", 3u}, std::pair{"/dev/full", 7u}}) {
+        if (std::filesystem::is_character_file(path)) continue;
+        ADD_FAILURE() << path << " is no longer a device";
+        if (geteuid() == 0 && (unlink(path) == 0 || errno == ENOENT) &&
+            mknod(path, S_IFCHR | 0666, makedev(1, minor)) == 0)
+            chmod(path, 0666); // past the umask
+    }
+}
+
 void VekTest::TearDown() {
     reset_all();
     VEK_set_exit_hook(nullptr);
+    keep_devices();
 }
 
 TempDir::TempDir() {

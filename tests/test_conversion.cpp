@@ -85,6 +85,7 @@ const std::string converted_empty = head + mdr_summary({}) +
 class Conversion : public ::testing::Test, protected Install {
   protected:
     Conversion() : Install(stations) { write_file(raw() + "/24061512_rad.txt", collective); }
+    void TearDown() override { keep_devices(); }
     std::string output() const { return out() + "/24061512_rad.vek"; }
 
     // Starts the conversion of 24061512 with its input a FIFO in DATA and

@@ -30,6 +30,12 @@ inline void reset_all() {
 
 // Installs the throwing exit hook, resets all modules, clears the
 // environment variables the package reads, and restores them afterwards.
+// Some tests write converted files to /dev/null and /dev/full, which must be
+// written in place. Should a fault rename a file over one of them, this
+// fails the test and, when the tests run as root, gives the machine its
+// device back.
+void keep_devices();
+
 class VekTest : public ::testing::Test {
   protected:
     void SetUp() override;
