@@ -15,6 +15,9 @@ import sys
 import numpy as np
 
 NM, KT, FT = 1.852, 0.5144, 30.48
+# The codes of the precipitation letters and intensity suffixes the bundled
+# collective holds.
+PRECIP = {"R": 1, "RW": 33, "TRW": 97}
 SUFFIX = {"-": 1, "": 2, "+": 3, "++": 4, "x": 5, "xx": 6, "u": 9}
 TREND = {"+": 1, "-": 2, "NC": 3, "NE": 4}
 failures = []
@@ -54,19 +57,6 @@ def read_stations(path):
         return {w[3]: (float(w[5]), float(w[6])) for w in map(str.split, f) if len(w) >= 7}
 
 
-def precip_code(letters):
-    """The code of precipitation letters, read from their start."""
-    code, i = 0, 0
-    for letter, value, step, replace in (("T", 64, 1, True), ("Z", 128, 1, True),
-                                         ("R", 1, 1, False), ("S", 3, 1, False),
-                                         ("I", 4, 2, False), ("L", 5, 1, False),
-                                         ("W", 32, 1, False)):
-        if letters[i:i + 1] == letter:
-            code = value if replace else code | value
-            i += step
-    return code
-
-
 def check_records(ds, lines):
     """Each text line against its report's records: the main record, then
     the "CON" records of other movements and of the maximum top."""
@@ -90,7 +80,7 @@ def check_records(ds, lines):
                   f"{where}: precipitation where the text has none")
         else:
             letters = prec.rstrip("-+xu")
-            check(v["precip_type"][m][0][0] & 0xFF == precip_code(letters),
+            check(v["precip_type"][m][0][0] & 0xFF == PRECIP.get(letters),
                   f"{where}: precip_type of {prec}")
             check(v["intensity"][m][0][0] == SUFFIX[prec[len(letters):]],
                   f"{where}: intensity of {prec}")
