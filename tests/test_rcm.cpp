@@ -53,13 +53,13 @@ std::string describe(int result, const RCM_report &r) {
 // record) is left out.
 std::string describe_all(const std::string &bytes) {
     FILE *f = stream_of(bytes);
-    std::string out;
+    std::string out, d;
     auto r = std::make_unique<RCM_report>();
     for (int got = 0, guard = 0; got >= 0 && guard < 100; ++guard) {
         memset(r.get(), 0x5A, sizeof *r);
         got = RCM_read_site(f, r.get());
-        const std::string d = describe(got, *r);
-        if (d != "-1  -9999 nodate m-9999 s-9999") out += (out.empty() ? "" : " | ") + d;
+        if ((d = describe(got, *r)) != "-1  -9999 nodate m-9999 s-9999")
+            out += (out.empty() ? "" : " | ") + d;
     }
     fclose(f);
     return out;
@@ -102,15 +102,13 @@ Cells plain_cells(const std::string &text) {
     for (char ch : text.substr(from, text.find("/MT") - from))
         if (ch != ' ') groups += ch;
     Cells c;
-    for (size_t at = 0; at < groups.size(); at = groups.find(',', at) + 1) {
-        auto [x, y] = cell_of(groups.c_str() + at);
+    for (const std::string &g : split(groups, ',')) {
+        auto [x, y] = cell_of(g.c_str());
         int last = 0;
-        for (size_t k = at + 3; k < groups.size() && groups[k] != ','; ++k) {
-            if (isdigit(groups[k])) last = groups[k] - '0';
-            for (int n = isdigit(groups[k]) ? 1 : groups[k] - 'A' + 1; n > 0; --n)
-                c[{x++, y}] = last;
+        for (char ch : g.substr(3)) {
+            if (isdigit(ch)) last = ch - '0';
+            for (int n = isdigit(ch) ? 1 : ch - 'A' + 1; n > 0; --n) c[{x++, y}] = last;
         }
-        if (groups.find(',', at) == std::string::npos) break;
     }
     return c;
 }
@@ -156,36 +154,22 @@ TEST_F(RcmRead, RealArchiveMessagesDecodeWholeInBothFramings) {
     }
 }
 
-// N centroids ("CA0MMA 000000", ...) as coded, and the first KEPT as decoded
-// when the first one has height 111 and hail H.
-std::pair<std::string, std::string> centroids(int n, int kept) {
-    std::string coded, decoded;
-    for (int i = 0; i < n; ++i) {
-        const std::string id = fmt("%c%d", 'A' + i / 10, i % 10);
-        coded += fmt("%sC%sMMA %03d%03d", i ? "," : "", id.c_str(), i, i);
-        if (i < kept)
-            decoded += fmt(" S%s@48,48 %d/%d ", id.c_str(), i, i) + (i ? "-9999/0" : "111/2");
-    }
-    return {coded, decoded};
-}
-
-// N wind levels as coded, and the first KEPT as decoded.
-std::pair<std::string, std::string> levels(int n, int kept) {
-    std::string coded, decoded;
-    for (int i = 0; i < n; ++i) {
-        coded += fmt("%03dA%03d010,", i + 1, i);
-        if (i < kept) decoded += fmt(" V%d/2/%d/10", i + 1, i);
-    }
-    return {coded, decoded};
-}
-
 const std::string head = "1234 ROBUU 0515 /NEXRAA 0515 2808110717 UNEDITED";
 const std::string part_a = head + " /MDPCPN /SC /NI1:";
 
 TEST_F(RcmRead, TextAndBinaryMessagesAndHostileInput) {
     const std::string pad(100, ' ');
-    const auto [ncen, storms40] = centroids(45, 40);
-    const auto [nvad, vad20] = levels(25, 20);
+    // 45 centroids ("CA0MMA 000000", ...; part C gives the first a height and
+    // hail) and 25 wind levels as coded, and the 40 and 20 kept as decoded.
+    std::string ncen, storms40, nvad, vad20;
+    for (int i = 0; i < 45; ++i) {
+        const std::string id = fmt("%c%d", 'A' + i / 10, i % 10);
+        ncen += fmt("%sC%sMMA %03d%03d", i ? "," : "", id.c_str(), i, i);
+        if (i < 40)
+            storms40 += fmt(" S%s@48,48 %d/%d ", id.c_str(), i, i) + (i ? "-9999/0" : "111/2");
+        if (i < 25) nvad += fmt("%03dA%03d010,", i + 1, i);
+        if (i < 20) vad20 += fmt(" V%d/2/%d/10", i + 1, i);
+    }
     // The binary form: site number, location and time, a packet holding line
     // feeds and one of no text (both passed over), then the coded text.
     const std::string packets =
@@ -315,66 +299,57 @@ TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
     RAD_mdr_domain(&d);
     MAP_domain(&d);
     auto info = std::make_unique<RAD_info>();
-    auto rep = std::make_unique<RCM_report>();
     RAD_summary_init(info.get());
+    auto &s = info->summary;
     // A report of a site at MDR grid point (GX, GY), its position from the
     // grid formula.
-    auto site = [&](double gx, double gy) -> RCM_report & {
-        RCM_init(rep.get());
+    auto site = [](double gx, double gy) {
+        auto r = std::make_unique<RCM_report>();
+        RCM_init(r.get());
         double lat, lon;
         mdr_latlon(gx, gy, &lat, &lon);
-        rep->lat = static_cast<float>(lat), rep->lon = static_cast<float>(lon), rep->status = 0;
-        return *rep;
+        r->lat = static_cast<float>(lat), r->lon = static_cast<float>(lon), r->status = 0;
+        return r;
     };
-    auto &s = info->summary;
     // Row 112 from column 152, the site's origin: a covered cell without
     // value (-1) keeps a value under it, 7 and more is merged as 0, and the
     // higher value stays.
     const int under[] = {RAD_EMPTY, RAD_EMPTY, RAD_EMPTY, 4, 5, 1}, given[] = {3, 7, -1, -1, 2, 6},
               merged[] = {3, 0, -1, 4, 5, 6};
-    RCM_report &r = site(50.7, 40.2);
-    for (int i = 0; i < 6; ++i) s[152 + i][112] = under[i], r.echo[i][0] = given[i];
-    r.echo[99][99] = 9;
-    r.echo[100][0] = 5; // beyond the 100 columns and rows merged
-    r.echo[0][100] = 8;
-    r.maxt = 1; // a top without position keeps none
-    for (int j = 0; j < 100; ++j) r.echo[10][j] = static_cast<signed char>(1 + j % 6);
-    for (int j = 0; j < 100; ++j) r.echo[11][j] = static_cast<signed char>(7 + j % 3);
-    EXPECT_EQ(RCM_set_summary(info.get(), &r), 1);
+    auto r = site(50.7, 40.2);
+    for (int i = 0; i < 6; ++i) s[152 + i][112] = under[i], r->echo[i][0] = given[i];
+    r->echo[99][99] = 9;
+    r->echo[100][0] = 5; // beyond the 100 columns and rows merged
+    r->echo[0][100] = 8;
+    r->maxt = 1; // a top without position keeps none
+    for (int j = 0; j < 100; ++j) r->echo[10][j] = 1 + j % 6, r->echo[11][j] = 7 + j % 3;
+    EXPECT_EQ(RCM_set_summary(info.get(), r.get()), 1);
     for (int j = 0; j < 100; ++j) { // every row of a column, in whatever blocks it is done
         EXPECT_EQ(s[162][112 + j], 1 + j % 6) << j;
         EXPECT_EQ(s[163][112 + j], 0) << j; // 7 to 9 become 0 in both
-        EXPECT_EQ(r.echo[11][j], 0) << j;
+        EXPECT_EQ(r->echo[11][j], 0) << j;
     }
     for (int i = 0; i < 6; ++i) EXPECT_EQ(s[152 + i][112], merged[i]) << i;
-    EXPECT_EQ(r.echo[1][0] + r.echo[99][99] + s[251][211], 0); // 7 and 9 become 0 in both
-    EXPECT_EQ(r.echo[100][0] + r.echo[0][100], 13);
+    EXPECT_EQ(r->echo[1][0] + r->echo[99][99] + s[251][211], 0);
+    EXPECT_EQ(r->echo[100][0] + r->echo[0][100], 13);
     EXPECT_EQ(s[252][112] + s[152][212], 2 * RAD_EMPTY);
-    EXPECT_EQ(r.maxt_x + r.maxt_y, 2 * VEK_FMISS);
+    EXPECT_EQ(r->maxt_x + r->maxt_y, 2 * VEK_FMISS);
 
     // Near the western and northern edges the cells off the summary are
     // skipped; near the eastern and southern edges it ends at 460 and 356. A
     // report without position changes nothing.
     RAD_summary_init(info.get());
-    RCM_report &w = site(5.3, 2.4); // origin -28, -40
-    w.echo[27][40] = w.echo[28][39] = 1;
-    w.echo[28][40] = 2;
-    RCM_set_summary(info.get(), &w);
-    RCM_report &e = site(110.5, 87.6); // origin 392, 300
-    e.echo[68][56] = 3;
-    e.echo[69][56] = e.echo[68][57] = 4;
-    RCM_set_summary(info.get(), &e);
-    RCM_report &none = site(50.7, 40.2);
-    none.lat = VEK_FMISS;
-    none.echo[0][0] = 5;
-    RCM_set_summary(info.get(), &none);
+    auto w = site(5.3, 2.4), e = site(110.5, 87.6), none = site(50.7, 40.2); // origins -28, -40
+    w->echo[27][40] = w->echo[28][39] = 1, w->echo[28][40] = 2;              // and 392, 300
+    e->echo[68][56] = 3, e->echo[69][56] = e->echo[68][57] = 4;
+    none->lat = VEK_FMISS, none->echo[0][0] = 5;
+    for (auto *r : {w.get(), e.get(), none.get()}) RCM_set_summary(info.get(), r);
     std::string filled;
     for (int x = 0; x < RAD_SUM_NX; ++x)
         for (int y = 0; y < RAD_SUM_NY; ++y)
-            if (s[x][y] >= 0 && s[x][y] != RAD_EMPTY) filled += fmt(" %d,%d", x, y);
-    EXPECT_EQ(filled, " 0,0 460,356");
-    EXPECT_EQ(s[0][0] + s[460][356], 5);
-    EXPECT_EQ(none.echo[0][0], 5);
+            if (s[x][y] >= 0 && s[x][y] != RAD_EMPTY) filled += fmt(" %d,%d=%d", x, y, s[x][y]);
+    EXPECT_EQ(filled, " 0,0=2 460,356=3");
+    EXPECT_EQ(none->echo[0][0], 5);
 }
 
 TEST_F(RcmRead, ListingAndTraces) {
@@ -390,15 +365,15 @@ TEST_F(RcmRead, ListingAndTraces) {
     RCM_print(M_OUT3, r.get());
     RCM_print(M_OUT4, r.get()); // not selected
     const std::string out = cap.out();
-    const std::string row48 = "MA: " + std::string(28, '.') + "111" + std::string(53, '.') + "\n";
-    for (const std::string &part :
-         {std::string("RCM OKX: 2 intensity groups\n"),
-          std::string("ECHO: 48 48 1 = 1\nECHO-REP: 49 48 2 = 1\nECHO-REP: 50 48 3 = 1\n"
-                      "ECHO: 55 51 4 = 2\n"),
-          "    " + std::string(4, 'F') + std::string(4, 'G'), row48,
-          std::string("ID: OKX\nNum: 515\nLoc: -9999.000 -9999.000\nDate: 0717Z 28 AUG 11\n"
-                      "Status: no echos\nMax Top: 10  48, 48\nTVS:  A2  48, 50\n"
-                      "MESO: 03  48, 51\nSTRM: A1  48, 49 123-045 -9999 0\n")})
+    const std::string parts[] = {
+        "RCM OKX: 2 intensity groups\n",
+        "ECHO: 48 48 1 = 1\nECHO-REP: 49 48 2 = 1\n"
+        "ECHO-REP: 50 48 3 = 1\nECHO: 55 51 4 = 2\n",
+        "    FFFFGGGG", "MA: " + std::string(28, '.') + "111" + std::string(53, '.') + "\n",
+        "ID: OKX\nNum: 515\nLoc: -9999.000 -9999.000\nDate: 0717Z 28 AUG 11\n"
+        "Status: no echos\nMax Top: 10  48, 48\nTVS:  A2  48, 50\n"
+        "MESO: 03  48, 51\nSTRM: A1  48, 49 123-045 -9999 0\n"};
+    for (const std::string &part : parts)
         EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
     EXPECT_EQ(out.rfind("ID: OKX"), out.find("ID: OKX")); // listed once
 }
