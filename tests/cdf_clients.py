@@ -59,7 +59,8 @@ def read_stations(path):
 
 def check_records(ds, lines):
     """Each text line against its report's records: the main record, then
-    the "CON" records of other movements and of the maximum top."""
+    the "CON" records of other movements and of the maximum top. Movements of
+    the configuration's kind stay in the main record."""
     n = len(ds.dimensions["report"])
     ids = [text_of(ds["id"][r]) for r in range(n)]
     kinds = [text_of(ds["rpt_type"][r]) for r in range(n)]
@@ -67,43 +68,28 @@ def check_records(ds, lines):
     mains = [r for r in range(n) if kinds[r] == ""]
     check([ids[r] for r in mains] == [ln[0] for ln in lines],
           "main records are not the text form's reports in order")
-    check(all(k in ("", "CON") for k in kinds), "a record type other than '' and CON")
+    check(set(kinds) <= {"", "CON"}, f"record types {set(kinds)}")
     for m, (sid, config, prec, trend, top, *moves) in zip(mains, lines):
         extra = range(m + 1, next((r for r in mains if r > m), n))
-        where = f"{sid} (record {m})"
-        check(all(ids[r] == sid for r in extra), f"{where}: CON records of another station")
-        check(v["opstat"][m] == {"NE": 1, "OM": 2, "NA": 3}.get(config, 0), f"{where}: opstat")
-        check(v["object"][m] == {"AREA": 1, "LINE": 2, "CELL": 3}.get(config, 0),
-              f"{where}: object")
-        if prec == "*":
-            check(v["ncover"][m] == 0 or v["intensity"][m][0][0] not in SUFFIX.values(),
-                  f"{where}: precipitation where the text has none")
-        else:
-            letters = prec.rstrip("-+xu")
-            check(v["precip_type"][m][0][0] & 0xFF == PRECIP.get(letters),
-                  f"{where}: precip_type of {prec}")
-            check(v["intensity"][m][0][0] == SUFFIX[prec[len(letters):]],
-                  f"{where}: intensity of {prec}")
-        want = next((t for k, t in TREND.items() if trend.startswith(k)), 0)
-        check(v["trend"][m] == want, f"{where}: trend {trend}")
+        letters = prec.rstrip("-+xu")
 
-        tops = [r for r in extra if v["object"][r] == 9]
-        check(len(tops) == (top != "*"), f"{where}: {len(tops)} top records for {top}")
-        for r in tops:
-            h, rest = top.split(",")
-            check(v["nheight"][r] == 1 and np.allclose(
-                [v["height"][r][0], v["azimuth"][r][0], v["range"][r][0]],
-                [int(h) * FT, int(rest[:3]), int(rest[3:]) * NM]), f"{where}: top {top}")
-
-        # Movements: those of the configuration's kind in the main record,
-        # each other one in a record of its own.
-        got = [(config[0], int(v["move_dir"][m][j]) // 10, round(v["move_speed"][m][j] / KT))
-               for j in range(v["nmove"][m])]
-        got += [({1: "A", 2: "L", 3: "C"}.get(int(v["object"][r]), "?"),
-                 int(v["move_dir"][r][0]) // 10, round(v["move_speed"][r][0] / KT))
-                for r in extra if v["object"][r] != 9]
-        want = [(mv[0], int(mv[1:3]), int(mv[3:5])) for mv in moves if mv != "*"]
-        check(sorted(got) == sorted(want), f"{where}: movements {got} != {want}")
+        def move(r, j, kind):
+            return (kind, int(v["move_dir"][r][j]) // 10, round(v["move_speed"][r][j] / KT, 2))
+        got = ([ids[r] for r in extra], v["opstat"][m], v["object"][m], v["trend"][m],
+               (v["precip_type"][m][0][0] & 0xFF, v["intensity"][m][0][0])
+               if v["ncover"][m] else None,
+               [(v["nheight"][r], round(v["height"][r][0] / FT, 2), v["azimuth"][r][0],
+                 round(v["range"][r][0] / NM, 2)) for r in extra if v["object"][r] == 9],
+               sorted([move(m, j, config[0]) for j in range(v["nmove"][m])] +
+                      [move(r, 0, {1: "A", 2: "L", 3: "C"}.get(v["object"][r], "?"))
+                       for r in extra if v["object"][r] != 9]))
+        want = ([sid] * len(extra), {"NE": 1, "OM": 2, "NA": 3}.get(config, 0),
+                {"AREA": 1, "LINE": 2, "CELL": 3}.get(config, 0),
+                next((t for k, t in TREND.items() if trend.startswith(k)), 0),
+                (PRECIP.get(letters), SUFFIX.get(prec[len(letters):])) if prec != "*" else None,
+                [(1, int(top[:3]), int(top[4:7]), int(top[7:]))] if top != "*" else [],
+                sorted((mv[0], int(mv[1:3]), int(mv[3:5])) for mv in moves if mv != "*"))
+        check(got == want, f"{sid} (record {m}): {got} != {want}")
     return len(mains)
 
 
