@@ -55,17 +55,19 @@ class RadCdf : public vektest::VekTest {
         info->date = {2026, 12, 4, M, M, 12, 30, 0};
         info->type = 1;
     }
-    // Writes a file of TYPE with the header and REPORTS.
-    void write(int type, std::vector<MDR_report> reports) {
+    // Writes a file of TYPE with the header and REPORTS, as the driver does:
+    // "header reports close: failure" of the results and the failure kept,
+    // or "open: failure".
+    std::string write(int type, std::vector<MDR_report> reports) {
         const int fd = RAD_open(path.c_str(), 1, &type);
-        EXPECT_GE(fd, 0);
-        EXPECT_EQ(RAD_putinfo(fd, info.get()), 0);
-        int n = 0;
-        for (MDR_report &r : reports) {
-            EXPECT_EQ(MDR_write(fd, &r, 1, &n), type == 12 ? 1 : 0);
-            ++n; // as the driver counts the reports it wrote
+        std::string result = "open";
+        if (fd != -1) {
+            int n = 0, written = 0;
+            result = std::to_string(RAD_putinfo(fd, info.get()));
+            for (MDR_report &r : reports) written += MDR_write(fd, &r, 1, &n), ++n;
+            result += " " + std::to_string(written) + " " + std::to_string(RAD_close(fd));
         }
-        EXPECT_EQ(RAD_close(fd), 0) << RAD_write_error();
+        return result + ": " + (RAD_write_error() ? RAD_write_error() : "");
     }
     // The file is recognised as TYPE, quietly; opened for reading, it takes
     // no header. VAR holds the summary grid.
@@ -167,7 +169,7 @@ TEST_F(RadCdf, Layout2GridAndRecordsReadBack) {
         for (int y = 0; y < RAD_SUM_NY; ++y)
             info->summary[x][y] = static_cast<signed char>((x * 7 + y * 3) % 15 - 2);
     info->summary[3][4] = RAD_EMPTY;
-    write(12, decoded({0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(write(12, decoded({0, 1, 2, 3, 4, 5, 6, 7})), "0 8 0: ");
     expect_file(12, "mdr");
 
     NcRead nc(path);
@@ -203,7 +205,7 @@ TEST_F(RadCdf, Layout2GridAndRecordsReadBack) {
     info->type = 2;
     int type = 12, none = 0;
     const int fd = RAD_open(path.c_str(), 1, &type);
-    EXPECT_EQ(RAD_putinfo(fd, info.get()), 0);
+    RAD_putinfo(fd, info.get());
     RCM_report rcm{};
     EXPECT_EQ(RCM_write(fd, &rcm, 1, &none), 0);
     EXPECT_EQ(RAD_close(fd), 0);
@@ -215,14 +217,11 @@ TEST_F(RadCdf, Layout1SummaryAndStationRecordsReadBack) {
         for (int y = 0; y < RAD_SUM_NY; ++y)
             info->summary[x][y] = static_cast<signed char>((x * 5 + y) % 256 - 128);
     std::vector<MDR_report> reps = decoded({0, 1, 3, 4, 7});
-    for (size_t s = 0; s < reps.size(); ++s) {
-        reps[s].x = 10.25f + s;
-        reps[s].y = -3.5f;
-        reps[s].type = static_cast<int>(s) + 1;
-    }
+    for (size_t s = 0; s < reps.size(); ++s)
+        reps[s].x = 10.25f + s, reps[s].y = -3.5f, reps[s].type = static_cast<int>(s) + 1;
     vek_copy(reps[0].region, "SOUTHWEST");
     memset(reps[1].region, 'R', sizeof reps[1].region); // no terminator
-    write(11, reps);
+    EXPECT_EQ(write(11, reps), "0 0 0: ");
     expect_file(11, "summary");
 
     NcRead nc(path);
@@ -230,8 +229,7 @@ TEST_F(RadCdf, Layout1SummaryAndStationRecordsReadBack) {
     EXPECT_EQ(nc.chars("region"), padded(11, {"SOUTHWEST", "RRRRRRRRRR", "", "", ""}));
     EXPECT_EQ(nc.chars("config"), padded(11, {"AREA", "LINE", "CELL", "NE", "NA"}));
     EXPECT_EQ(nc.chars("prec"), padded(11, {"TRW+", "TRW++", "TSW+", " ", " "}));
-    EXPECT_EQ(nc.chars("trend"),
-              padded(11, {"+", "NC", " ", " ", " "})); // an empty trend is a blank
+    EXPECT_EQ(nc.chars("trend"), padded(11, {"+", "NC", " ", " ", " "})); // none: a blank
     EXPECT_EQ(nc.chars("move_type"), "C  LCLA        ");
     EXPECT_EQ(nc.values("mdr_x"), (std::vector<double>{10.25, 11.25, 12.25, 13.25, 14.25}));
     EXPECT_EQ(nc.values("mdr_y"), std::vector<double>(5, -3.5));
@@ -262,14 +260,14 @@ TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {
         {"title\n" + lons, "too few numbers"},
         {"", "too few numbers"},
         {"title\n" + lons + "95.0 " + lats, "a coordinate out of range"},
-        {"title\n" + lons + "latitudes\n" + lats, word},
+        {"title\n" + lons + "1e999 " + lats, word},
         {"title\n" + lons + "0x1p3 " + lats, word}, // decimal numbers only
         {"title\n" + lons + std::string(5000, '7') + " " + lats, word},
     };
     for (const auto &c : cases) {
         vektest::write_file(dir.file("rad_loc.dat"), c.text);
         Capture cap;
-        write(12, {});
+        EXPECT_EQ(write(12, {}), "0 0 0: ");
         NcRead nc(path);
         double elon = -125 + 119 * 0.5 + 89 * 0.001, elat = 50 - 89 * 0.3 + 119 * 0.001;
         if (c.why) grid_lonlat(119, 89, &elon, &elat);
@@ -288,30 +286,18 @@ TEST_F(RadCdf, FailedWritesAreReportedAndNothingIsReplacedThatIsNoFile) {
     const rlim_t header = std::filesystem::file_size(path);
     write(12, decoded({0, 1, 2, 3, 4, 5, 6, 7}));
     const rlim_t whole = std::filesystem::file_size(path);
-    const struct {
-        rlim_t limit;
-        const char *failure; // how the result begins
-    } limits[] = {{0, "open: nccreate: "},
-                  {header / 2, "-1 ncendef: "},
-                  {(header + whole) / 2, "-1 ncclose: "}};
     struct rlimit old;
     getrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, SIG_IGN);
-    for (const auto &l : limits) {
-        const struct rlimit limited = {l.limit, old.rlim_max};
+    for (const auto &[limit, result] :
+         {std::pair<rlim_t, const char *>{0, "open: nccreate: File too large"},
+          {header / 2, "0 8 -1: ncendef: File too large"}, // reported when closing
+          {(header + whole) / 2, "0 8 -1: ncclose: File too large"}}) {
+        const struct rlimit limited = {limit, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limited);
-        int type = 12, n = 0;
-        const int fd = RAD_open(path.c_str(), 1, &type);
-        std::string result = "open: ";
-        if (fd != -1) {
-            RAD_putinfo(fd, info.get());
-            for (MDR_report &r : decoded({0, 1, 2, 3, 4, 5, 6, 7})) MDR_write(fd, &r, 1, &n);
-            result = std::to_string(RAD_close(fd)) + " ";
-        }
+        const std::string got = write(12, decoded({0, 1, 2, 3, 4, 5, 6, 7}));
         setrlimit(RLIMIT_FSIZE, &old);
-        result += RAD_write_error() ? RAD_write_error() : "";
-        EXPECT_TRUE(result.starts_with(l.failure) && result.ends_with(": File too large"))
-            << l.limit << ": " << result;
+        EXPECT_EQ(got, result) << limit;
     }
     signal(SIGXFSZ, SIG_DFL);
 
