@@ -24,9 +24,8 @@ std::string fmt(const char *f, A... a) {
     return s;
 }
 
-// A report as text: result, identity, date, mode, status, position when
-// given, the cells that hold a value ("x,y=v"), maximum top, storms, wind
-// levels, signatures and mesocyclones.
+// A report as text: result, identity, date, mode, status, position, the cells
+// that hold a value, maximum top, storms, wind levels, vortices, mesocyclones.
 std::string describe(int result, const RCM_report &r) {
     const Date &d = r.date;
     std::string o = fmt("%d %.*s %d", result, int(strnlen(r.id, sizeof r.id)), r.id, r.num);
@@ -50,9 +49,8 @@ std::string describe(int result, const RCM_report &r) {
     return o;
 }
 
-// Every message of BYTES (NUL bytes included), decoded in turn into records
-// that held garbage, as described; the clean end of input (-1 with an empty
-// record) is left out.
+// Every message of BYTES decoded in turn into records that held garbage, as
+// described, but for the clean end of input.
 std::string describe_all(const std::string &bytes) {
     FILE *f = stream_of(bytes);
     std::string out, d;
@@ -95,9 +93,8 @@ const Real reals[] = {
      ""}};
 // clang-format on
 
-// The cells of part A's groups of a real message, decoded in the plainest
-// way: digits, and letters repeating the digit before them, from the
-// position letters on.
+// The cells of part A's groups of a real message, decoded in the plainest way:
+// digits, and letters repeating the digit before them.
 Cells plain_cells(const std::string &text) {
     const size_t from = text.find(':', text.find("/NI")) + 1;
     std::string groups;
@@ -291,8 +288,7 @@ TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
     auto info = std::make_unique<RAD_info>();
     RAD_summary_init(info.get());
     auto &s = info->summary;
-    // A report of a site at MDR grid point (GX, GY), its position from the
-    // grid formula.
+    // A report of a site at MDR grid point (GX, GY).
     auto site = [](double gx, double gy) {
         auto r = std::make_unique<RCM_report>();
         RCM_init(r.get());
