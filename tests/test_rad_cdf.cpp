@@ -30,7 +30,6 @@ const char *const reports[] = {
     "ICT 1235 AREA 3RW- 2TZR 0S-/- 40/60 50/70 60/80 70/90 15W A2010",
     "UEX 1238 CELL 2TSW+ 1IPW 1LU D10 A2515 MT 480 AT 150/40",
     "AMA 1232 PPINE",
-    "SRX 1231 MDR LK12 LL234 ML12/AA2420C/AA410/TRW",
     "LBB 1232 LYR 1RWXX/NEW 10/20 20/30 30/40 40/50 50/60",
     "OKC", // an expected station that sent nothing: every field missing
 };
@@ -138,8 +137,6 @@ const std::vector<Rec> l2_records = {
                 {99, B, B, 36, B, B, 5}, {3, B, B, 2, B, B, 9}, {}, {}, {10 * NM}}},
     move("UEX", 1238, 1, 250, 15), top("UEX", 1238, 150, 40, 480),
     {"AMA", "", {1232, 1}, {{}, {0}}},
-    {"SRX", "", {1231}, {{}, {0}}},
-    move("SRX", 1231, 3, 240, 20), top("SRX", 1231, 0, 0, 410),
     // Five positions leave no room for a width.
     {"LBB", "", {1232, 0, 0, 1, 4, 5, 0, 0, 0}, {{1}, {1}, {33}, {6},
                 {10, 20, 30, 40, 50}, {20 * NM, 30 * NM, 40 * NM, 50 * NM, 60 * NM}}},
@@ -169,7 +166,7 @@ TEST_F(RadCdf, Layout2GridAndRecordsReadBack) {
         for (int y = 0; y < RAD_SUM_NY; ++y)
             info->summary[x][y] = static_cast<signed char>((x * 7 + y * 3) % 15 - 2);
     info->summary[3][4] = RAD_EMPTY;
-    EXPECT_EQ(write(12, decoded({0, 1, 2, 3, 4, 5, 6, 7})), "0 8 0: ");
+    EXPECT_EQ(write(12, decoded({0, 1, 2, 3, 4, 5, 6})), "0 7 0: ");
     expect_file(12, "mdr");
 
     NcRead nc(path);
@@ -184,7 +181,7 @@ TEST_F(RadCdf, Layout2GridAndRecordsReadBack) {
             ASSERT_NEAR(lat[x * 90 + y], elat, 1e-3) << x << "," << y;
         }
 
-    EXPECT_EQ(nc.chars("radar_type"), std::string(16 * 12, '\0')); // never written
+    EXPECT_EQ(nc.chars("radar_type"), std::string(l2_records.size() * 12, '\0')); // never written
     std::string ids, types;
     for (const Rec &e : l2_records) ids += padded(12, {e.id}), types += padded(4, {e.rpt_type});
     EXPECT_EQ(nc.chars("id") + nc.chars("rpt_type"), ids + types);
@@ -216,7 +213,7 @@ TEST_F(RadCdf, Layout1SummaryAndStationRecordsReadBack) {
     for (int x = 0; x < RAD_SUM_NX; ++x)
         for (int y = 0; y < RAD_SUM_NY; ++y)
             info->summary[x][y] = static_cast<signed char>((x * 5 + y) % 256 - 128);
-    std::vector<MDR_report> reps = decoded({0, 1, 3, 4, 7});
+    std::vector<MDR_report> reps = decoded({0, 1, 3, 4, 6});
     for (size_t s = 0; s < reps.size(); ++s)
         reps[s].x = 10.25f + s, reps[s].y = -3.5f, reps[s].type = static_cast<int>(s) + 1;
     vek_copy(reps[0].region, "SOUTHWEST");
@@ -284,18 +281,18 @@ TEST_F(RadCdf, FailedWritesAreReportedAndNothingIsReplacedThatIsNoFile) {
     // A full disk (a file size limit): no room for the file, its header, or its reports.
     write(12, {});
     const rlim_t header = std::filesystem::file_size(path);
-    write(12, decoded({0, 1, 2, 3, 4, 5, 6, 7}));
+    write(12, decoded({0, 1, 2, 3, 4, 5, 6}));
     const rlim_t whole = std::filesystem::file_size(path);
     struct rlimit old;
     getrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, SIG_IGN);
     for (const auto &[limit, result] :
          {std::pair<rlim_t, const char *>{0, "open: nccreate: File too large"},
-          {header / 2, "0 8 -1: ncendef: File too large"}, // reported when closing
-          {(header + whole) / 2, "0 8 -1: ncclose: File too large"}}) {
+          {header / 2, "0 7 -1: ncendef: File too large"}, // reported when closing
+          {(header + whole) / 2, "0 7 -1: ncclose: File too large"}}) {
         const struct rlimit limited = {limit, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limited);
-        const std::string got = write(12, decoded({0, 1, 2, 3, 4, 5, 6, 7}));
+        const std::string got = write(12, decoded({0, 1, 2, 3, 4, 5, 6}));
         setrlimit(RLIMIT_FSIZE, &old);
         EXPECT_EQ(got, result) << limit;
     }
