@@ -93,46 +93,35 @@ const Real reals[] = {
      ""}};
 // clang-format on
 
-// The cells of part A's groups of a real message, decoded in the plainest way:
-// digits, and letters repeating the digit before them.
-Cells plain_cells(const std::string &text) {
+// What real message M of archive TEXT decodes to. Its cells are part A's
+// groups decoded in the plainest way: digits, and letters repeating the digit
+// before them. The letters A to G of a wind level stand for the RMS errors below.
+std::string expected_real(const Real &m, const std::string &text) {
+    auto at = [](const char *p) { return fmt("@%d,%d", cell_of(p).first, cell_of(p).second); };
     const size_t from = text.find(':', text.find("/NI")) + 1;
-    std::string groups;
+    std::string groups, o = fmt("1 %s %d %s m1 s0 cells", m.id, m.num, m.date);
     for (char ch : text.substr(from, text.find("/MT") - from))
         if (ch != ' ') groups += ch;
-    Cells c;
+    Cells cells;
     for (const std::string &g : split(groups, ',')) {
         auto [x, y] = cell_of(g.c_str());
         int last = 0;
         for (char ch : g.substr(3)) {
             if (isdigit(ch)) last = ch - '0';
-            for (int n = isdigit(ch) ? 1 : ch - 'A' + 1; n > 0; --n) c[{x++, y}] = last;
+            for (int n = isdigit(ch) ? 1 : ch - 'A' + 1; n > 0; --n) cells[{x++, y}] = last;
         }
     }
-    return c;
-}
-
-// What real message M of archive TEXT decodes to; the letters A to G of a
-// wind level stand for the RMS errors below.
-std::string expected_real(const Real &m, const std::string &text) {
-    std::string o = fmt("1 %s %d %s m1 s0 cells", m.id, m.num, m.date);
-    for (auto [xy, v] : plain_cells(text)) o += fmt(" %d,%d=%d", xy.first, xy.second, v);
-    auto [mx, my] = cell_of(m.maxt + 4);
-    o += fmt(" Z%.3s@%d,%d", m.maxt, mx, my);
+    for (auto [xy, v] : cells) o += fmt(" %d,%d=%d", xy.first, xy.second, v);
+    o += fmt(" Z%.3s", m.maxt) + at(m.maxt + 4);
     std::istringstream storms(m.storms), levels(m.levels), mesos(m.mesos);
     std::string id, pos;
-    for (int dir = 0, spd = 0, hgt = 0; storms >> id >> pos >> dir >> spd >> hgt;) {
-        auto [x, y] = cell_of(pos.c_str());
-        o += fmt(" S%s@%d,%d %d/%d %d/0", id.c_str(), x, y, dir, spd, hgt);
-    }
+    for (int dir = 0, spd = 0, hgt = 0; storms >> id >> pos >> dir >> spd >> hgt;)
+        o += " S" + id + at(pos.c_str()) + fmt(" %d/%d %d/0", dir, spd, hgt);
     const int rms[] = {2, 4, 6, 8, 10, 12, 15};
     for (std::string l; levels >> l;)
         o += fmt(" V%d/%d/%d/%d", stoi(l.substr(0, 3)), rms[l[3] - 'A'], stoi(l.substr(4, 3)),
                  stoi(l.substr(7)));
-    for (std::string p; mesos >> p;) {
-        auto [x, y] = cell_of(p.c_str() + 2);
-        o += fmt(" M%.2s@%d,%d", p.c_str(), x, y);
-    }
+    for (std::string p; mesos >> p;) o += " M" + p.substr(0, 2) + at(p.c_str() + 2);
     return o;
 }
 
