@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,16 +39,16 @@ std::string scan_at(parse_param &p, const char *pat, const char *kinds) {
                       std::to_string(p.len) + " " + std::to_string(p.done) + ":";
     for (size_t i = 0; i < dest.size(); ++i) {
         const char *b = blocks[i].get();
-        char v[96];
+        std::ostringstream v; // a float as %g
         if (std::string(b, dest[i].cap).find_first_not_of('#') == std::string::npos)
-            std::snprintf(v, sizeof v, "_");
+            v << '_';
         else if (kinds[i] == 'i')
-            std::snprintf(v, sizeof v, "%d", *reinterpret_cast<const int *>(b));
+            v << *reinterpret_cast<const int *>(b);
         else if (kinds[i] == 'f')
-            std::snprintf(v, sizeof v, "%g", *reinterpret_cast<const float *>(b));
+            v << *reinterpret_cast<const float *>(b);
         else
-            std::snprintf(v, sizeof v, "%.*s", static_cast<int>(strnlen(b, dest[i].cap)), b);
-        out += (i ? "," : " ") + std::string(v);
+            v.write(b, static_cast<std::streamsize>(strnlen(b, dest[i].cap)));
+        out += (i ? "," : " ") + v.str();
     }
     return out;
 }
@@ -156,7 +157,10 @@ TEST_F(Scanner, FieldsStopAt79CharactersAndBinaryBytesAreNoClass) {
     EXPECT_EQ(scan(bin, "%s", "s"), std::string("1 1 6 1: ") + bin);
 }
 
-TEST_F(Scanner, CursorStaysInsideTheText) {
+// The cursor stays inside the text, which ends at its length: coded messages
+// are bytes, so a text given with its length holds NUL bytes, which are
+// searched over and collected like any other byte.
+TEST_F(Scanner, CursorStaysInsideTheTextAndItsLength) {
     parse_param p{};
     scanp_set(&p, "OKC ^MM5 NL1");
     scanp_inc_off(&p, 8);
@@ -172,16 +176,10 @@ TEST_F(Scanner, CursorStaysInsideTheText) {
     EXPECT_EQ(p.off, 0);
     EXPECT_EQ(scan_at(p, "", ""), "-1 0 0 0:");
     scanp_set(&p, "1234");
-    p.length = 2; // the text ends at its length even before its terminator
+    p.length = 2; // before its terminator
     EXPECT_EQ(scan_at(p, "%d", "i"), "1 1 2 1: 12");
     EXPECT_EQ(scanp_search(&p, "34"), 0);
-}
-
-// Coded messages are bytes: a text given with its length holds NUL bytes,
-// which are searched over and collected like any other byte.
-TEST_F(Scanner, TextWithALengthHoldsNulBytes) {
     const char text[] = "\0\0X1234 AB\0CD";
-    parse_param p{};
     scanp_set(&p, text, 13);
     EXPECT_EQ(scanp_search(&p, "1234"), 1);
     EXPECT_EQ(p.off, 3);
