@@ -165,11 +165,6 @@ TEST_F(Mdr, SummarySectionsOfTheBulletinsOfTheNominalTime) {
 
 TEST_F(Mdr, FindsAndJoinsTheReportsOfTheNominalTime) {
     const std::string a(160, 'A'), b(160, 'B');
-    std::string fifteen = "TLX 1130 AREA 4R-\n", first14 = "TLX 1130 AREA 4R-";
-    for (int i = 1; i <= 20; ++i) {
-        fifteen += "L" + std::to_string(i) + "\n";
-        if (i <= 14) first14 += " L" + std::to_string(i);
-    }
     const struct {
         std::string bulletin;
         std::vector<std::string> found; // "id|text"
@@ -192,7 +187,10 @@ TEST_F(Mdr, FindsAndJoinsTheReportsOfTheNominalTime) {
         // An empty line ends a report and is not taken; a station may report twice.
         {"TLX 1125 CELL 2RW- 200/40\n   \nTLX 1135 CELL 3RW\n\nFWS 1130 PPINE=\n",
          {"TLX|TLX 1125 CELL 2RW- 200/40", "TLX|TLX 1135 CELL 3RW", "FWS|FWS 1130 PPINE"}},
-        {fifteen + "AMA 1131 PPINE=\n", {"TLX|" + first14, "AMA|AMA 1131 PPINE"}},
+        // A report takes at most 15 lines.
+        {"TLX 1130 AREA 4R-\nL1\nL2\nL3\nL4\nL5\nL6\nL7\nL8\nL9\nLA\nLB\nLC\nLD\nLE\nLF\nLG\n"
+         "AMA 1131 PPINE=\n",
+         {"TLX|TLX 1130 AREA 4R- L1 L2 L3 L4 L5 L6 L7 L8 L9 LA LB LC LD LE", "AMA|AMA 1131 PPINE"}},
         // The joined text holds 499 characters; a line that does not fit is dropped.
         {"TLX 1130 AREA 4R-\n" + a + "\n" + b + "\n" + std::string(159, 'C') + "\nE=\n",
          {"TLX|TLX 1130 AREA 4R- " + a + " " + b + " " + std::string(159, 'C')}},
