@@ -107,9 +107,7 @@ TEST_F(Mdr, SummarySectionsOfTheBulletinsOfTheNominalTime) {
     const std::string head = "SDUS21 KWBC 051215\n";
     std::string blank99; // 99 rows that place nothing
     for (int i = 0; i < 99; ++i) blank99 += "x\n";
-    const struct {
-        std::string text, cells;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         // Headings of other times, other products or without time are passed over.
         {"SDUS21 KWBC 011245\n+ 01 081\n1\n+ 02 081\nSDUS11 KWBC 011215\n+ 01 081\n3\n+ 0 0\n"
          "SDUS21 KWBC 01\n+ 01 081\n4\n+ 0 0\nSDUS21 KWBC\n+ 01 081\n5\n+ 0 0\n",
@@ -145,7 +143,7 @@ TEST_F(Mdr, SummarySectionsOfTheBulletinsOfTheNominalTime) {
         {head + "+ 01 081\n\0015\2656\1777\0008\r\n+ 0 0\n"s, "82,2=5 84,2=6 86,2=7"},
         {std::string(100000, 'x') + "\n" + head + "+ 01 081\n7\n+ 02 081\n", "81,2=7"},
     };
-    for (const auto &c : cases) EXPECT_EQ(summary_of(c.text), c.cells) << c.text.substr(0, 120);
+    for (const auto &[text, want] : cases) EXPECT_EQ(summary_of(text), want) << text.substr(0, 80);
     // A row of 100,000 digits comes in rows of 160, up to the limit of 100.
     const std::string big =
         summary_of(head + "+ 05 000\n" + std::string(100000, '3') + "\n+ 0 0\n");
@@ -165,10 +163,7 @@ TEST_F(Mdr, SummarySectionsOfTheBulletinsOfTheNominalTime) {
 
 TEST_F(Mdr, FindsAndJoinsTheReportsOfTheNominalTime) {
     const std::string a(160, 'A'), b(160, 'B');
-    const struct {
-        std::string bulletin;
-        std::vector<std::string> found; // "id|text"
-    } cases[] = {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
         // The window is the nominal hour, minutes 20 to 40.
         {"SDUS40 KWBC 151130\nTLX 1120 PPINE=\nAMA 1119 PPINE=\nFWS 1140 PPINE=\n"
          "ICT 1141 PPINE=\nDDC 1230 PPINE=\nINX 1030 PPINE=\n",
@@ -210,10 +205,10 @@ TEST_F(Mdr, FindsAndJoinsTheReportsOfTheNominalTime) {
               std::string(160, '9'),
           "FWS|FWS 1130 PPIOM"}},
     };
-    for (const auto &c : cases) {
+    for (const auto &[bulletin, found] : cases) {
         rad_dec_reset_state();
         RAD_set_nominal(11, 30);
-        EXPECT_EQ(read_reports(c.bulletin), c.found) << c.bulletin.substr(0, 80);
+        EXPECT_EQ(read_reports(bulletin), found) << bulletin.substr(0, 80);
     }
 }
 

@@ -249,10 +249,7 @@ TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {
             lats += std::to_string(50 - y * 0.3 + x * 0.001) + (y % 10 == 9 ? "\n" : " ");
         }
     const char *const word = "a word that is not a number";
-    const struct {
-        std::string text;
-        const char *why; // null: the file's values are taken
-    } cases[] = {
+    const std::pair<std::string, const char *> cases[] = {
         {"MDR grid longitudes, then latitudes\n" + lons + lats, nullptr},
         {"title\n" + lons, "too few numbers"},
         {"", "too few numbers"},
@@ -261,18 +258,17 @@ TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {
         {"title\n" + lons + "0x1p3 " + lats, word}, // decimal numbers only
         {"title\n" + lons + std::string(5000, '7') + " " + lats, word},
     };
-    for (const auto &c : cases) {
-        vektest::write_file(dir.file("rad_loc.dat"), c.text);
+    for (const auto &[text, why] : cases) {
+        vektest::write_file(dir.file("rad_loc.dat"), text);
         Capture cap;
         EXPECT_EQ(write(12, {}), "0 0 0: ");
         NcRead nc(path);
         double elon = -125 + 119 * 0.5 + 89 * 0.001, elat = 50 - 89 * 0.3 + 119 * 0.001;
-        if (c.why) grid_lonlat(119, 89, &elon, &elat);
-        EXPECT_NEAR(nc.values("lon").back(), elon, 1e-4) << c.why;
-        EXPECT_NEAR(nc.values("lat").back(), elat, 1e-4) << c.why;
-        EXPECT_EQ(cap.err(), c.why
-                                 ? "RAD_putinfo: Grid coordinate file " + dir.file("rad_loc.dat") +
-                                       " holds " + c.why + "; the coordinates are computed\n"
+        if (why) grid_lonlat(119, 89, &elon, &elat);
+        EXPECT_NEAR(nc.values("lon").back(), elon, 1e-4) << why;
+        EXPECT_NEAR(nc.values("lat").back(), elat, 1e-4) << why;
+        EXPECT_EQ(cap.err(), why ? "RAD_putinfo: Grid coordinate file " + dir.file("rad_loc.dat") +
+                                       " holds " + why + "; the coordinates are computed\n"
                                  : "");
     }
 }
