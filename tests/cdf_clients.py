@@ -1,12 +1,9 @@
 """Checks a netCDF converted file of dirida the way its users read it: with
-netCDF4-python and xarray, against the text form of the same run, and in
-the quick look drawn by scripts/quicklook.py.
+netCDF4-python and xarray against the text form of the same run, and in the
+quick look drawn by scripts/quicklook.py. Exits 1 after printing what failed.
 
 Usage: cdf_clients.py records FILE.nc FILE.vek STATIONS
        cdf_clients.py quicklook FILE.nc FILE.vek STATIONS OUT.png
-STATIONS, the run's station file, places the quick look's site markers.
-
-Exits 0 when every check holds; otherwise prints what failed and exits 1.
 """
 
 import os
