@@ -122,9 +122,9 @@ TEST_F(Mdr, SummarySectionsOfTheBulletinsOfTheNominalTime) {
         // The "+" line that ends a section is not the head of another one.
         {head + "+ 01 081\n1\n+ 44 081\n2\nSDUS\n+ 43 081\n3\n+ 90 081\n", "81,2=1"},
         // At most 100 rows; the line after them is dropped, even a heading.
-        {head + "+ 00 010\n" + blank99 + "1\n2\n" + head + "+ 00 020\n2\n+ 0 0\n",
-         "10,100=1 20,1=2"},
-        {head + "+ 00 010\n" + blank99 + "1\n" + head + "+ 00 020\n2\n+ 0 0\n", "10,100=1"},
+        {head + "+ 00 010\n" + blank99 + "1\n" + head + "+ 00 020\n2\n+ 0 0\n" + head +
+             "+ 00 030\n" + blank99 + "1\n2\n" + head + "+ 00 040\n2\n+ 0 0\n",
+         "10,100=1 30,100=1 40,1=2"},
         // Later bulletins overwrite; "+" lines without both numbers place nothing.
         {head + "+ 01 081\n99\n+ 0 0\nSDUS22 KWBC 051215\n+ 01 082\n11\n+ 0 0\n" + head +
              "+ 12\n5\n+ 13 010\n" + head + "+ x y\n6\n+ 1 1\n",
@@ -168,8 +168,7 @@ TEST_F(Mdr, FindsAndJoinsTheReportsOfTheNominalTime) {
         {"SDUS40 KWBC 151130\nTLX 1120 PPINE=\nAMA 1119 PPINE=\nFWS 1140 PPINE=\n"
          "ICT 1141 PPINE=\nDDC 1230 PPINE=\nINX 1030 PPINE=\n",
          {"TLX|TLX 1120 PPINE", "FWS|FWS 1140 PPINE"}},
-        // Lines under 11 characters and end marks end a report; one "=", then
-        // one "@" is removed.
+        // Lines under 11 characters and end marks end a report; one "=", then one "@" go.
         {"TLX 1130 A\nAMA 1130 PPINE=   \nFWS 1130 PPIOM@\nICT 1130 PPINA=@\nDDC 1130 PPINA@=\n"
          "INX 1130 AB\nMORE\n",
          {"TLX|TLX 1130 A", "AMA|AMA 1130 PPINE", "FWS|FWS 1130 PPIOM",
@@ -218,16 +217,14 @@ TEST_F(Mdr, DecodesEachFormIntoTheRecord) {
     } cases[] = {
         {"OKC 1235 LN 8TRW++/+ 86/32 164/67 19W C2428 MT 440 AT 143/47 ^LN1 MO12 NP2234",
          "OKC 1235 LN 8TRW:4 /+ 86/32 164/67 -/19 C240@28 MT440 143/47"},
-        // A failed attempt keeps what it stored: a number after the last group
-        // is also the coverage of an uncounted one.
+        // A failed attempt keeps what it stored, here an uncounted group ("?").
         {"TLX RTD 1130 CELL 2RW- 180/30", "TLX 1130 CELL 2RW:1 ?180:- 180/30"},
         {"  TLX SPL 1132 COR LINE 6TRW+", "TLX 1132 LINE 6TRW:3"},
         {"TLX CELL 2RW+", "TLX - CELL 2RW:3"},
         // Intensity symbols; a string outside the table has no code.
         {"TLX 1130 AREA 3TRWX 2RWXX 1SU", "TLX 1130 AREA 3TRW:5 2RW:6 1S:9"},
         {"TLX 1130 AREA 3TRW+- 2RWXU 1S+++ 200/30", "TLX 1130 AREA 3TRW:- 2RW:- 1S:- 200/30"},
-        // At most three groups; the coverage may be absent. "1ZR" stores 1 in
-        // each outline slot before failing.
+        // At most three groups, coverage optional; "1ZR" fills the outline with 1 and fails.
         {"TLX 1130 AREA 4TRW+ 2RW- S 1ZR 120/40",
          "TLX 1130 AREA 4TRW:3 2RW:1 -S:2 1/1 1/1 1/1 1/1 1/1"},
         // Blanks after a group without symbols are passed over.
@@ -240,8 +237,7 @@ TEST_F(Mdr, DecodesEachFormIntoTheRecord) {
          "TLX 1130 LINE 6TRW:3 L200@30 A180@10 MT450 250/80"},
         {"TLX 1130 CELL 2RW+ MT 400 90/40", "TLX 1130 CELL 2RW:3 MT400 90/40"},
         {"TLX 1130 CELL 2RW+ MT U450", "TLX 1130 CELL 2RW:3 MT450 -/-"},
-        // A bare height is kept by the partly matching patterns; the text
-        // stays before "MT", so the movement after it is not read.
+        // The partly matching patterns keep a bare height; the movement after it is not read.
         {"TLX 1130 CELL 2RW+ MT 450 C2520", "TLX 1130 CELL 2RW:3 MT450 -/-"},
         // Fields keep the first characters of longer words.
         {"TLX 1130 CELL 2TRWSZ+ /NCNCNC", "TLX 1130 CELL 2TRWS:3 /NCN"},

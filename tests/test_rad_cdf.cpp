@@ -1,7 +1,6 @@
 // The netCDF converted file: both layouts written from decoded reports and
-// read back value by value with the netCDF C library (their headers are
-// compared whole in the end-to-end tests); the grid coordinates; recognising
-// the layouts; and failures that must not pass for a written file.
+// read back value by value with the netCDF C library; the grid coordinates;
+// recognising the layouts; failures that must not pass for a written file.
 
 #include <cmath>
 #include <csignal>
@@ -55,9 +54,8 @@ class RadCdf : public vektest::VekTest {
         info->date = {2026, 12, 4, M, M, 12, 30, 0};
         info->type = 1;
     }
-    // Writes a file of TYPE (PATH, or TO) with the header and REPORTS, as the
-    // driver does: "header reports close: failure" of the results and the
-    // failure kept, or "open: failure".
+    // Writes a file of TYPE (PATH, or TO) with the header and REPORTS as the driver
+    // does; returns "header reports close: failure" of the results, or "open: failure".
     std::string write(int type, std::vector<MDR_report> reports, std::string to = "") {
         const int fd = RAD_open((to.empty() ? path : to).c_str(), 1, &type);
         std::string result = "open";
@@ -129,9 +127,8 @@ const std::vector<Rec> l2_records = {
     {"FWS", "", {1231, 0, 2, 1, 3, 2, 1, 2, 0}, {{6}, {1}, {97}, {4},
                 {310, 20}, {110 * NM, 85 * NM}, {25 * NM}, {}, {250, 260}, {15 * KT, 20 * KT}}},
     move("FWS", 1231, 3, 230, 10), top("FWS", 1231, 0, 0, 520),
-    // Two coverage groups, the second with two types; TZR is 129 (the
-    // freezing bit replaces the thunderstorm's), the byte -127. Four
-    // positions leave room for a width.
+    // Two coverage groups, the second with two types; TZR is 129 (the freezing bit
+    // replaces the thunderstorm's), the byte -127. Four positions leave room for a width.
     {"ICT", "", {1235, 0, 1, 2, 2, 4, 1, 1, 0}, {{3, 2}, {1, 2}, {33, B, B, -127, 3}, {1, B, B, 2, 1},
                 {40, 50, 60, 70}, {60 * NM, 70 * NM, 80 * NM, 90 * NM}, {15 * NM}, {}, {200}, {10 * KT}}},
     {"UEX", "", {1238, 0, 3, 3, 0, 0, 1, 0, 0}, {{2, 1, 1}, {1, 1, 1},
@@ -288,8 +285,8 @@ TEST_F(RadCdf, FailedWritesAreReportedAndNothingIsReplacedThatIsNoFile) {
     }
     signal(SIGXFSZ, SIG_DFL);
 
-    // A name that is no regular file, or that the library cannot have (the
-    // end-to-end tests show paths that cannot be made).
+    // Names that are no regular file or too long (the end-to-end tests show paths
+    // that cannot be made).
     for (const auto &[name, error] :
          {std::pair<std::string, const char *>{"/dev/null", "not a regular file"},
           {"|cat >x.nc", "a netCDF file cannot be a stream or a command"},

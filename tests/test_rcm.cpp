@@ -65,10 +65,9 @@ std::string describe_all(const std::string &bytes) {
     return out;
 }
 
-// A real message in data/ and what its text says: site, number, date,
-// maximum top, the storms of part A ("id position direction speed height",
-// the height from part C; every hail letter is N), the wind levels of part B
-// as coded ("hhhRdddsss") and the mesocyclones.
+// A real message in data/ and what its text says: site, number, date, maximum
+// top, the storms ("id position direction speed height", the height from part
+// C, every hail letter N), the wind levels as coded, the mesocyclones.
 struct Real {
     const char *file, *id;
     int num;
@@ -234,10 +233,9 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
     rcm_reference_scanner(false);
 }
 
-// The groups read sixteen bytes at a time give the grid that the reader of
-// one value at a time gives (it runs when every value is traced): random
-// groups of every byte class, across sixteen-byte pieces, past the grid's
-// columns, up to the end of the text.
+// The groups read sixteen bytes at a time give the grid that the reader of one
+// value at a time gives (it runs when every value is traced): random groups of
+// every byte class, across sixteen-byte pieces, past the grid, to the text's end.
 TEST_F(RcmRead, GroupsReadAsWithEveryValueTraced) {
     unsigned seed = 7;
     auto rnd = [&seed](size_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8) % n; };
@@ -286,9 +284,8 @@ TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
         r->lat = static_cast<float>(lat), r->lon = static_cast<float>(lon), r->status = 0;
         return r;
     };
-    // Row 112 from column 152, the site's origin: a covered cell without
-    // value (-1) keeps a value under it, 7 and more is merged as 0, and the
-    // higher value stays.
+    // Row 112 from column 152, the site's origin: a covered cell without value
+    // (-1) keeps a value under it, 7 and more is 0, and the higher value stays.
     const int under[] = {RAD_EMPTY, RAD_EMPTY, RAD_EMPTY, 4, 5, 1}, given[] = {3, 7, -1, -1, 2, 6},
               merged[] = {3, 0, -1, 4, 5, 6};
     auto r = site(50.7, 40.2);
@@ -310,9 +307,8 @@ TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
     EXPECT_EQ(s[252][112] + s[152][212], 2 * RAD_EMPTY);
     EXPECT_EQ(r->maxt_x + r->maxt_y, 2 * VEK_FMISS);
 
-    // Near the western and northern edges the cells off the summary are
-    // skipped; near the eastern and southern edges it ends at 460 and 356. A
-    // report without position changes nothing.
+    // Near the western and northern edges the cells off the summary are skipped;
+    // it ends at 460 and 356. A report without position changes nothing.
     RAD_summary_init(info.get());
     auto w = site(5.3, 2.4), e = site(110.5, 87.6), none = site(50.7, 40.2); // origins -28, -40
     w->echo[27][40] = w->echo[28][39] = 1, w->echo[28][40] = 2;              // and 392, 300
