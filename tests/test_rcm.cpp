@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,44 +64,31 @@ std::string describe_all(const std::string &bytes) {
     return out;
 }
 
-// A real message in data/ and what its text says: site, number, date, maximum
-// top, the storms ("id position direction speed height", the height from part
-// C, every hail letter N), the wind levels as coded, the mesocyclones.
+// A real message in data/ and what its heading says.
 struct Real {
     const char *file, *id;
     int num;
-    const char *date, *maxt, *storms, *levels, *mesos;
+    const char *date;
 };
+const Real reals[] = {{"1108280716_rcm.txt", "OKX", 515, "2011-08-28 07:17"},
+                      {"1501020217_rcm.txt", "BMX", 320, "2015-01-02 02:17"}};
 
-// clang-format off
-const Real reals[] = {
-    {"1108280716_rcm.txt", "OKX", 515, "2011-08-28 07:17", "620:QNP",
-     "L6 POC 160 72 116  F9 PKC 116 49 191  I6 OOI 158 68 161  Y5 PPF 164 64 138 "
-     "A8 IMP 162 35 176  K1 MKA 137 60 179  R4 ONB 148 72 85   B4 JLH 134 60 209 "
-     "H0 OPB 155 66 150  B0 RLN 143 54 250  P2 OMB 143 70 94   Q9 PLA 128 60 152",
-     "010A107052 020A118065 030A130068 040A136068 050A139066 060A142065 070A144067 080A144066 "
-     "090A144066 100A145066 120B146064 140A148064 160A149064 180A154063 200A157060 250A157046 "
-     "300A172042 350A184041",
-     "07POD 06PKB"},
-    {"1501020217_rcm.txt", "BMX", 320, "2015-01-02 02:17", "330:GOL",
-     "M4 LOB 260 51 89   Z3 LPD 253 60 135  K4 MNA 277 27 100  V3 LMN 253 49 102 "
-     "U3 MLH 263 64 99   N4 KNC 260 51 77   Q3 OMG 262 54 103  O4 NLE 260 51 95",
-     "010C075013 030A205015 040A216017 050A239019 060A274026 070A283031 080A282030 090A282032 "
-     "100A280032 120A268032 140A253043 160B263058 180A269065 200A268067 250A265063 300A259067",
-     ""}};
-// clang-format on
-
-// What real message M of archive TEXT decodes to. Its cells are part A's
-// groups decoded in the plainest way: digits, and letters repeating the digit
-// before them. The letters A to G of a wind level stand for the RMS errors below.
-std::string expected_real(const Real &m, const std::string &text) {
-    auto at = [](const char *p) { return fmt("@%d,%d", cell_of(p).first, cell_of(p).second); };
-    const size_t from = text.find(':', text.find("/NI")) + 1;
-    std::string groups, o = fmt("1 %s %d %s m1 s0 cells", m.id, m.num, m.date);
-    for (char ch : text.substr(from, text.find("/MT") - from))
-        if (ch != ' ') groups += ch;
+// What real message M of archive TEXT decodes to, from its text read in the
+// plainest way, blanks left out: the cells of part A's groups (digits, and
+// letters repeating the digit before them), the maximum top, the centroids with
+// their heights from part C (every hail letter is N), the wind levels of part B
+// (the letters A to G stand for the RMS errors below) and the mesocyclones.
+std::string expected_real(const Real &m, std::string t) {
+    std::erase(t, ' ');
+    auto list = [&t](size_t from) { return split(t.substr(from, t.find('/', from) - from), ','); };
+    auto after = [&t](const char *head, size_t from) {
+        return t.find(':', t.find(head, from)) + 1;
+    };
+    auto at = [](const std::string &p) {
+        return fmt("@%d,%d", cell_of(p.c_str()).first, cell_of(p.c_str()).second);
+    };
     Cells cells;
-    for (const std::string &g : split(groups, ',')) {
+    for (const std::string &g : list(after("/NI", 0))) {
         auto [x, y] = cell_of(g.c_str());
         int last = 0;
         for (char ch : g.substr(3)) {
@@ -110,17 +96,21 @@ std::string expected_real(const Real &m, const std::string &text) {
             for (int n = isdigit(ch) ? 1 : ch - 'A' + 1; n > 0; --n) cells[{x++, y}] = last;
         }
     }
+    std::string o = fmt("1 %s %d %s m1 s0 cells", m.id, m.num, m.date);
     for (auto [xy, v] : cells) o += fmt(" %d,%d=%d", xy.first, xy.second, v);
-    o += fmt(" Z%.3s", m.maxt) + at(m.maxt + 4);
-    std::istringstream storms(m.storms), levels(m.levels), mesos(m.mesos);
-    std::string id, pos;
-    for (int dir = 0, spd = 0, hgt = 0; storms >> id >> pos >> dir >> spd >> hgt;)
-        o += " S" + id + at(pos.c_str()) + fmt(" %d/%d %d/0", dir, spd, hgt);
+    const size_t top = t.find("/MT") + 3, part_c = t.find("/NEXRCC");
+    o += " Z" + t.substr(top, t.find(':', top) - top) + at(t.substr(t.find(':', top) + 1, 3));
+    const auto storms = list(after("/NCEN", 0)), heights = list(after("/NCEN", part_c));
+    for (size_t i = 0; i < storms.size(); ++i) // "CM4LOB260051" and "CM4LOBS089HN"
+        o += " S" + storms[i].substr(1, 2) + at(storms[i].substr(3)) +
+             fmt(" %d/%d %d/0", stoi(storms[i].substr(6, 3)), stoi(storms[i].substr(9)),
+                 stoi(heights[i].substr(7, 3)));
     const int rms[] = {2, 4, 6, 8, 10, 12, 15};
-    for (std::string l; levels >> l;)
+    for (const std::string &l : list(t.find("/NEXRBB") + 21)) // "/NEXRBB" number date
         o += fmt(" V%d/%d/%d/%d", stoi(l.substr(0, 3)), rms[l[3] - 'A'], stoi(l.substr(4, 3)),
                  stoi(l.substr(7)));
-    for (std::string p; mesos >> p;) o += " M" + p.substr(0, 2) + at(p.c_str() + 2);
+    for (const std::string &p : list(after("/NMES", part_c)))
+        o += " M" + p.substr(1, 2) + at(p.substr(3));
     return o;
 }
 
