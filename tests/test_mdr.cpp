@@ -292,9 +292,7 @@ TEST_F(Mdr, EchoDigitsOnTheSummaryGrid) {
         {50.6f, 40.3f, "TLX 1130 CELL 2RW #MM2", "50,40=2"},
         {50.6f, 40.3f, "TLX 1130 CELL 2RW #MN2 ^MO3 1A5 Mm3", "52,40=3"},
         {50.6f, 40.3f, "TLX 1130 PPINE ^MM5", ""},
-        // The grid form rounds the station's position.
-        {50.6f, 40.6f, "TLX 1231 MDR LM12 MN345/AA2520C/AA450/RW",
-         "51,40=1 52,40=2 52,41=3 53,41=4 54,41=5"},
+        // The grid form rounds the station's position up from 0.4999.
         {50.49995f, 40.0f, "TLX 1231 MDR MM5", "51,40=5"},
         // In the grid form 8 and 9 mark cells that any value may replace.
         {50.2f, 40.2f, "TLX 1231 MDR MM8 MN3 MO4 MP9 MQ3 MR7/PPINE",

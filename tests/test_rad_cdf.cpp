@@ -210,23 +210,22 @@ TEST_F(RadCdf, Layout1SummaryAndStationRecordsReadBack) {
     expect_file(11, "summary");
 
     NcRead nc(path);
+    using V = std::vector<double>;
     EXPECT_EQ(nc.chars("id"), padded(11, {"TLX", "FWS", "UEX", "AMA", "OKC"}));
     EXPECT_EQ(nc.chars("region"), padded(11, {"SOUTHWEST", "RRRRRRRRRR", "", "", ""}));
     EXPECT_EQ(nc.chars("config"), padded(11, {"AREA", "LINE", "CELL", "NE", "NA"}));
     EXPECT_EQ(nc.chars("prec"), padded(11, {"TRW+", "TRW++", "TSW+", " ", " "}));
     EXPECT_EQ(nc.chars("trend"), padded(11, {"+", "NC", " ", " ", " "})); // none: a blank
     EXPECT_EQ(nc.chars("move_type"), "C  LCLA        ");
-    EXPECT_EQ(nc.values("mdr_x"), (std::vector<double>{10.25, 11.25, 12.25, 13.25, 14.25}));
-    EXPECT_EQ(nc.values("mdr_y"), std::vector<double>(5, -3.5));
-    EXPECT_EQ(nc.values("type"), (std::vector<double>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(nc.values("move_dir"),
-              (std::vector<double>{250, M, M, 250, 230, 260, 250, M, M, M, M, M, M, M, M}));
-    EXPECT_EQ(nc.values("move_spd"),
-              (std::vector<double>{20, M, M, 15, 10, 20, 15, M, M, M, M, M, M, M, M}));
+    EXPECT_EQ(nc.values("mdr_x"), (V{10.25, 11.25, 12.25, 13.25, 14.25}));
+    EXPECT_EQ(nc.values("mdr_y"), V(5, -3.5));
+    EXPECT_EQ(nc.values("type"), (V{1, 2, 3, 4, 5}));
+    EXPECT_EQ(nc.values("move_dir"), (V{250, M, M, 250, 230, 260, 250, M, M, M, M, M, M, M, M}));
+    EXPECT_EQ(nc.values("move_spd"), (V{20, M, M, 15, 10, 20, 15, M, M, M, M, M, M, M, M}));
     // A top without direction is at 0, 0.
-    EXPECT_EQ(nc.values("max_tops"), (std::vector<double>{450, 520, 480, M, M}));
-    EXPECT_EQ(nc.values("max_tops_dir"), (std::vector<double>{275, 0, 150, M, M}));
-    EXPECT_EQ(nc.values("max_tops_rad"), (std::vector<double>{80, 0, 40, M, M}));
+    EXPECT_EQ(nc.values("max_tops"), (V{450, 520, 480, M, M}));
+    EXPECT_EQ(nc.values("max_tops_dir"), (V{275, 0, 150, M, M}));
+    EXPECT_EQ(nc.values("max_tops_rad"), (V{80, 0, 40, M, M}));
 }
 
 TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {

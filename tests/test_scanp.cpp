@@ -16,11 +16,10 @@
 
 namespace {
 
-// Scans PAT at the cursor of P into destinations of the kinds KINDS: 'i'
-// int, 'f' float, 'c' char, 's' a char array of 80, a digit N one of exactly
-// N. Each is a heap block of exactly its size filled with '#'. Renders
-// "result assigned consumed done:" and the values: "_" for one never written,
-// an array up to its first NUL.
+// Scans PAT at the cursor of P into heap blocks of exactly their size, filled
+// with '#', of the kinds KINDS: 'i' int, 'f' float, 'c' char, 's' 80 chars, a
+// digit N N chars. Gives "result assigned consumed done:" and the values ("_":
+// never written; an array up to its first NUL).
 std::string scan_at(parse_param &p, const char *pat, const char *kinds) {
     static_assert(sizeof(int) == 4 && sizeof(float) == 4);
     std::vector<std::unique_ptr<char[]>> blocks;
