@@ -71,7 +71,7 @@ void expect_all(std::initializer_list<Case> cases) {
 
 class Scanner : public vektest::VekTest {};
 
-TEST_F(Scanner, WidthsAndNumbers) {
+TEST_F(Scanner, WidthsNumbersMissingTextsSetsAndAlternations) {
     expect_all({
         {"1234  AREA", "%4d ", "i", "1 1 6 1: 1234"}, // the field and all blanks after it
         {"123 AREA", "%4d ", "i", "0 0 0 0: _"},      // exact width
@@ -88,11 +88,7 @@ TEST_F(Scanner, WidthsAndNumbers) {
         {"99999999999", "%d", "i", "1 1 11 1: 2147483647"},
         {"1234  X", "%4d %n", "ii", "2 2 6 1: 1234,6"},
         {"MT 450 /", "%*(MT) %d AT %d/%d ", "iii", "2 1 7 0: 450,_,_"}, // values stay
-    });
-}
-
-TEST_F(Scanner, MissingTextsSetsAndAlternations) {
-    expect_all({
+        // Missing texts, sets and alternations.
         {"TRW", "%!!d%[TRWSZLPAI]", "is", "2 2 3 1: -9999,TRW"},
         {"M 5", "%!M!F %d", "fi", "2 2 3 1: -9999,5"},
         {"ABC", "%!XX!d%s", "is", "1 1 3 1: _,ABC"}, // passed over with its destination
@@ -111,7 +107,9 @@ TEST_F(Scanner, MissingTextsSetsAndAlternations) {
     });
 }
 
-TEST_F(Scanner, UnsuitableDestinationsAreReportedAndNeverWritten) {
+// Unsuitable destinations are reported and never written; a malformed
+// directive after a number only ends the match.
+TEST_F(Scanner, UnsuitableDestinationsAndMalformedPatterns) {
     vektest::Capture cap;
     expect_all({
         {"12 34", "%d %d", "fi", "0 0 0 0: _,_"},
@@ -124,6 +122,10 @@ TEST_F(Scanner, UnsuitableDestinationsAreReportedAndNeverWritten) {
     scanp_set(&p, "12");
     const scan_dest null_int[] = {{scan_dest::INT, nullptr, 0}};
     EXPECT_EQ(scanp_list(&p, "%d", null_int), 0);
+    for (const char *pat : {"%d%*[AB", "%d%*(AB|C", "%d%*!--d", "%d%", "%d%*", "%d%*<12",
+                            "%d%*!12345678901234567890!d"})
+        EXPECT_EQ(scan("12AB", pat, "i"), "1 1 2 0: 12") << pat;
+    EXPECT_EQ(scan("12AB", "%d%*!1234567890123456789!dAB", "i"), "1 1 4 1: 12");
     EXPECT_EQ(cap.err(), "scanp: destination 1 for %d in pattern \"%d %d\" must be an int\n"
                          "scanp: no destination 2 for %d in pattern \"%d %d\"\n"
                          "scanp: destination 1 for %c in pattern \"%2c\" must be a char array, "
@@ -131,14 +133,6 @@ TEST_F(Scanner, UnsuitableDestinationsAreReportedAndNeverWritten) {
                          "scanp: destination 1 for %s in pattern \"%s\" must be a char array\n"
                          "scanp: destination 1 for %f in pattern \"%f\" must be a float\n"
                          "scanp: destination 1 for %d in pattern \"%d\" must be an int\n");
-}
-
-// Each malformed directive comes after a number; it only ends the match.
-TEST_F(Scanner, MalformedPatternsEndTheMatch) {
-    for (const char *pat : {"%d%*[AB", "%d%*(AB|C", "%d%*!--d", "%d%", "%d%*", "%d%*<12",
-                            "%d%*!12345678901234567890!d"})
-        EXPECT_EQ(scan("12AB", pat, "i"), "1 1 2 0: 12") << pat;
-    EXPECT_EQ(scan("12AB", "%d%*!1234567890123456789!dAB", "i"), "1 1 4 1: 12");
 }
 
 TEST_F(Scanner, FieldsStopAt79CharactersAndBinaryBytesAreNoClass) {
