@@ -1,11 +1,12 @@
-// The netCDF access layer (the converted file's tests fill whole layouts
-// through it): values placed by the current shape and position, and misuse
-// refused before the library could read or write the wrong memory or file,
-// with the first failure kept.
+// The netCDF access layer, which the converted file's tests fill whole layouts
+// through: values placed by shape and position, and misuse refused before the
+// library could touch the wrong memory or file, the first failure kept.
 
 #include "nc_read.h"
 #include "vek_test.h"
 #include "vekcdf.h"
+
+#include <tuple>
 
 using vektest::Capture;
 using vektest::NcRead;
@@ -41,12 +42,10 @@ TEST_F(CdfLayer, ValuesByPositionAndMisuseRefused) {
     CDF_set_shape(2, rec, n);
     const int codes = CDF_def_byte_var("codes");
     EXPECT_EQ(CDF_end_def(), 0);
-    CDF_set_pos(2, 0, 1);
-    EXPECT_EQ(CDF_put_long(codes, -5), 0);
-    CDF_set_pos(2, 1, 2);
-    EXPECT_EQ(CDF_put_long(codes, 300), 0); // no byte: the fill value stays
-    CDF_set_pos(2, 1, 0);
-    EXPECT_EQ(CDF_put_long(codes, 127), 0);
+    for (auto [r, i, v] : {std::tuple{0, 1, -5L}, {1, 2, 300L}, {1, 0, 127L}}) { // 300: no byte
+        CDF_set_pos(2, r, i);
+        EXPECT_EQ(CDF_put_long(codes, v), 0) << v;
+    }
     EXPECT_EQ(CDF_put_long(-1, 5), 0); // a variable that was never defined
     const float f[2] = {1, 2};
     CDF_set_range(2, 0, 1, 0, 2);
@@ -59,9 +58,8 @@ TEST_F(CdfLayer, ValuesByPositionAndMisuseRefused) {
     EXPECT_STREQ(CDF_failure(&op), "NetCDF: String match to name in use"); // the first one
     EXPECT_STREQ(op, "ncdimdef");
 
-    NcRead nc(path);
-    const double fb = NC_FILL_BYTE;
-    EXPECT_EQ(nc.values("codes"), (std::vector<double>{fb, -5, fb, 127, fb, fb}));
+    const double fb = NC_FILL_BYTE; // where nothing was written, and for 300
+    EXPECT_EQ(NcRead(path).values("codes"), (std::vector<double>{fb, -5, fb, 127, fb, fb}));
 }
 
 } // namespace

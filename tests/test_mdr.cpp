@@ -31,15 +31,6 @@ std::vector<std::string> read_reports(const std::string &bulletin) {
     return out;
 }
 
-// The stored record of a station at MDR grid position (X, Y).
-MDR_report station(const char *id, float x, float y) {
-    MDR_report r{};
-    MDR_init(&r);
-    vek_copy(r.id, id), vek_copy(r.config, "NA");
-    r.x = x, r.y = y;
-    return r;
-}
-
 // The decoded fields of R in one line: id, time, config, precipitation groups
 // ("?" before one that numprec does not count), "/" trend, outline points,
 // movements, "MT" top. "-" is a missing value; empty entries are left out.
@@ -78,7 +69,7 @@ class Mdr : public VekTest {
     void SetUp() override {
         VekTest::SetUp();
         RAD_summary_init(&info);
-        rep = station("OKC", 50.6f, 40.3f); // summary box (50, 40); rounded (51, 40)
+        MDR_init(&rep);
     }
     // Decodes TEXT with the message types LEVEL shown; returns what they printed.
     std::string decode_out(const std::string &text, M_type level) {
@@ -99,7 +90,7 @@ class Mdr : public VekTest {
         return cells(info);
     }
     RAD_info info{};
-    MDR_report rep;
+    MDR_report rep{};
 };
 
 TEST_F(Mdr, SummarySectionsOfTheBulletinsOfTheNominalTime) {
@@ -303,7 +294,8 @@ TEST_F(Mdr, EchoDigitsOnTheSummaryGrid) {
     };
     for (const auto &c : cases) {
         RAD_summary_init(&info);
-        rep = station("TLX", c.x, c.y);
+        MDR_init(&rep); // the stored record of a station at MDR grid position (x, y)
+        rep.x = c.x, rep.y = c.y;
         MDR_decode(c.before, &info, &rep);
         MDR_decode(c.text, &info, &rep);
         EXPECT_EQ(cells(info), c.after) << c.text;
