@@ -50,8 +50,6 @@ class RadCdf : public vektest::VekTest {
         VekTest::SetUp();
         RES_put("file_path", dir.path().c_str());
         RAD_summary_init(info.get());
-        vek_copy(info->datim, "1230Z 4 DEC 26");
-        info->date = {2026, 12, 4, M, M, 12, 30, 0};
         info->type = 1;
     }
     // Writes a file of TYPE (PATH, or TO) with the header and REPORTS as the driver
