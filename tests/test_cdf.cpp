@@ -31,8 +31,6 @@ TEST_F(CdfLayer, ValuesByPositionAndMisuseRefused) {
     ASSERT_GE(CDF_open(path.c_str(), 1), 0);
     EXPECT_EQ(CDF_failure(nullptr), nullptr); // a new file starts clean
     const int rec = CDF_def_dim("rec", 0), n = CDF_def_dim("n", 3);
-    EXPECT_EQ(CDF_get_dim("station"), -1); // an answer, not a failure
-    EXPECT_EQ(CDF_failure(nullptr), nullptr);
     for (int print : {0, 1}) { // a taken name, printed only when asked; the run goes on
         Capture cap;
         CDF_print_errors(print);

@@ -81,11 +81,10 @@ const Real reals[] = {{"1108280716_rcm.txt", "OKX", 515, "2011-08-28 07:17"},
 std::string expected_real(const Real &m, std::string t) {
     std::erase(t, ' ');
     auto list = [&t](size_t from) { return split(t.substr(from, t.find('/', from) - from), ','); };
-    auto after = [&t](const char *head, size_t from) {
-        return t.find(':', t.find(head, from)) + 1;
-    };
-    auto at = [](const std::string &p) {
-        return fmt("@%d,%d", cell_of(p.c_str()).first, cell_of(p.c_str()).second);
+    auto after = [&t](const char *head, size_t at) { return t.find(':', t.find(head, at)) + 1; };
+    auto at = [](std::string p) {
+        auto [x, y] = cell_of(p.c_str());
+        return fmt("@%d,%d", x, y);
     };
     Cells cells;
     for (const std::string &g : list(after("/NI", 0))) {
