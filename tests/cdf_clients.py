@@ -126,9 +126,8 @@ def check_quicklook_command(nc_path, vek_path, stations_path, png):
     import matplotlib.image
     import netCDF4
 
-    here = os.path.dirname(os.path.abspath(__file__))
     sys.dont_write_bytecode = True  # nothing is left beside the script
-    sys.path.insert(0, os.path.join(here, "..", "scripts"))
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
     import quicklook as ql
 
     cells, _ = read_text_form(vek_path)
@@ -153,8 +152,8 @@ def check_quicklook_command(nc_path, vek_path, stations_path, png):
             check(rgb[0] == rgb[1] == rgb[2], f"cell {x},{y} is blank but drawn {rgb}")
             blank += 1
         else:
-            want = np.array(ql.LEVEL_COLOURS[int(c) - 1])
-            check(np.abs(rgb - want).max() <= 2, f"cell {x},{y} of level {c} drawn {rgb}")
+            check(np.abs(rgb - ql.LEVEL_COLOURS[int(c) - 1]).max() <= 2,
+                  f"cell {x},{y} of level {c} drawn {rgb}")
             levels.add(c)
     check(len(levels) >= 4 and blank > 5000, f"too few cells checked: {levels}, {blank} blank")
     print(f"cdf_clients.py: quick look: levels {sorted(levels)} and {blank} blank cells agree")

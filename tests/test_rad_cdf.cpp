@@ -85,17 +85,12 @@ class RadCdf : public vektest::VekTest {
     std::unique_ptr<RAD_info> info = std::make_unique<RAD_info>();
 };
 
-// The number variables of a layout 2 record: values per record, and what
-// fills a row after the values given.
-const struct {
-    const char *var;
-    size_t width;
-    double fill;
-} l2_vars[] = {{"rpt_time", 1, 0},  {"opstat", 1, 0},   {"object", 1, 0},    {"ncover", 1, 0},
-               {"trend", 1, 0},     {"nazran", 1, 0},   {"nwidth", 1, 0},    {"nmove", 1, 0},
-               {"nheight", 1, 0},   {"coverage", 3, B}, {"nprecip", 3, B},   {"precip_type", 9, B},
-               {"intensity", 9, B}, {"azimuth", 8, F},  {"range", 8, F},     {"width", 4, F},
-               {"height", 8, F},    {"move_dir", 4, F}, {"move_speed", 4, F}};
+// The number variables of a layout 2 record: rpt_time and the counts, then
+// the lists of bytes and of floats, whose rows end in fill values.
+const char *const l2_vars[] = {"rpt_time", "opstat",      "object",    "ncover",    "trend",
+                               "nazran",   "nwidth",      "nmove",     "nheight",   "coverage",
+                               "nprecip",  "precip_type", "intensity", "azimuth",   "range",
+                               "width",    "height",      "move_dir",  "move_speed"};
 struct Rec {
     const char *id, *rpt_type;
     double head[9];                         // rpt_time and the counts
@@ -172,16 +167,17 @@ TEST_F(RadCdf, Layout2GridAndRecordsReadBack) {
     for (const Rec &e : l2_records) ids += padded(12, {e.id}), types += padded(4, {e.rpt_type});
     EXPECT_EQ(nc.chars("id") + nc.chars("rpt_type"), ids + types);
     for (size_t i = 0; i < std::size(l2_vars); ++i) {
-        const auto &[var, width, fill] = l2_vars[i];
+        const std::vector<double> got = nc.values(l2_vars[i]);
+        const size_t width = got.size() / l2_records.size();
         std::vector<double> want; // as the file stores them: all fit a float
         for (const Rec &e : l2_records) {
             const std::vector<double> vals = i < 9 ? std::vector<double>{e.head[i]}
                                              : i - 9 < e.lists.size() ? e.lists[i - 9]
                                                                       : std::vector<double>{};
             for (size_t k = 0; k < width; ++k)
-                want.push_back(k < vals.size() ? static_cast<float>(vals[k]) : fill);
+                want.push_back(k < vals.size() ? static_cast<float>(vals[k]) : i < 13 ? B : F);
         }
-        EXPECT_EQ(nc.values(var), want) << var;
+        EXPECT_EQ(got, want) << l2_vars[i];
     }
 
     // An RCM run writes the header only.
