@@ -1,6 +1,5 @@
-// The netCDF access layer, which the converted file's tests fill whole layouts
-// through: values placed by shape and position, and misuse refused before the
-// library could touch the wrong memory or file, the first failure kept.
+// The netCDF access layer, which the converted file's tests fill whole: values placed
+// by position, misuse refused before the library errs, the first failure kept.
 
 #include "nc_read.h"
 #include "vek_test.h"

@@ -1,6 +1,5 @@
-// MDR reports found in bulletin streams and decoded into records and the
-// summary grid, the shipped sample collectives among them; and the raw
-// national summary bulletins read into the summary grid.
+// MDR reports found in bulletins, the shipped samples among them, and decoded
+// into records and the summary grid; raw summary bulletins read into the grid.
 
 #include "vek_test.h"
 
@@ -31,9 +30,8 @@ std::vector<std::string> read_reports(const std::string &bulletin) {
     return out;
 }
 
-// The decoded fields of R in one line: id, time, config, precipitation groups
-// ("?" before one that numprec does not count), "/" trend, outline points,
-// movements, "MT" top. "-" is a missing value; empty entries are left out.
+// The fields of R: id, time, config, precipitation groups ("?": uncounted), "/"
+// trend, outline points, movements, "MT" top; "-" is missing, empty ones left out.
 std::string dump(const MDR_report &r) {
     auto v = [](int n) { return n == VEK_MISS ? std::string("-") : std::to_string(n); };
     std::string s = std::string(r.id) + " " + v(r.time) + " " + r.config;
@@ -103,8 +101,7 @@ TEST_F(Mdr, SummarySectionsOfTheBulletinsOfTheNominalTime) {
         {"SDUS21 KWBC 011245\n+ 01 081\n1\n+ 02 081\nSDUS11 KWBC 011215\n+ 01 081\n3\n+ 0 0\n"
          "SDUS21 KWBC 01\n+ 01 081\n4\n+ 0 0\nSDUS21 KWBC\n+ 01 081\n5\n+ 0 0\n",
          ""},
-        // The heading is read from where "SDUS2" stands. Rows start one below
-        // the "+ row col" line; characters other than digits leave their cells.
+        // Headings read from "SDUS2" on; rows below "+ row col"; non-digits leave their cells.
         {"ZCZC 123 SDUS24 KMKC 051215 RRA\nRADAR SUMMARY\n12345\n+ 01 081\n123\n 4 x5\n\n0\n+ 0 "
          "0\n",
          "81,2=1 81,5=0 82,2=2 82,3=4 83,2=3 85,3=5"},
@@ -233,7 +230,6 @@ TEST_F(Mdr, DecodesEachFormIntoTheRecord) {
         // Fields keep the first characters of longer words.
         {"TLX 1130 CELL 2TRWSZ+ /NCNCNC", "TLX 1130 CELL 2TRWS:3 /NCN"},
         {"TLX 1130 AREAAAAAAAAAAA 2RW", "TLX 1130 NA"}, // no configuration: the grid form
-        // The grid form.
         {"TLX 1231 MDR LM12 MN345/AA2520C/AA450/RW", "TLX 1231 PREC ?-RW:- C250@20 MT450 -/-"},
         // Status words end the decoding, in either form; lookalikes lead to the grid form.
         {"TLX 1130 PPINE", "TLX 1130 NE", "1130 NO ECHO"},
@@ -302,8 +298,7 @@ TEST_F(Mdr, EchoDigitsOnTheSummaryGrid) {
     }
 }
 
-// Every report of the samples' hours is found and decodes whole (the
-// decoder traces what it leaves over).
+// Every report of the samples' hours is found and decodes whole, with nothing left over.
 TEST_F(Mdr, SampleCollectivesDecodeWhole) {
     for (auto [hour, count] : {std::pair{12, 43}, {18, 40}}) {
         RAD_set_nominal(hour, 30);

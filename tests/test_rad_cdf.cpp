@@ -65,8 +65,7 @@ class RadCdf : public vektest::VekTest {
         }
         return result + ": " + (RAD_write_error() ? RAD_write_error() : "");
     }
-    // The file is recognised as TYPE, quietly; opened for reading, it takes
-    // no header. VAR holds the summary grid.
+    // RAD_chktype tells TYPE quietly; opened to read, it takes no header; VAR holds the grid.
     void expect_file(int type, const char *var) {
         Capture cap;
         EXPECT_EQ(RAD_chktype(path.c_str()), type);
@@ -85,8 +84,7 @@ class RadCdf : public vektest::VekTest {
     std::unique_ptr<RAD_info> info = std::make_unique<RAD_info>();
 };
 
-// The number variables of a layout 2 record: rpt_time and the counts, then
-// the lists of bytes and of floats, whose rows end in fill values.
+// A layout 2 record's numbers: time, counts, then byte and float lists, filled.
 const char *const l2_vars[] = {"rpt_time", "opstat",      "object",    "ncover",    "trend",
                                "nazran",   "nwidth",      "nmove",     "nheight",   "coverage",
                                "nprecip",  "precip_type", "intensity", "azimuth",   "range",
@@ -97,8 +95,7 @@ struct Rec {
     std::vector<std::vector<double>> lists; // the rows from "coverage" on that hold values
 };
 // clang-format off
-// The "CON" records of a movement of another kind than the configuration,
-// and of a maximum top.
+// The "CON" records of a movement of another kind than the configuration, and of a top.
 Rec move(const char *id, int time, int object, double dir, double knots) {
     return {id, "CON", {1.0 * time, 0, 1.0 * object, 0, 0, 0, 0, 1, 0},
             {{}, {}, {}, {}, {}, {}, {}, {}, {dir}, {knots * KT}}};
@@ -108,8 +105,7 @@ Rec top(const char *id, int time, double azimuth, double miles, double height) {
             {{}, {}, {}, {}, {azimuth}, {miles * NM}, {}, {height * FT}}};
 }
 
-// The records of the sample reports: a main record each, then those of
-// other movements and of the top.
+// The records of the reports: a main record each, then those of other movements and tops.
 const std::vector<Rec> l2_records = {
     // time op obj cov trd naz wid mov hgt; coverage nprecip precip_type intensity
     //   azimuth range width height move_dir move_speed
@@ -278,8 +274,7 @@ TEST_F(RadCdf, FailedWritesAreReportedAndNothingIsReplacedThatIsNoFile) {
     }
     signal(SIGXFSZ, SIG_DFL);
 
-    // Names that are no regular file or too long (the end-to-end tests show paths
-    // that cannot be made).
+    // Names of no regular file, or too long (paths that cannot be made: end to end).
     for (const auto &[name, error] :
          {std::pair<std::string, const char *>{"/dev/null", "not a regular file"},
           {"|cat >x.nc", "a netCDF file cannot be a stream or a command"},

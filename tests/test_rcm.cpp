@@ -73,11 +73,9 @@ struct Real {
 const Real reals[] = {{"1108280716_rcm.txt", "OKX", 515, "2011-08-28 07:17"},
                       {"1501020217_rcm.txt", "BMX", 320, "2015-01-02 02:17"}};
 
-// What real message M of archive TEXT decodes to, from its text read in the
-// plainest way, blanks left out: the cells of part A's groups (digits, and
-// letters repeating the digit before them), the maximum top, the centroids with
-// their heights from part C (every hail letter is N), the wind levels of part B
-// (the letters A to G stand for the RMS errors below) and the mesocyclones.
+// What real message M of archive TEXT decodes to, its text read plainly, blanks left
+// out: part A's cells (digits, and letters repeating the digit before), the top, the
+// centroids with part C's heights (hail N), part B's levels (A to G: RMS), the mesos.
 std::string expected_real(const Real &m, std::string t) {
     std::erase(t, ' ');
     auto list = [&t](size_t from) { return split(t.substr(from, t.find('/', from) - from), ','); };
@@ -120,8 +118,7 @@ const std::string part_a = head + " /MDPCPN /SC /NI1:";
 
 TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
     const std::string pad(100, ' ');
-    // 45 centroids ("CA0MMA 000000", ...; part C gives the first a height and
-    // hail) and 25 wind levels as coded, and the 40 and 20 kept as decoded.
+    // 45 centroids and 25 wind levels as coded, and the 40 and 20 kept as decoded.
     std::string ncen, storms40, nvad, vad20;
     for (int i = 0; i < 45; ++i) {
         const std::string id = fmt("%c%d", 'A' + i / 10, i % 10);
@@ -131,8 +128,7 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
         if (i < 25) nvad += fmt("%03dA%03d010,", i + 1, i);
         if (i < 20) vad20 += fmt(" V%d/2/%d/10", i + 1, i);
     }
-    // The binary form: site number, location and time, a packet holding line
-    // feeds and one of no text (both passed over), then the coded text.
+    // The binary form: number, location and time, two packets passed over, the text.
     const std::string packets =
         "RCMOKX\n" + packet(1, 1, "515") + packet(1, 16, "12  40.865   -72.864  85  9506151230");
     const std::string binary = packets + packet(4, 16, std::string("a\n\nb") + '\0') +
@@ -203,8 +199,7 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
              message("TLX", {head + " RADNE", "/ENDAA"}),
          "0 OKX -9999 nodate m-9999 s-9999 | 1 TLX 515 2011-08-28 07:17 m-9999 s1"},
     };
-    // The real messages as archived (heading, "RCMxxx" line, 120-byte binary
-    // header, text) and in the text form (the text alone after that line).
+    // The real messages as archived (with a binary header) and in the text form.
     for (const Real &m : reals) {
         const std::string archive = read_file(source_dir() + "/data/" + m.file);
         const size_t rcm_end = archive.find("\r\r\n", archive.find("RCM")) + 3;
@@ -222,9 +217,8 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
     rcm_reference_scanner(false);
 }
 
-// The groups read sixteen bytes at a time give the grid that the reader of one
-// value at a time gives (it runs when every value is traced): random groups of
-// every byte class, across sixteen-byte pieces, past the grid, to the text's end.
+// The groups read sixteen bytes at a time give the grid of the one-value reader
+// (run when every value is traced): random groups of every byte class, to the end.
 TEST_F(RcmRead, GroupsReadAsWithEveryValueTraced) {
     unsigned seed = 7;
     auto rnd = [&seed](size_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8) % n; };
@@ -236,8 +230,7 @@ TEST_F(RcmRead, GroupsReadAsWithEveryValueTraced) {
         for (int g = 0, n = 1 + int(rnd(40)); g < n; ++g) {
             groups += g ? "," : "";
             for (int k = 0; k < 3; ++k) groups += char('A' + rnd(28) % 26 + (rnd(40) == 0) * 32);
-            // Letters and blanks before any digit, then digits, letters (small and
-            // large repeats), blanks, and rarely a byte that ends the group.
+            // Letters and blanks, then digits, repeats, blanks and rarely a group's end.
             for (int k = 0, lead = int(rnd(24)); k < lead; ++k) groups += pick("ABQZaz \t\r");
             for (int k = 0, len = int(rnd(40)), c; k < len; ++k)
                 groups += pick(kinds[(c = int(rnd(100))) < 45 ? 0 : c < 80 ? 1 : c < 95 ? 2 : 3]);

@@ -1,8 +1,5 @@
-// The pattern scanner: widths, numbers, missing texts, sets, alternations,
-// destinations, malformed patterns, the cursor and hostile text. The
-// decoders' own patterns are shown by the MDR and RCM decoding tests.
-
-#include <gtest/gtest.h>
+// The pattern scanner's directives, destinations, malformed patterns, cursor and
+// hostile text; the decoders' own patterns are shown by their tests.
 
 #include <algorithm>
 #include <climits>
@@ -16,10 +13,9 @@
 
 namespace {
 
-// Scans PAT at the cursor of P into heap blocks of exactly their size, filled
-// with '#', of the kinds KINDS: 'i' int, 'f' float, 'c' char, 's' 80 chars, a
-// digit N N chars. Gives "result assigned consumed done:" and the values ("_":
-// never written; an array up to its first NUL).
+// Scans PAT at P's cursor into blocks of exactly their size filled with '#', of the
+// KINDS 'i' int, 'f' float, 'c' char, 's' 80 chars, digit N N chars. Gives "result
+// assigned consumed done:" and the values ("_": never written; arrays to a NUL).
 std::string scan_at(parse_param &p, const char *pat, const char *kinds) {
     static_assert(sizeof(int) == 4 && sizeof(float) == 4);
     std::vector<std::unique_ptr<char[]>> blocks;
@@ -150,9 +146,8 @@ TEST_F(Scanner, FieldsStopAt79CharactersAndBinaryBytesAreNoClass) {
     EXPECT_EQ(scan(bin, "%s", "s"), std::string("1 1 6 1: ") + bin);
 }
 
-// The cursor stays inside the text, which ends at its length: coded messages
-// are bytes, so a text given with its length holds NUL bytes, which are
-// searched over and collected like any other byte.
+// The cursor stays inside the text, which ends at its length; coded messages are
+// bytes, so a text with a length holds NULs, searched and collected like any byte.
 TEST_F(Scanner, CursorStaysInsideTheTextAndItsLength) {
     parse_param p{};
     scanp_set(&p, "OKC ^MM5 NL1");
