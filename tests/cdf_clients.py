@@ -49,11 +49,6 @@ def read_text_form(path):
     return cells, [ln.split(" ") for ln in lines[i + 2:] if ln]
 
 
-def read_stations(path):
-    with open(path, encoding="ascii") as f:
-        return {w[3]: (float(w[5]), float(w[6])) for w in map(str.split, f) if len(w) >= 7}
-
-
 def check_records(ds, lines):
     """Each text line against its report's records: the main record, then
     the "CON" records of other movements and of the maximum top. Movements of
@@ -138,7 +133,8 @@ def check_quicklook_command(nc_path, vek_path, stations_path, png):
     with netCDF4.Dataset(nc_path) as ds:
         lon, lat = np.asarray(ds["lon"][:]), np.asarray(ds["lat"][:])
         sites = ql.read_sites(ds)
-    where = read_stations(stations_path)
+    with open(stations_path, encoding="ascii") as f:  # the station file: id, latitude, longitude
+        where = {w[3]: (float(w[5]), float(w[6])) for w in map(str.split, f) if len(w) >= 7}
     marks = ax.transData.transform([(where[s][1], where[s][0]) for s in sites if s in where])
     legend = ax.get_legend().get_window_extent()
 

@@ -7,9 +7,6 @@
 
 #include <tuple>
 
-using vektest::Capture;
-using vektest::NcRead;
-
 namespace {
 
 class CdfLayer : public vektest::VekTest {};
@@ -31,7 +28,7 @@ TEST_F(CdfLayer, ValuesByPositionAndMisuseRefused) {
     EXPECT_EQ(CDF_failure(nullptr), nullptr); // a new file starts clean
     const int rec = CDF_def_dim("rec", 0), n = CDF_def_dim("n", 3);
     for (int print : {0, 1}) { // a taken name, printed only when asked; the run goes on
-        Capture cap;
+        vektest::Capture cap;
         CDF_print_errors(print);
         EXPECT_EQ(CDF_def_dim("n", 3 + print), -1);
         EXPECT_EQ(cap.err().find("ncdimdef") != std::string::npos, print == 1) << cap.err();
@@ -56,7 +53,8 @@ TEST_F(CdfLayer, ValuesByPositionAndMisuseRefused) {
     EXPECT_STREQ(op, "ncdimdef");
 
     const double fb = NC_FILL_BYTE; // where nothing was written, and for 300
-    EXPECT_EQ(NcRead(path).values("codes"), (std::vector<double>{fb, -5, fb, 127, fb, fb}));
+    EXPECT_EQ(vektest::NcRead(path).values("codes"),
+              (std::vector<double>{fb, -5, fb, 127, fb, fb}));
 }
 
 } // namespace

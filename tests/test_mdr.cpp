@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -94,8 +93,7 @@ class Mdr : public VekTest {
 TEST_F(Mdr, SummarySectionsOfTheBulletinsOfTheNominalTime) {
     RAD_set_nominal(12, 15);
     const std::string head = "SDUS21 KWBC 051215\n";
-    std::string blank99; // 99 rows that place nothing
-    for (int i = 0; i < 99; ++i) blank99 += "x\n";
+    const std::string blank99(99, '\n'); // 99 rows that place nothing
     const std::pair<std::string, std::string> cases[] = {
         // Headings of other times, other products or without time are passed over.
         {"SDUS21 KWBC 011245\n+ 01 081\n1\n+ 02 081\nSDUS11 KWBC 011215\n+ 01 081\n3\n+ 0 0\n"
