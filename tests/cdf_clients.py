@@ -12,8 +12,7 @@ import sys
 import numpy as np
 
 NM, KT, FT = 1.852, 0.5144, 30.48
-# The codes of the precipitation letters and intensity suffixes the bundled
-# collective holds.
+# The codes of the precipitation letters and suffixes that the bundled collective holds.
 PRECIP = {"R": 1, "RW": 33, "TRW": 97}
 SUFFIX = {"-": 1, "": 2, "+": 3, "++": 4, "x": 5, "xx": 6, "u": 9}
 TREND = {"+": 1, "-": 2, "NC": 3, "NE": 4}

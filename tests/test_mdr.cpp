@@ -231,10 +231,12 @@ TEST_F(Mdr, DecodesEachFormIntoTheRecord) {
         {"TLX 1231 MDR LM12 MN345/AA2520C/AA450/RW", "TLX 1231 PREC ?-RW:- C250@20 MT450 -/-"},
         // Status words end the decoding, in either form; lookalikes lead to the grid form.
         {"TLX 1130 PPINE", "TLX 1130 NE", "1130 NO ECHO"},
+        {"TLX 1130 PPINEXX ^MM5", "TLX 1130 NE", "1130 NO ECHO"},
         {"TLX 1131 PPINA", "TLX 1131 NA", "1131 NOT AVAILABLE"},
         {"TLX 1133 DLADXYZ 4RW", "TLX 1133 NA", "1133 NOT AVAILABLE"},
         {"TLX 1134 PPIOM", "TLX 1134 OM", "1134 OUT FOR MAINTAINANCE"},
         {"TLX 1130 PPINAB", "TLX 1130 NA", ""},
+        {"TLX 1130 PPIOMX", "TLX 1130 NA", ""},
         {"TLX 1130 PPINS", "TLX 1130 NA", ""},
         {"TLX 1231 MDR MM1/AA1010A/AA200/PPINE", "TLX 1231 NE A100@10 MT200 -/-", "1231 NO ECHO"},
         {"TLX 1233 MDR /PPINS", "TLX 1233 NA", "1233 NOT AVAILABLE"},

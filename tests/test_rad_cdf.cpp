@@ -175,8 +175,7 @@ TEST_F(RadCdf, Layout2GridAndRecordsReadBack) {
         EXPECT_EQ(got, want) << l2_vars[i];
     }
 
-    // An RCM run writes the header only.
-    info->type = 2;
+    info->type = 2; // an RCM run writes the header only
     int type = 12, none = 0;
     const int fd = RAD_open(path.c_str(), 1, &type);
     RAD_putinfo(fd, info.get());
