@@ -75,6 +75,7 @@ TEST_F(Scanner, WidthsNumbersMissingTextsSetsAndAlternations) {
         {"AB DEF", "%3c", "6", "1 1 3 1: AB ###"},    // no terminator
         {"ABCDEF", "%5c", "2", "1 1 2 1: AB"},        // bounded by the room
         {"5  |", "%3D|", "i", "1 1 4 1: 5"},
+        {"  -  ", "%5D", "i", "0 0 0 0: _"}, // blanks and a sign are no number
         {"-x", "%d", "i", "0 0 0 0: _"},
         {"-17x", "%d", "i", "1 1 3 1: -17"},
         {"1.5e", "%f", "f", "1 1 3 1: 1.5"}, // "e" without digits stays
