@@ -191,7 +191,6 @@ TEST_F(Mdr, FindsAndJoinsTheReportsOfTheNominalTime) {
           "FWS|FWS 1130 PPIOM"}},
     };
     for (const auto &[bulletin, found] : cases) {
-        rad_dec_reset_state();
         RAD_set_nominal(11, 30);
         EXPECT_EQ(read_reports(bulletin), found) << bulletin.substr(0, 80);
     }
