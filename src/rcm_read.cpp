@@ -959,6 +959,10 @@ void rcm_reference_scanner(bool on) {
     reference = on;
 }
 
+void rcm_read_reset_state() {
+    reference = false;
+}
+
 // Decodes the next site's message of IFILE into REPORT, which is initialised
 // first in every case. Returns 1 when part A was found, or when a binary
 // message ended after its header packets; 0 when the text has no "/NEXRAA"
