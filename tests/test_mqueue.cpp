@@ -1,6 +1,5 @@
 // The loop-window link: the program run against a stand-in window
-// (tests/loop_window.cpp) that logs every request it receives. (How often a
-// waiting client asks again is a matter of timing, left out.)
+// (tests/loop_window.cpp) that logs every request it receives.
 
 #include "vek_test.h"
 
@@ -11,10 +10,6 @@
 #include <sys/msg.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <map>
-#include <string>
-#include <vector>
 
 using namespace vektest;
 
@@ -29,8 +24,8 @@ int fresh_key() {
     }
 }
 
-// Runs the stand-in window on a fresh key until the end of the scope; its
-// queue is removed however the test ends, which also ends the window.
+// The stand-in window on a fresh key for the scope; its queue is removed
+// however the test ends, which also ends the window.
 class LoopWindow {
   public:
     explicit LoopWindow(const std::vector<std::string> &options) : key_(fresh_key()) {
@@ -98,8 +93,7 @@ class Link : public VekTest {
 
 // Each case: the window's values, the defaults files before and after it in
 // the path, an environment variable, the arguments, the input the run then
-// fails to open, what the window hears after the queries ("|" between
-// requests) and what is said before the failure.
+// fails to open, what the window hears after the queries and what is said.
 TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
     const struct {
         const char *window, *before_cfg, *after_cfg, *env, *args, *input, *later, *err;
@@ -135,23 +129,40 @@ TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
     }
 }
 
+// No queue, a queue key that is no number, a window that refuses: a warning,
+// and the run goes on; a queue is never made, and texts that do not fit fail.
 TEST_F(Link, WindowThatCannotBeUsedIsReportedAndTheRunGoesOn) {
     write_file(before.file("vek.cfg"), "*filename before.dat\n");
-    LoopWindow refusing({"--refuse"});
-    int absent = fresh_key();
-    struct Case {
-        std::string element, warning;
-    } cases[] = {
-        {std::to_string(absent), " not running or no message queue exists\n"},
-        {"x" + std::to_string(absent), " not running or no message queue exists\n"},
-        {std::to_string(refusing.key()), " unable to connect\n"},
-    };
-    for (const Case &c : cases) {
-        RunResult r = run(before.path() + ":#" + c.element, {});
+    LoopWindow refusing({"--refuse"}), window({});
+    const int absent = fresh_key();
+    for (const std::string &element :
+         {std::to_string(absent), "x" + std::to_string(absent), std::to_string(refusing.key())}) {
+        RunResult r = run(before.path() + ":#" + element, {});
         EXPECT_EQ(r.status, 10);
-        EXPECT_EQ(r.err, "ZOZiziz window: " + c.element + c.warning + no_input("before.dat"));
+        EXPECT_EQ(r.err, "ZOZiziz window: " + element +
+                             (element == std::to_string(refusing.key())
+                                  ? " unable to connect\n"
+                                  : " not running or no message queue exists\n") +
+                             no_input("before.dat"));
     }
     EXPECT_EQ(refusing.log(), uid_line()); // nothing more after the refused connection
+    errno = 0;
+    EXPECT_EQ(MQ_open(absent), -1);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(MQ_open(0), -1); // never a new private queue
+    int q = MQ_open(window.key());
+    ASSERT_GE(q, 0);
+    Capture cap;
+    EXPECT_EQ(MQ_put(q, 5, "%s", std::string(118, 'x').c_str()), 0);
+    EXPECT_EQ(MQ_put(q, 5, "%s", std::string(119, 'x').c_str()), -1);
+    char item[MQ_TEXT_LEN] = "old";
+    EXPECT_EQ(MQ_get(q, 5, item), 1); // the window's answer
+    strcpy(item, "old");
+    EXPECT_EQ(MQ_get(-1, 5, item), -EINVAL);
+    EXPECT_STREQ(item, "");
+    EXPECT_EQ(cap.err(), "MQ_put: Message too long for the queue (119 characters)\n"
+                         "MQ_get: Unable to receive from queue -1: Invalid argument\n");
+    EXPECT_EQ(window.log(), "5" + std::string(118, 'x') + "\n");
 }
 
 // A window that never answers ends the client with status 7: the program
@@ -177,25 +188,4 @@ TEST_F(Link, SilentWindowEndsTheProgramWithStatus7) {
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7) << status;
     EXPECT_EQ(read_file(out.file("err")), "Queue not responding!!\n");
-}
-
-TEST_F(Link, QueueThatIsNotThereAndTextsThatDoNotFit) {
-    errno = 0;
-    EXPECT_EQ(MQ_open(fresh_key()), -1);
-    EXPECT_EQ(errno, ENOENT);
-    EXPECT_EQ(MQ_open(0), -1); // never a new private queue
-    LoopWindow window({});
-    int q = MQ_open(window.key());
-    ASSERT_GE(q, 0);
-    Capture cap;
-    EXPECT_EQ(MQ_put(q, 5, "%s", std::string(118, 'x').c_str()), 0);
-    EXPECT_EQ(MQ_put(q, 5, "%s", std::string(119, 'x').c_str()), -1);
-    char item[MQ_TEXT_LEN] = "old";
-    EXPECT_EQ(MQ_get(q, 5, item), 1); // the window's answer
-    strcpy(item, "old");
-    EXPECT_EQ(MQ_get(-1, 5, item), -EINVAL);
-    EXPECT_STREQ(item, "");
-    EXPECT_EQ(cap.err(), "MQ_put: Message too long for the queue (119 characters)\n"
-                         "MQ_get: Unable to receive from queue -1: Invalid argument\n");
-    EXPECT_EQ(window.log(), "5" + std::string(118, 'x') + "\n");
 }
