@@ -1,11 +1,8 @@
-// Dates: seconds, calendar dates, day of year, month names and printed forms
-// against the platform's calendar; normalisation; labels in every time-zone
-// mode; and the decoding window with its decode_hour forms.
+// Dates against the platform's calendar, normalisation, labels in every
+// time-zone mode, and the decoding window with its decode_hour forms.
 
 #include <cctype>
 #include <ctime>
-#include <string>
-#include <tuple>
 
 #include "vek_test.h"
 
@@ -19,7 +16,6 @@ Date make(int y, int mo, int d, int h = X, int mi = X, int s = 0) {
 auto fields(const Date &d) {
     return std::tie(d.year, d.month, d.day, d.jday, d.wday, d.hour, d.min, d.sec);
 }
-// The platform's strftime of T in upper or lower case.
 std::string platform(const char *format, const struct tm &t, int (*to_case)(int)) {
     char buf[64];
     std::string s(buf, std::strftime(buf, sizeof buf, format, &t));
@@ -85,29 +81,28 @@ TEST_F(Dates, NormalisationClampsAndMonthNameCases) {
     EXPECT_EQ(std::string(DATE_month_lower(0)) + DATE_month_lower(13), "");
 }
 
+// A zone shows every field; offsets beyond two days count as none.
 TEST_F(Dates, LabelsInEveryTimeZoneMode) {
     const struct {
         const char *tz;
         Date date;
         const char *label;
-    } cases[] = {
-        {nullptr, make(2024, 6, 15, 12), "12Z 15 JUN 24"},
-        {nullptr, make(2024, 6, 5), " 5 JUN 24"},
-        {nullptr, make(2024, 6, X), "JUN 24"},
-        {nullptr, make(2005, X, X), "05"},
-        {nullptr, make(-5, 13, 40, 30, 75), "0000Z  1 JAN 80"},
-        {"-UTC:0", make(2024, 6, 15, 18), "6 PM UTC [18Z] 15 JUN 24"},
-        {"-EST:-5", make(2024, 1, 1, 3, 15), "10:15 PM EST [0315Z] 31 DEC 23"},
-        {"IST:5.5", make(2024, 6, 15, 12, 30), "1800 IST 15 JUN 24"},
-        {"WEST:1", make(2024, 12, 31, 23, 30), "0030 WEST  1 JAN 25"},
-        {"EST:-5", make(2024, 6, 15, 12), "0700 EST 15 JUN 24"}, // a zone shows every field
-        {"X:99999999999", make(2024, 6, 15, 12, 30), "1230 X 15 JUN 24"}, // beyond two days
-        {"X:-1e999", make(2024, 6, 15, 12, 30), "1230 X 15 JUN 24"},
-        {"+EST:0", make(2024, 6, 15, 13, 5), "1:05 PM EST 15 JUN 24"},
-        {"+EST:0", make(2024, 6, 15, 0, 30), "12:30 AM EST 15 JUN 24"},
-        {"+EST:0", make(2024, 6, 15, 9), "9 AM EST 15 JUN 24"},
-        {"+EST:0", make(2024, 6, 15, 12), "12 PM EST 15 JUN 24"},
-    };
+    } cases[] = {{nullptr, make(2024, 6, 15, 12), "12Z 15 JUN 24"},
+                 {nullptr, make(2024, 6, 5), " 5 JUN 24"},
+                 {nullptr, make(2024, 6, X), "JUN 24"},
+                 {nullptr, make(2005, X, X), "05"},
+                 {nullptr, make(-5, 13, 40, 30, 75), "0000Z  1 JAN 80"},
+                 {"-UTC:0", make(2024, 6, 15, 18), "6 PM UTC [18Z] 15 JUN 24"},
+                 {"-EST:-5", make(2024, 1, 1, 3, 15), "10:15 PM EST [0315Z] 31 DEC 23"},
+                 {"IST:5.5", make(2024, 6, 15, 12, 30), "1800 IST 15 JUN 24"},
+                 {"WEST:1", make(2024, 12, 31, 23, 30), "0030 WEST  1 JAN 25"},
+                 {"EST:-5", make(2024, 6, 15, 12), "0700 EST 15 JUN 24"},
+                 {"X:99999999999", make(2024, 6, 15, 12, 30), "1230 X 15 JUN 24"},
+                 {"X:-1e999", make(2024, 6, 15, 12, 30), "1230 X 15 JUN 24"},
+                 {"+EST:0", make(2024, 6, 15, 13, 5), "1:05 PM EST 15 JUN 24"},
+                 {"+EST:0", make(2024, 6, 15, 0, 30), "12:30 AM EST 15 JUN 24"},
+                 {"+EST:0", make(2024, 6, 15, 9), "9 AM EST 15 JUN 24"},
+                 {"+EST:0", make(2024, 6, 15, 12), "12 PM EST 15 JUN 24"}};
     char buf[DATE_LABEL_LEN];
     for (auto c : cases) {
         date_reset_state();

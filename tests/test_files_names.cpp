@@ -63,10 +63,12 @@ class Names : public vektest::VekTest {
     }
 };
 
-TEST_F(Names, ConventionLookup) {
+// The first convention line that matches, here partially; no line: the type
+// is the template. Keys come after ":" in the type, up to 29 characters.
+TEST_F(Names, ConventionLookupAndKeys) {
+    FILE_set_key('r', "east"); // set before the first convention: kept
     conventions("# radar files\n\n   \nfiller " + std::string(160, 'q') + " rad_dat tail_%y\n" +
-                "rad first_%y.%e - 100\nrad_dat second_%y\nRCM_DAT %y.rcm\n");
-    // The first line that matches, here partially; no line: the type is the template.
+                "rad first_%y.%e - 100\nrad_dat second_%y\nRCM_DAT %y.rcm\nkeys %X_%Z_%r_%2r_%q\n");
     const struct {
         const char *type;
         int found;
@@ -74,10 +76,19 @@ TEST_F(Names, ConventionLookup) {
     } rows[] = {{"rad_dat", 1, "first_24.dat"},
                 {"rcm_dat", 1, "24.rcm"},
                 {"%y%m.none", 0, "2401.none"},
-                {"@%y%m%d.dat", 1, "240101.dat"}};
+                {"@%y%m%d.dat", 1, "240101.dat"},
+                {"keys:X=abc:Z=d e", 1, "abc_d_e_east_ea_0"}};
     for (const auto &r : rows) {
         EXPECT_EQ(select(r.type), r.found) << r.type;
         EXPECT_EQ(made(make(2024, 1, 1)), r.name);
+    }
+    char type[] = "keys:X=abc", no_value[] = "%q:q=";
+    EXPECT_EQ(FILE_set_name(type) * 10 + FILE_set_name(no_value), 10);
+    EXPECT_EQ(std::string(type) + " " + no_value, "keys %q:q=");
+    for (size_t len : {29u, 30u}) {
+        FILE_set_key('a', std::string(len, 'k').c_str());
+        select("@%a");
+        EXPECT_EQ(made(make(2024, 1, 1)), std::string(29, 'k'));
     }
     EXPECT_EQ(select("NONE"), 0); // names as typed
     EXPECT_EQ(typed("whatever.txt"), "whatever.txt");
@@ -90,23 +101,6 @@ TEST_F(Names, ConventionLookup) {
     EXPECT_EQ(made(make(2024, 1, 1)), "24.x");
     EXPECT_EQ(cap.err(),
               "FILE_set_name: No file name convention file: " + dir.file("other.conv") + "\n");
-}
-
-TEST_F(Names, KeysUpTo29Characters) {
-    FILE_set_key('r', "east"); // set before the first convention: kept
-    conventions("rad_dat %X_%Z_%r_%2r_%q\n");
-    char type[] = "rad_dat:X=abc:Z=d e";
-    EXPECT_EQ(FILE_set_name(type), 1);
-    EXPECT_STREQ(type, "rad_dat");
-    EXPECT_EQ(made(make(2024, 1, 1)), "abc_d_e_east_ea_0");
-    char no_value[] = "%q:q=";
-    EXPECT_EQ(FILE_set_name(no_value), 0);
-    EXPECT_STREQ(no_value, "%q:q=");
-    for (size_t len : {29u, 30u, 40u}) {
-        FILE_set_key('a', std::string(len, 'k').c_str());
-        select("@%a");
-        EXPECT_EQ(made(make(2024, 1, 1)), std::string(29, 'k'));
-    }
     vektest::reset_all(); // keys are forgotten
     select("@%a");
     EXPECT_EQ(made(make(2024, 1, 1)), "0");
