@@ -1,7 +1,5 @@
-// File name conventions and dated files: the convention file and its lookup,
-// keys, reading typed names through the template walk, making the name of a
-// date, current and latest files in a temporary directory with the clock
-// fixed by "vekcurtime", the listing command, and the input-file dialogue.
+// File name conventions and dated files: conventions and keys, typed names,
+// made names, current and latest files, the listing command, the dialogue.
 
 #include <cerrno>
 #include <cstdlib>
@@ -20,9 +18,8 @@ Date make(int y, int mo, int d, int h = X, int mi = X) {
     return Date{y, mo, d, X, X, h, mi, 0};
 }
 
-// An hourly convention for radar files with a minimum size of 100 bytes,
-// a daily and a monthly one, all in a temporary directory; the clock at
-// 2024-01-01 11:30.
+// Hourly radar files of at least 100 bytes, daily and monthly ones, in a
+// temporary directory; the clock at 2024-01-01 11:30.
 class Names : public vektest::VekTest {
   protected:
     vektest::TempDir dir;
@@ -51,7 +48,6 @@ class Names : public vektest::VekTest {
         EXPECT_EQ(FILE_set_date(&d, out), result);
         return out;
     }
-    // The date of the last name.
     static std::string file_date() {
         Date d;
         FILE_get_date(&d);
@@ -197,11 +193,9 @@ TEST_F(Names, NamesThatDoNotFitAreRefusedNeverCut) {
     for (size_t len : {158u, 159u, 160u}) {
         const bool fits = len < FILE_NAME_LEN;
         auto check = [&](int result, const char *out, const char *what) {
-            EXPECT_EQ(result, fits ? 0 : -1) << what << " " << len;
-            EXPECT_EQ(strlen(out), fits ? len : 0u) << what << " " << len;
-            if (!fits) {
-                EXPECT_EQ(errno, ENAMETOOLONG) << what;
-            }
+            EXPECT_TRUE(fits ? result == 0 && strlen(out) == len
+                             : result == -1 && !*out && errno == ENAMETOOLONG)
+                << what << " " << len << ": " << result << " " << out;
         };
         char out[FILE_NAME_LEN];
         select("none"); // a typed name used as it stands
