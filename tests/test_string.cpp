@@ -155,12 +155,10 @@ TEST(LineReaders, BlockInputGivesThePiecesOfThePlainReaderAtAnyBlockSize) {
 
 TEST(BlockInput, RunSearchAgreesWithAPlainSearch) {
     const std::string text = awkward_lines(99, 400) + "AB1";
-    const byte_range a_ci = {'a', 'a', 0x20}, b_ci = {'b', 'b', 0x20}, digit = {'0', '9', 0};
-    const std::vector<std::vector<byte_range>> patterns = {{a_ci},
-                                                           {a_ci, b_ci},
-                                                           {{'a', 'a', 0}, b_ci, {' ', 'b', 0}},
-                                                           {b_ci, digit},
-                                                           {a_ci, b_ci, digit}};
+    const byte_range a = {'a', 'a', 0}, sp_b = {' ', 'b', 0}, a_ci = {'a', 'a', 0x20},
+                     b_ci = {'b', 'b', 0x20}, digit = {'0', '9', 0};
+    const std::vector<byte_range> patterns[] = {
+        {a_ci}, {a_ci, b_ci}, {a, b_ci, sp_b}, {b_ci, digit}, {a_ci, b_ci, digit}};
     auto in = [](char c, const byte_range &r) {
         const unsigned char b = static_cast<unsigned char>(c | r.fold);
         return b >= r.lo && b <= r.hi;
