@@ -165,6 +165,7 @@ TEST_F(Names, MakingNames) {
         {"a b{c}d.%y", NONE, make(2024, 1, 1), "a_bcd.24"},
         {"%{my_dir}/x%{unset}%y", NONE, make(2024, 1, 1), "/q/x24"},
         {"%y%{never_closed", NONE, make(2024, 1, 1), "24"},
+        {"%y%12", NONE, make(2024, 1, 1), "24"},
         {"%99999999999h", NONE, make(2024, 1, 1, 5), "00"},
     };
     for (const auto &c : cases) {
