@@ -351,17 +351,18 @@ int read_groups_traced(const unsigned char *s, int n, RCM_report *r) {
 #define RCM_VECTOR __attribute__((target("sse4.1")))
 
 // The same, sixteen bytes of a group at a time, with vector operations.
-// For each byte they find its class, the count of values it stands for (1
-// for a digit, L - "A" + 1 for a repeat letter after the group's first digit,
-// 0 for anything else), the value it repeats (the last digit at or before
-// it) and the column after its values (the sum of the counts up to it). A
-// byte of a class that ends the group ends the sixteen, and the bytes after
-// it count nothing. Each sixteen columns of output then take, column by
-// column, the value of the byte whose values cover it: the byte after all
-// those whose values end at or before the column, found by a binary search.
-// The columns are laid into a row-major copy of the grid (whole vectors, not
-// one byte a row apart per value), which becomes the record's column-major
-// grid at the end.
+// Where each group ends is found first (GroupEnds, below). Then, for each
+// byte of the group, vector operations find its class, the count of values
+// it stands for (1 for a digit, L - "A" + 1 for a repeat letter after the
+// group's first digit, 0 for anything else), the value it repeats (the last
+// digit at or before it) and the column after its values (the sum of the
+// counts up to it). Each sixteen columns of output take, column by column,
+// the value of the byte whose values cover it: the byte after all those
+// whose values end at or before the column, found by a binary search. The
+// columns are laid into a row-major copy of the grid (whole vectors, not one
+// byte a row apart per value); the blocks of sixteen rows that a group
+// touched then become the record's column-major grid, whose other cells
+// hold no value already.
 constexpr int ROW_PAD = 128; // a row of the copy, with room for 16 columns from column 103
 
 // 112 rows, so that the last block of sixteen rows lies within the copy.
@@ -380,9 +381,11 @@ RCM_VECTOR inline void transpose16(__m128i v[16]) {
     }
 }
 
-// The row-major copy ROWS into the grid of R: 104 columns of 104 rows.
-RCM_VECTOR void rows_to_grid(const Rows &rows, RCM_report *r) {
+// The blocks of sixteen rows of the row-major copy ROWS whose bits are set
+// in BLOCKS into the grid of R: 104 columns of 104 rows.
+RCM_VECTOR void rows_to_grid(const Rows &rows, unsigned blocks, RCM_report *r) {
     for (int y0 = 0; y0 < RCM_GRID; y0 += 16) {
+        if (!(blocks >> (y0 / 16) & 1)) continue;
         for (int x0 = 0; x0 < RCM_GRID; x0 += 16) {
             __m128i v[16];
             for (int i = 0; i < 16; ++i)
@@ -529,16 +532,16 @@ RCM_VECTOR int group_values(const unsigned char *s, int n, int at, int bytes, bo
 
 RCM_VECTOR int read_groups_vector(const unsigned char *s, int n, RCM_report *r) {
     alignas(16) Rows rows; // filled when the first group is placed
-    bool any = false;
+    unsigned blocks = 0;   // the blocks of sixteen rows that groups were placed in
     GroupEnds ends{s, n};
     int pos = 0, values = 0;
     while (pos < n && byte_class[s[pos]] >= UPPER && values < RCM_MAX_VALUES) {
         if (n - pos < 3) break; // no room for the position letters
         int x = 0, y = 0;
         const bool placed = grid_position(reinterpret_cast<const char *>(s + pos), &x, &y);
-        if (placed && !any) {
-            memset(rows, static_cast<signed char>(RCM_NO_ECHO), sizeof rows);
-            any = true;
+        if (placed) {
+            if (!blocks) memset(rows, static_cast<signed char>(RCM_NO_ECHO), sizeof rows);
+            blocks |= 1u << (y / 16);
         }
         pos += 3;
         const int end = group_end(ends, pos);
@@ -546,7 +549,7 @@ RCM_VECTOR int read_groups_vector(const unsigned char *s, int n, RCM_report *r) 
         pos = end;
         while (pos < n && (s[pos] == ',' || byte_class[s[pos]] == BLANK)) ++pos;
     }
-    if (any) rows_to_grid(rows, r);
+    if (blocks) rows_to_grid(rows, blocks, r);
     return pos;
 }
 #endif
