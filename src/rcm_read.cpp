@@ -531,7 +531,7 @@ RCM_VECTOR int group_values(const unsigned char *s, int n, int at, int bytes, bo
 }
 
 RCM_VECTOR int read_groups_vector(const unsigned char *s, int n, RCM_report *r) {
-    alignas(16) Rows rows; // filled when the first group is placed
+    alignas(16) Rows rows; // a block of sixteen rows filled when a group is placed in it
     unsigned blocks = 0;   // the blocks of sixteen rows that groups were placed in
     GroupEnds ends{s, n};
     int pos = 0, values = 0;
@@ -539,8 +539,8 @@ RCM_VECTOR int read_groups_vector(const unsigned char *s, int n, RCM_report *r) 
         if (n - pos < 3) break; // no room for the position letters
         int x = 0, y = 0;
         const bool placed = grid_position(reinterpret_cast<const char *>(s + pos), &x, &y);
-        if (placed) {
-            if (!blocks) memset(rows, static_cast<signed char>(RCM_NO_ECHO), sizeof rows);
+        if (placed && !(blocks >> (y / 16) & 1)) { // a block's rows start without values
+            memset(rows[y / 16 * 16], static_cast<signed char>(RCM_NO_ECHO), 16 * sizeof rows[0]);
             blocks |= 1u << (y / 16);
         }
         pos += 3;
