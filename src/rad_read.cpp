@@ -399,12 +399,20 @@ int MDR_write(int cvt_fd, MDR_report *report, int rep_type, int *statnum) {
     return 0;
 }
 
-// Appends one RCM report block: the header line and one line per feature.
-// Writes only to the text forms; returns 0.
+// Appends one RCM report. The text form: the header line and one line per
+// feature. netCDF layout 2: the report's record, numbered on from the last.
+// Returns 0.
 int RCM_write(int cvt_fd, RCM_report *report, int rep_type, int *statnum) {
     (void)cvt_fd;
     (void)rep_type;
     (void)statnum;
+    if (report && cdf_writing) {
+        if (check_cdf()) return 0;
+        CDF_set_fd(cdf_id);
+        radform::cdf_put_rcm(report, file_type);
+        check_cdf();
+        return 0;
+    }
     if (!report || !writes_text(file_type)) return 0;
     const int id_len = static_cast<int>(sizeof report->id) - 1;
     fprintf(rad_file, "** %.*s %3.3d", id_len, report->id, report->num);
