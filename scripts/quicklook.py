@@ -87,7 +87,10 @@ def cell_edges(c):
 
 
 def text_of(row):
-    """A netCDF char row as a string (up to its first NUL)."""
+    """A netCDF char row as a string (up to its first NUL); netCDF4 gives the
+    rows of a text with an "_Encoding" as strings already."""
+    if isinstance(row, str) or getattr(row, "dtype", np.dtype("S1")).kind == "U":
+        return str(row).strip()
     raw = bytes(np.asarray(row, dtype="S1").tobytes())
     return raw.split(b"\0", 1)[0].decode("ascii", "replace").strip()
 

@@ -299,6 +299,10 @@ void put_cf_attributes() {
         }
     }
     CDF_put_text_att(var_id[TIME], "calendar", "standard");
+    // Texts are bytes as the bulletins gave them; readers decode them as
+    // strings by this encoding, which takes every byte.
+    for (int v : {MDR_TIME, ID, RADAR_TYPE, RPT_TYPE, STORM_ID, TVS_ID, MESO_ID})
+        CDF_put_text_att(var_id[v], "_Encoding", "iso-8859-1");
 }
 
 // ---------------------------------------------------------------------------

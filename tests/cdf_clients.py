@@ -30,7 +30,11 @@ def check(cond, what):
 
 
 def text_of(row):
-    return np.asarray(row, dtype="S1").tobytes().split(b"\0", 1)[0].decode("ascii")
+    """A text field as a string: netCDF4 and xarray decode the texts by their
+    "_Encoding"."""
+    assert isinstance(row, str) or getattr(row, "dtype", None) is not None and \
+        row.dtype.kind == "U", f"text not decoded: {row!r}"
+    return str(row)
 
 
 def read_text_form(path):
@@ -100,16 +104,22 @@ CLASSIC_DIGEST = "e0757ff038c092bb5fb319eb364fc8cd5664b50cc92c43f359f5dbbf19e366
 CODED = ["opstat", "object", "trend", "precip_type", "intensity"]
 
 
-def classic_digest(ds):
-    h = hashlib.sha256()
-    for name in CLASSIC:
-        v = np.asarray(ds[name][:])
-        if v.dtype.kind == "f":
-            v = np.where((v == -9999) | (v > 9e36), np.nan, v)
-        elif v.dtype == np.int32:
-            v = np.where(v == -9999, -2**31, v)
-        h.update(name.encode() + str(v.shape).encode() + v.tobytes())
-    return h.hexdigest()
+def classic_digest(path):
+    import netCDF4
+
+    with netCDF4.Dataset(path) as ds:
+        ds.set_auto_mask(False)
+        ds.set_auto_chartostring(False)
+        return hashlib.sha256(b"".join(classic_bytes(ds, name) for name in CLASSIC)).hexdigest()
+
+
+def classic_bytes(ds, name):
+    v = np.asarray(ds[name][:])
+    if v.dtype.kind == "f":
+        v = np.where((v == -9999) | (v > 9e36), np.nan, v)
+    elif v.dtype == np.int32:
+        v = np.where(v == -9999, -2**31, v)
+    return name.encode() + str(v.shape).encode() + v.tobytes()
 
 
 def check_cf(xd, when, coded):
@@ -151,10 +161,10 @@ def check_records_command(nc_path, vek_path, stations):
                   f"mdr[{x},{y}] = {mdr[x, y]}, text {c!r}")
         check(text_of(ds["mdr_time"][:]) == "202406151230", "mdr_time")
         reports = check_records(ds, lines)
-        check(classic_digest(ds) == CLASSIC_DIGEST, "the classic variables' values changed")
+        check(classic_digest(nc_path) == CLASSIC_DIGEST, "the classic variables' values changed")
 
     with xarray.open_dataset(nc_path) as xd:
-        ids = [s.decode() if isinstance(s, bytes) else str(s) for s in xd["id"].values]
+        ids = [text_of(s) for s in xd["id"].values]
         check(xd["mdr"].dims == ("mdr_x", "mdr_y") and np.allclose(xd["lat"].values, lat)
               and xd["lon"].attrs.get("units") == "degrees_east", "xarray grid")
         check(ids[0] == lines[0][0] and len(ids) == len(xd["rpt_time"]), f"xarray ids {ids[:3]}")
@@ -213,7 +223,7 @@ def check_rcm_site(xd, r, head, features, levels):
         return "*" if isinstance(v, float) and np.isnan(v) else v
 
     def ids(name, n):
-        return [s.decode() for s in xd[name].values[r][:n]]
+        return [text_of(s) for s in xd[name].values[r][:n]]
 
     sid = head[0]
     mode = {1: "PCPN", 2: "CLAR"}.get(val("rcm_mode"))
@@ -272,7 +282,7 @@ def check_rcm_command(nc_path, vek_path, feed):
             warnings.simplefilter("ignore", RuntimeWarning)
             want = np.where(np.isnan(blocks).all(axis=(1, 3)), np.nan, np.nanmax(blocks, (1, 3)))
         check(np.array_equal(xd["mdr"].values, want, equal_nan=True), "mdr != block maxima of rcm")
-        ids = [s.decode() for s in xd["id"].values]
+        ids = [text_of(s) for s in xd["id"].values]
         check(ids == [h[0] for h, _ in sites], f"sites {ids} != {[h[0] for h, _ in sites]}")
         for r, (head, features) in enumerate(sites[:len(ids)]):
             check_rcm_site(xd, r, head, features, levels)
