@@ -1,15 +1,13 @@
 """Checks a netCDF converted file of dirida the way its users read it: with
-netCDF4-python and xarray against the text form of the same run, and in the
-quick look drawn by scripts/quicklook.py. Exits 1 after printing what failed.
+netCDF4-python and xarray against the text form of the same run. Exits 1
+after printing what failed.
 
 Usage: cdf_clients.py records FILE.nc FILE.vek STATIONS
        cdf_clients.py rcm FILE.nc FILE.vek FEED
-       cdf_clients.py quicklook FILE.nc FILE.vek STATIONS OUT.png
 """
 
 import datetime
 import hashlib
-import os
 import re
 import sys
 import warnings
@@ -289,53 +287,11 @@ def check_rcm_command(nc_path, vek_path, feed):
     print(f"cdf_clients.py: {len(sites)} sites and {len(rows)} summary rows agree")
 
 
-def check_quicklook_command(nc_path, vek_path, stations_path, png):
-    """The picture: cells of known intensity have their level's colour,
-    empty cells are blank, wherever no site marker or legend covers them."""
-    import matplotlib.image
-    import netCDF4
-
-    sys.dont_write_bytecode = True  # nothing is left beside the script
-    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
-    import quicklook as ql
-
-    cells, _ = read_text_form(vek_path)
-    fig, ax = ql.render(nc_path, png, stations_path)
-    img = matplotlib.image.imread(png)
-    check("2024-06-15 12:30 UTC" in ax.get_title() and "2406151230_rad.nc" in ax.get_title(),
-          f"title {ax.get_title()!r}")
-    with netCDF4.Dataset(nc_path) as ds:
-        lon, lat = np.asarray(ds["lon"][:]), np.asarray(ds["lat"][:])
-        sites = ql.read_sites(ds)
-    with open(stations_path, encoding="ascii") as f:  # the station file: id, latitude, longitude
-        where = {w[3]: (float(w[5]), float(w[6])) for w in map(str.split, f) if len(w) >= 7}
-    marks = ax.transData.transform([(where[s][1], where[s][0]) for s in sites if s in where])
-    legend = ax.get_legend().get_window_extent()
-
-    levels, blank = set(), 0
-    for (x, y), c in cells.items():
-        px, py = ax.transData.transform((lon[x, y], lat[x, y]))
-        if legend.contains(px, py) or np.hypot(*(marks - (px, py)).T).min() < 8:
-            continue
-        rgb = img[int(round(img.shape[0] - py)), int(round(px))][:3] * 255
-        if c == " ":
-            check(rgb[0] == rgb[1] == rgb[2], f"cell {x},{y} is blank but drawn {rgb}")
-            blank += 1
-        else:
-            check(np.abs(rgb - ql.LEVEL_COLOURS[int(c) - 1]).max() <= 2,
-                  f"cell {x},{y} of level {c} drawn {rgb}")
-            levels.add(c)
-    check(len(levels) >= 4 and blank > 5000, f"too few cells checked: {levels}, {blank} blank")
-    print(f"cdf_clients.py: quick look: levels {sorted(levels)} and {blank} blank cells agree")
-
-
 def main(argv):
     if len(argv) >= 5 and argv[1] == "records":
         check_records_command(*argv[2:5])
     elif len(argv) >= 5 and argv[1] == "rcm":
         check_rcm_command(*argv[2:5])
-    elif len(argv) >= 6 and argv[1] == "quicklook":
-        check_quicklook_command(*argv[2:6])
     else:
         print(__doc__, file=sys.stderr)
         return 2
