@@ -65,9 +65,6 @@ const char *find_byte_run(const char *p, const char *to, const char *hi, const b
 // Test seam: the bytes asked for by one read (0: the default of 1 MB), and
 // whether finput_until uses its hint (false: every piece is tested).
 void finput_set_block(size_t bytes, bool use_pairs);
-// Test seam: false makes find_byte_run use its 16-byte search even where the
-// machine has a wider one.
-void finput_set_vector(bool wide);
 
 // Bounded copy: at most CAP-1 bytes and always a terminator (CAP >= 1).
 size_t vek_strlcpy(char *dst, const char *src, size_t cap);

@@ -163,22 +163,17 @@ TEST(BlockInput, RunSearchAgreesWithAPlainSearch) {
         const unsigned char b = static_cast<unsigned char>(c | r.fold);
         return b >= r.lo && b <= r.hi;
     };
-    for (bool wide : {true, false}) {
-        finput_set_vector(wide);
-        for (const auto &pat : patterns) {
-            for (size_t from = 0; from < 70; ++from) {
-                const char *p = text.data(), *end = p + text.size();
-                const auto want =
-                    std::search(text.begin() + from, text.end(), pat.begin(), pat.end(), in);
-                EXPECT_EQ(
-                    find_byte_run(p + from, end, end, pat.data(), static_cast<int>(pat.size())) - p,
-                    want - text.begin())
-                    << "pattern of " << pat.size() << " from " << from
-                    << (wide ? "" : ", 16 at a time");
-            }
+    for (const auto &pat : patterns) {
+        for (size_t from = 0; from < 70; ++from) {
+            const char *p = text.data(), *end = p + text.size();
+            const auto want =
+                std::search(text.begin() + from, text.end(), pat.begin(), pat.end(), in);
+            EXPECT_EQ(find_byte_run(p + from, end, end, pat.data(), static_cast<int>(pat.size())) -
+                          p,
+                      want - text.begin())
+                << "pattern of " << pat.size() << " from " << from;
         }
     }
-    finput_set_vector(true);
 }
 
 // Numbers in text are read as sscanf reads them, but held at the range of int
