@@ -1,10 +1,9 @@
 // fuzz_common.h - shared set-up of the fuzz targets: quiet standard streams,
-// an exit hook that unwinds instead of ending the fuzzer, a clean module
+// an exit hook that unwinds (by an exception) instead of ending the fuzzer, a clean module
 // state per input, files and streams holding an input, and checks.
 #ifndef FUZZ_COMMON_H
 #define FUZZ_COMMON_H
 
-#include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,12 +27,30 @@ extern "C" const char *__asan_default_options() {
 
 namespace fuzzing {
 
-inline jmp_buf exit_jump;
+// What VEK_exit throws while a target runs the code under test, so that
+// every frame is left in order.
+struct Exit {
+    int status;
+};
 inline bool exit_armed = false;
 
-[[noreturn]] inline void jump_exit(int status) {
-    if (exit_armed) longjmp(exit_jump, status + 1);
+[[noreturn]] inline void throwing_exit(int status) {
+    if (exit_armed) throw Exit{status};
     _exit(status);
+}
+
+// Runs RUN; true when it ended the process (VEK_exit), which comes back here.
+template <class Run>
+bool ends_process(Run run) {
+    exit_armed = true;
+    bool ended = false;
+    try {
+        run();
+    } catch (const Exit &) {
+        ended = true;
+    }
+    exit_armed = false;
+    return ended;
 }
 
 // Called once: standard input reads nothing, standard output is discarded,
@@ -44,7 +61,7 @@ inline void setup() {
     done = true;
     if (!freopen("/dev/null", "r", stdin)) abort();
     if (!freopen("/dev/null", "w", stdout)) abort();
-    VEK_set_exit_hook(jump_exit);
+    VEK_set_exit_hook(throwing_exit);
     // An empty search path: no defaults file of the machine is read.
     setenv("vekdefault", "/nonexistent-vek-defaults", 1);
 }

@@ -6,7 +6,6 @@
 // and the name is resolved as a current or latest request. The name "exit"
 // reaches the exit hook, which comes back here.
 
-#include <csetjmp>
 #include <cstring>
 
 #include "fuzz_common.h"
@@ -70,9 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // whose keys are read.
     std::string type = (mode & 64) ? tpl : "@" + tpl;
 
-    fuzzing::exit_armed = true;
-    if (setjmp(fuzzing::exit_jump) == 0) run(mode, type.data(), name.c_str());
-    fuzzing::exit_armed = false;
+    fuzzing::ends_process([&] { run(mode, type.data(), name.c_str()); });
     fuzzing::reset_modules();
     return 0;
 }
