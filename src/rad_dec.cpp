@@ -201,9 +201,13 @@ const char *form_text() {
 }
 
 // Selects a convention named by the user in "out_file"; one that the
-// convention file does not have becomes the template itself, which is named.
+// convention file does not have becomes the template itself. That is named
+// when the key looks like the name of a convention, not like a template or
+// a file name (with "/", "%" or ".", or standard output).
 void select_named_convention(const char *word, const char *key) {
-    if (select_convention(key) || stricmp(key, "none") == 0) return;
+    if (select_convention(key) || stricmp(key, "none") == 0 || FILE_is_stdio(key) ||
+        strpbrk(key, "/%."))
+        return;
     MESS_warn_once("RAD_set_out_file: out_file \"%s\": no convention \"%s\" in the name "
                    "convention file: \"%s\" is the template of the file name\n",
                    word, key, key);
