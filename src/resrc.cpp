@@ -320,8 +320,8 @@ void exchange_resources(WindowLink &link) {
             size_t len = strlen(text);
             if (text[len - 1] == '\n') text[len - 1] = '\0';
             if (strchr(text, '|')) {
-                // Only the command line, the environment and files of one's
-                // own name commands to run.
+                // A name that runs a command comes only from the command
+                // line, the environment or a file of one's own.
                 MESS_print(M_WARN,
                            "RES_decode: The loop window's value of %s is refused: it could run "
                            "a command: %s\n",

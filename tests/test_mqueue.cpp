@@ -108,6 +108,10 @@ TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
         {"filename=win.dat", "", "", "env.dat", "", "env.dat", "quit", ""},
         {"filename=win.dat message=none", "", "", "", "-me error cl.dat", "cl.dat",
          "set res message error|quit", ""},
+        // a value that could run a command is refused
+        {"filename=|true", "", "", "", "cl.dat", "cl.dat", "quit",
+         "RES_decode: The loop window's value of filename is refused: it could run a command: "
+         "|true\n"},
         // answers that end "not running" still carry their values
         {"--not-running filename=win.dat", "", "", "", "", "win.dat", "quit",
          "ZOZiziz not running!\n"},
