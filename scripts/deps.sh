@@ -4,7 +4,8 @@
 # Usage: scripts/deps.sh [extra packages...]
 set -e
 need="cmake g++ make googletest libgtest-dev libbenchmark-dev libnetcdf-dev netcdf-bin
-      groff mandoc python3-netcdf4 python3-xarray python3-matplotlib $*"
+      groff mandoc man-db python3-netcdf4 python3-xarray python3-matplotlib python3-cartopy
+      python-cartopy-data $*"
 missing=""
 for p in $need; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -192,6 +192,9 @@ int CDF_def_byte_var(const char *name) {
 int CDF_def_char_var(const char *name) {
     return def_var(name, NC_CHAR);
 }
+int CDF_def_double_var(const char *name) {
+    return def_var(name, NC_DOUBLE);
+}
 
 int CDF_put_glob_att(const char *name, const char *value) {
     if (fd == -1 || !name || !value) return 0;
@@ -231,6 +234,41 @@ int CDF_put_base_att(int id, const char *long_name, const char *units) {
     return result;
 }
 
+int CDF_put_text_att(int id, const char *name, const char *value) {
+    if (fd == -1 || id == -1) return 0;
+    if (!name || !value) return -1;
+    errno = 0;
+    return checked(ncattput(fd, id, name, NC_CHAR, static_cast<int>(strlen(value)), value),
+                   "ncattput");
+}
+
+int CDF_put_num_att(int id, const char *name, nc_type type, std::span<const double> values) {
+    if (fd == -1 || id == -1) return 0;
+    constexpr size_t most = 32;
+    if (!name || values.empty() || values.size() > most) return -1;
+    signed char b[most];
+    short s[most];
+    int i[most];
+    float f[most];
+    double d[most];
+    for (size_t k = 0; k < values.size(); ++k) {
+        b[k] = static_cast<signed char>(values[k]);
+        s[k] = static_cast<short>(values[k]);
+        i[k] = static_cast<int>(values[k]);
+        f[k] = static_cast<float>(values[k]);
+        d[k] = values[k];
+    }
+    const void *p = type == NC_BYTE     ? static_cast<const void *>(b)
+                    : type == NC_SHORT  ? static_cast<const void *>(s)
+                    : type == NC_INT    ? static_cast<const void *>(i)
+                    : type == NC_FLOAT  ? static_cast<const void *>(f)
+                    : type == NC_DOUBLE ? static_cast<const void *>(d)
+                                        : nullptr;
+    if (!p) return -1;
+    errno = 0;
+    return checked(ncattput(fd, id, name, type, static_cast<int>(values.size()), p), "ncattput");
+}
+
 int CDF_put_str(int var, const char *str) {
     if (fd == -1 || var == -1) return 0;
     nc_type vtype;
@@ -262,6 +300,12 @@ int CDF_put_short_array(int var, const short *array) {
 }
 int CDF_put_char_array(int var, const char *array) {
     return put_array(var, array, NC_CHAR);
+}
+int CDF_put_int_array(int var, const int *array) {
+    return put_array(var, array, NC_INT);
+}
+int CDF_put_double_array(int var, const double *array) {
+    return put_array(var, array, NC_DOUBLE);
 }
 
 int CDF_put_long(int var, long value) {

@@ -11,8 +11,7 @@
 // a real archive message whose binary product header precedes its text
 // decodes whole.
 //
-// Keeps no state between calls, but for a test switch that makes the
-// decoder match the coded text with the pattern scanner itself.
+// Keeps no state between calls.
 
 #include <algorithm>
 #include <array>
@@ -72,185 +71,10 @@ constexpr auto byte_class = [] {
     return cls;
 }();
 
-// ---------------------------------------------------------------------------
-// Patterns
-//
-// Each pattern of the coded text is written twice where it is used: as the
-// scanner's pattern, and as the same directives compiled by hand into the
-// steps of a Match, which follows the scanner's rules exactly but walks the
-// text several times faster (a feed file is nearly all coded text, every
-// byte of it matched). The decoder runs the steps; with
-// rcm_reference_scanner(true) it runs scanp instead, which the tests and a
-// fuzz target compare the steps with, record by record.
-// ---------------------------------------------------------------------------
-
-bool reference = false;
-
-constexpr int FIELD_MAX = 79; // characters one directive collects at most, as in scanp
-
-// The C white-space class of "s" and "D": blank, tab, line feed, vertical
-// tab, form feed, return.
-constexpr bool is_space(unsigned char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-// One match of compiled directives at the cursor of a parse_param, with the
-// scanner's rules: a directive or pattern character that fails ends the
-// match (later steps do nothing); what was stored before stays stored; the
-// result is the count of directives matched, and what was consumed up to the
-// failure is the length to commit.
-class Match {
-  public:
-    explicit Match(const parse_param *p)
-        : s_(reinterpret_cast<const unsigned char *>(p->ptr)), end_(p->length), start_(p->off),
-          pos_(p->off) {}
-
-    int matched() const { return matched_; }
-    int consumed() const { return pos_ - start_; }
-
-    // "(a|b|...)", suppressed: the first alternative that stands here.
-    Match &alt(std::initializer_list<std::string_view> alts) {
-        if (failed_) return *this;
-        for (std::string_view a : alts) {
-            if (a.size() <= size_t(FIELD_MAX) && a.size() <= size_t(end_ - pos_) &&
-                memcmp(s_ + pos_, a.data(), a.size()) == 0) {
-                pos_ += static_cast<int>(a.size());
-                return directive();
-            }
-        }
-        return fail();
-    }
-
-    // "%Ns" (exactly N non-space bytes; N 0: "%s", 1 to 79), into OUT of CAP
-    // bytes, cut to fit; OUT null: "%*Ns".
-    Match &str(int width, char *out = nullptr, size_t cap = 0) {
-        if (failed_) return *this;
-        const int n = run(width ? std::min(width, FIELD_MAX) : FIELD_MAX,
-                          [](unsigned char c) { return !is_space(c); });
-        if ((width && n != width) || n == 0) return fail();
-        if (out) {
-            const size_t k = std::min(size_t(n), cap - 1);
-            memmove(out, s_ + pos_, k);
-            out[k] = '\0';
-        }
-        pos_ += n;
-        return directive();
-    }
-    template <size_t N>
-    Match &str(int width, char (&out)[N]) {
-        return str(width, out, N);
-    }
-
-    // "%d" (WIDTH 0) or "%Nd" (exactly N bytes: an optional "-", digits);
-    // PADDED: "%ND", blanks before and after within the N bytes. OUT null:
-    // suppressed.
-    Match &num(int width, int *out = nullptr, bool padded = false) {
-        if (failed_) return *this;
-        const int limit = width ? std::min(width, FIELD_MAX) : FIELD_MAX;
-        int n = padded ? run(limit, is_space) : 0;
-        const int sign_at = n;
-        if (n < limit && pos_ + n < end_ && s_[pos_ + n] == '-') ++n;
-        const int digits_at = n;
-        n = run_from(n, limit, is_digit);
-        const int digits_end = n;
-        if (padded) n = run_from(n, limit, is_space);
-        if ((width && n != width) || digits_end == digits_at) return fail();
-        if (out) {
-            constexpr long long cap = static_cast<long long>(INT_MAX) + 1;
-            long long v = 0;
-            for (int k = digits_at; k < digits_end; ++k)
-                v = std::min(v * 10 + (s_[pos_ + k] - '0'), cap);
-            if (digits_at > sign_at) v = -v;
-            *out = clamp_int(v);
-        }
-        pos_ += n;
-        return directive();
-    }
-    Match &padded(int width, int *out) { return num(width, out, true); }
-
-    // "%c": the next byte, whatever it is.
-    Match &chr(char &out) {
-        if (failed_) return *this;
-        if (pos_ >= end_) return fail();
-        out = static_cast<char>(s_[pos_++]);
-        return directive();
-    }
-
-    // A pattern character.
-    Match &lit(char c) {
-        if (failed_) return *this;
-        if (pos_ >= end_ || s_[pos_] != static_cast<unsigned char>(c)) return fail();
-        ++pos_;
-        return *this;
-    }
-
-    // A pattern blank: one or more blanks, line feeds, returns or tabs; the
-    // blank runs that pad the records are passed eight at a time.
-    Match &gap() {
-        if (failed_) return *this;
-        int k = pos_;
-        constexpr uint64_t blanks = 0x2020202020202020ULL;
-        for (uint64_t w; end_ - k >= 8 && (memcpy(&w, s_ + k, 8), w == blanks);) k += 8;
-        while (k < end_ && byte_class[s_[k]] == BLANK) ++k;
-        if (k == pos_) return fail();
-        pos_ = k;
-        return *this;
-    }
-
-  private:
-    Match &directive() {
-        ++matched_;
-        return *this;
-    }
-    Match &fail() {
-        failed_ = true;
-        return *this;
-    }
-    // The count of bytes from N on (up to LIMIT from the position, within the
-    // text) that are IN, added to N.
-    template <class In>
-    int run_from(int n, int limit, In in) const {
-        while (n < limit && pos_ + n < end_ && in(s_[pos_ + n])) ++n;
-        return n;
-    }
-    template <class In>
-    int run(int limit, In in) const {
-        return run_from(0, limit, in);
-    }
-
-    const unsigned char *s_;
-    int end_, start_, pos_;
-    int matched_ = 0;
-    bool failed_ = false;
-};
-
-// Matches at the cursor of P: the compiled STEPS, or PAT with the scanner
-// when it is the reference; DEST are PAT's destinations, which the steps
-// fill the same way. Like scanp: the count of directives matched, -1 at the
-// end of the text; the cursor does not move.
-template <class Steps, class... Dest>
-int scan(parse_param *p, const char *pat, Steps steps, Dest &&...dest) {
-    if (reference) return scanp(p, pat, std::forward<Dest>(dest)...);
-    p->len = p->matched = 0;
-    if (p->off < 0 || p->off >= p->length) return -1;
-    Match m(p);
-    steps(m);
-    p->len = m.consumed();
-    p->matched = m.matched();
-    return p->matched;
-}
-
-// Commits the match when it matched WANT directives.
-template <class Steps, class... Dest>
-bool take(parse_param *p, int want, const char *pat, Steps steps, Dest &&...dest) {
-    if (scan(p, pat, steps, std::forward<Dest>(dest)...) != want) return false;
-    scanp_inc(p);
-    return true;
-}
-
-// The same with the scanner alone, for the rare patterns of the binary form.
+// Commits the match of PAT at the cursor of P when it matched WANT
+// directives.
 template <class... Dest>
-bool take_scanned(parse_param *p, int want, const char *pat, Dest &&...dest) {
+bool take(parse_param *p, int want, const scanp_pattern &pat, Dest &&...dest) {
     if (scanp(p, pat, std::forward<Dest>(dest)...) != want) return false;
     scanp_inc(p);
     return true;
@@ -596,36 +420,27 @@ void trace_grid(const RCM_report *r) {
 
 // Part A; false when the text has no "/NEXRAA" part.
 bool part_a(parse_param *p, RCM_report *r) {
-    take(p, 3, "%*d %*s %*d ", [](Match &m) { m.num(0).gap().str(0).gap().num(0).gap(); });
+    take(p, 3, "%*d %*s %*d "_pat);
     trace_text("PART A", p);
-    if (!take(p, 1, "%*(/NEXRAA) ", [](Match &m) { m.alt({"/NEXRAA"}).gap(); })) return false;
+    if (!take(p, 1, "%*(/NEXRAA) "_pat)) return false;
     Date &d = r->date;
-    if (take(
-            p, 6, "%d %2D%2D%2D%2D%2D ",
-            [&](Match &m) {
-                m.num(0, &r->num).gap().padded(2, &d.day).padded(2, &d.month).padded(2, &d.year);
-                m.padded(2, &d.hour).padded(2, &d.min).gap();
-            },
-            &r->num, &d.day, &d.month, &d.year, &d.hour, &d.min))
+    if (take(p, 6, "%d %2D%2D%2D%2D%2D "_pat, &r->num, &d.day, &d.month, &d.year, &d.hour, &d.min))
         fix_year(d);
 
     r->status = 0;
-    take(p, 1, "%*(EDITED|UNEDITED) ", [](Match &m) { m.alt({"EDITED", "UNEDITED"}).gap(); });
-    if (take(p, 1, "%*(RADNE) ", [](Match &m) { m.alt({"RADNE"}).gap(); })) r->status = 1;
-    if (take(p, 1, "%*(RADOM) ", [](Match &m) { m.alt({"RADOM"}).gap(); })) r->status = 2;
+    take(p, 1, "%*(EDITED|UNEDITED) "_pat);
+    if (take(p, 1, "%*(RADNE) "_pat)) r->status = 1;
+    if (take(p, 1, "%*(RADOM) "_pat)) r->status = 2;
 
     char mode[5] = "";
-    if (take(
-            p, 2, "%*(/MD)%4s ", [&](Match &m) { m.alt({"/MD"}).str(4, mode).gap(); }, mode)) {
+    if (take(p, 2, "%*(/MD)%4s "_pat, mode)) {
         if (strcmp(mode, "PCPN") == 0) r->mode = 1;
         if (strcmp(mode, "CLAR") == 0) r->mode = 2;
     }
-    take(p, 2, "%*(/SC)%*d ", [](Match &m) { m.alt({"/SC"}).num(0).gap(); });
-    take(p, 1, "%*(/SC) ", [](Match &m) { m.alt({"/SC"}).gap(); });
+    take(p, 2, "%*(/SC)%*d "_pat);
+    take(p, 1, "%*(/SC) "_pat);
     int groups = VEK_MISS;
-    if (take(
-            p, 2, "%*(/NI)%d: ", [&](Match &m) { m.alt({"/NI"}).num(0, &groups).lit(':').gap(); },
-            &groups))
+    if (take(p, 2, "%*(/NI)%d: "_pat, &groups))
         MESS_print(RCM_TRACE_TEXT, "RCM %s: %d intensity groups\n", r->id, groups);
 
     trace_text("GROUPS", p);
@@ -636,16 +451,11 @@ bool part_a(parse_param *p, RCM_report *r) {
     trace_grid(r);
 
     char pos[4] = "";
-    if (take(
-            p, 3, "%*(/MT)%d:%3s ",
-            [&](Match &m) { m.alt({"/MT"}).num(0, &r->maxt).lit(':').str(3, pos).gap(); }, &r->maxt,
-            pos))
+    if (take(p, 3, "%*(/MT)%d:%3s "_pat, &r->maxt, pos))
         feature_position(pos, &r->maxt_x, &r->maxt_y);
 
     int n = 0;
-    if (take(
-            p, 2, "%*(/NCEN)%d: ", [&](Match &m) { m.alt({"/NCEN"}).num(0, &n).lit(':').gap(); },
-            &n)) {
+    if (take(p, 2, "%*(/NCEN)%d: "_pat, &n)) {
         // A centroid is taken when all five fields are read; the cursor moves
         // on by what the pattern consumed (the comma after the last one is
         // not followed by a blank), and the first incomplete one ends the list.
@@ -653,13 +463,7 @@ bool part_a(parse_param *p, RCM_report *r) {
             RCM_storm &s = r->storm[r->num_storm];
             char id[3] = "";
             int dir = VEK_MISS, spd = VEK_MISS;
-            const int got = scan(
-                p, "%*(C)%2s%3s %3d%3d, ",
-                [&](Match &m) {
-                    m.alt({"C"}).str(2, id).str(3, pos).gap().num(3, &dir).num(3, &spd);
-                    m.lit(',').gap();
-                },
-                id, pos, &dir, &spd);
+            const int got = scanp(p, "%*(C)%2s%3s %3d%3d, "_pat, id, pos, &dir, &spd);
             scanp_inc(p);
             if (got != 5) break;
             vek_copy(s.id, id);
@@ -670,7 +474,7 @@ bool part_a(parse_param *p, RCM_report *r) {
         }
     }
     to_slash(p);
-    take(p, 1, "%*(/ENDAA) ", [](Match &m) { m.alt({"/ENDAA"}).gap(); });
+    take(p, 1, "%*(/ENDAA) "_pat);
     return true;
 }
 
@@ -685,42 +489,30 @@ int rms_code(char c) {
 // Part B: the wind profile levels.
 void part_b(parse_param *p, RCM_report *r) {
     trace_text("PART B", p);
-    if (!take(p, 3, "%*(/NEXRBB) %*d %*d ",
-              [](Match &m) { m.alt({"/NEXRBB"}).gap().num(0).gap().num(0).gap(); }))
-        return;
+    if (!take(p, 3, "%*(/NEXRBB) %*d %*d "_pat)) return;
     for (int i = 0; i < RCM_MAX_VAD && scanp_char(p, 0) != '/'; ++i) {
         RCM_vad &v = r->vad[r->num_vad];
         char code = '\0';
         int hgt = VEK_MISS, dir = VEK_MISS, spd = VEK_MISS;
-        const int got = scan(
-            p, "%d%c%3d%3d, ",
-            [&](Match &m) { m.num(0, &hgt).chr(code).num(3, &dir).num(3, &spd).lit(',').gap(); },
-            &hgt, code, &dir, &spd);
+        const int got = scanp(p, "%d%c%3d%3d, "_pat, &hgt, code, &dir, &spd);
         scanp_inc(p);
         if (got != 4) break;
         v = {hgt, dir, spd, rms_code(code)};
         ++r->num_vad;
     }
     to_slash(p);
-    take(p, 1, "%*(/ENDBB) ", [](Match &m) { m.alt({"/ENDBB"}).gap(); });
+    take(p, 1, "%*(/ENDBB) "_pat);
 }
 
 // One list of part C's points (vortex signatures or mesocyclones) after its
 // count: up to the count and at most CAP entries. TVS: "/NTVS" and "TVS"
 // entries, else "/NMES" and "M" entries.
 int part_c_points(parse_param *p, bool tvs, RCM_point *list, int cap) {
-    const std::string_view count_word = tvs ? "/NTVS" : "/NMES", entry_word = tvs ? "TVS" : "M";
     int n = 0, used = 0;
-    if (take(
-            p, 2, tvs ? "%*(/NTVS)%d: " : "%*(/NMES)%d: ",
-            [&](Match &m) { m.alt({count_word}).num(0, &n).lit(':').gap(); }, &n)) {
+    if (take(p, 2, tvs ? "%*(/NTVS)%d: "_pat : "%*(/NMES)%d: "_pat, &n)) {
         for (; used < n && used < cap; ++used) {
             char id[3] = "", pos[4] = "";
-            if (!take(
-                    p, 3, tvs ? "%*(TVS)%2s%3s, " : "%*(M)%2s%3s, ",
-                    [&](Match &m) { m.alt({entry_word}).str(2, id).str(3, pos).lit(',').gap(); },
-                    id, pos))
-                break;
+            if (!take(p, 3, tvs ? "%*(TVS)%2s%3s, "_pat : "%*(M)%2s%3s, "_pat, id, pos)) break;
             vek_copy(list[used].id, id);
             feature_position(pos, &list[used].x, &list[used].y);
         }
@@ -762,30 +554,18 @@ int hail_code(char c, int value) {
 // room). The first entry that is not read whole ends a list.
 void part_c(parse_param *p, RCM_report *r) {
     trace_text("PART C", p);
-    if (!take(p, 3, "%*(/NEXRCC) %*d %*d ",
-              [](Match &m) { m.alt({"/NEXRCC"}).gap().num(0).gap().num(0).gap(); }))
-        return;
+    if (!take(p, 3, "%*(/NEXRCC) %*d %*d "_pat)) return;
     r->num_tvs = part_c_points(p, true, r->tvs, RCM_MAX_TVS);
     r->num_meso = part_c_points(p, false, r->meso, RCM_MAX_MESO);
     int n = 0;
-    if (!take(
-            p, 2, "%*(/NCEN)%d: ", [&](Match &m) { m.alt({"/NCEN"}).num(0, &n).lit(':').gap(); },
-            &n))
-        return;
+    if (!take(p, 2, "%*(/NCEN)%d: "_pat, &n)) return;
     for (int i = 0; i < n; ++i) {
         char id[3] = "", pos[4] = "";
-        if (!take(
-                p, 3, "%*(C)%2s%3s ", [&](Match &m) { m.alt({"C"}).str(2, id).str(3, pos).gap(); },
-                id, pos))
-            break;
+        if (!take(p, 3, "%*(C)%2s%3s "_pat, id, pos)) break;
         RCM_storm *s = find_storm(r, id, pos);
         int hgt = VEK_MISS;
         char hail = '\0';
-        if (!take(
-                p, 4, "%*(S)%3d%*(H)%c, ",
-                [&](Match &m) { m.alt({"S"}).num(3, &hgt).alt({"H"}).chr(hail).lit(',').gap(); },
-                &hgt, hail))
-            break;
+        if (!take(p, 4, "%*(S)%3d%*(H)%c, "_pat, &hgt, hail)) break;
         if (!s) continue; // no room: read and ignored
         s->hgt = hgt;
         s->hail = hail_code(hail, s->hail);
@@ -890,10 +670,10 @@ bool next_packet(const unsigned char *b, int n, Packet *pk) {
 void read_location(const char *text, int len, RCM_report *r) {
     parse_param p{};
     scanp_set(&p, text, len);
-    const bool placed = take_scanned(&p, 4, "%*2D%8F%10F%4F", &r->lat, &r->lon, &r->elev);
+    const bool placed = take(&p, 4, "%*2D%8F%10F%4F"_pat, &r->lat, &r->lon, &r->elev);
     if (r->elev != VEK_FMISS) r->elev *= 0.3048f;
-    if (placed && take_scanned(&p, 5, "%4D%2D%2D%2D%2D", &r->date.year, &r->date.month,
-                               &r->date.day, &r->date.hour, &r->date.min))
+    if (placed && take(&p, 5, "%4D%2D%2D%2D%2D"_pat, &r->date.year, &r->date.month, &r->date.day,
+                       &r->date.hour, &r->date.min))
         fix_year(r->date);
     MESS_print(M_DEBUG, "LOC: %.3f %.3f %.0f \n", r->lat, r->lon, r->elev);
 }
@@ -906,7 +686,7 @@ int read_packets(const char *body, int n, RCM_report *r) {
     if (!packet_at(b, n, 0, &pk)) return -1;
     parse_param p{};
     scanp_set(&p, body + pk.text, pk.end - pk.text);
-    take_scanned(&p, 1, "%3d", &r->num);
+    take(&p, 1, "%3d"_pat, &r->num);
     if (!next_packet(b, n, &pk)) return -1;
     if (pk.is(1, 16)) {
         read_location(body + pk.text, pk.end - pk.text, r);
@@ -956,16 +736,6 @@ int RCM_enter_func(const CTY_data *data, RCM_report *report) {
     return 0;
 }
 
-// Test hook: the coded text is matched with scanp itself (true) or with the
-// compiled patterns (false, the default), which must give the same records.
-void rcm_reference_scanner(bool on) {
-    reference = on;
-}
-
-void rcm_read_reset_state() {
-    reference = false;
-}
-
 // Decodes the next site's message of IFILE into REPORT, which is initialised
 // first in every case. Returns 1 when part A was found, or when a binary
 // message ended after its header packets; 0 when the text has no "/NEXRAA"
@@ -994,7 +764,7 @@ int RCM_read_site(FILE *ifile, RCM_report *report) {
     if (!part_a(&p, report)) return 0;
     part_b(&p, report);
     part_c(&p, report);
-    take(&p, 0, " ", [](Match &m) { m.gap(); }); // the blanks after the message
+    take(&p, 0, " "_pat); // the blanks after the message
     return 1;
 }
 

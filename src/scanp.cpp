@@ -36,10 +36,15 @@
 //   stops at that directive.
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "numtext.h"
 #include "scanp.h"
@@ -53,19 +58,19 @@ constexpr int DEFAULT_WIDTH = 999;   // the width of a directive written without
 constexpr int WIDTH_LIMIT = 99999;   // larger widths saturate here
 constexpr M_type TRACE = 0x80000000; // debug, sublevel d
 
-bool is_alpha(char c) {
+constexpr bool is_alpha(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 // The C white-space class: blank, tab, line feed, vertical tab, form feed, return.
-bool is_space(char c) {
+constexpr bool is_space(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 // What a pattern blank and "w" pass over: blank, line feed, carriage return, tab.
-bool is_gap(char c) {
+constexpr bool is_gap(char c) {
     return c == ' ' || c == '\n' || c == '\r' || c == '\t';
 }
 // What "W" passes over: the same without line feed.
-bool is_line_gap(char c) {
+constexpr bool is_line_gap(char c) {
     return c == ' ' || c == '\r' || c == '\t';
 }
 
@@ -177,60 +182,233 @@ Parsed parse_directive(const char *p, Directive &d) {
     }
 }
 
-// Decimal conversion of "[white] [-] digits", saturating at the int range.
-int to_int(const char *s, int n) {
-    int i = 0;
-    while (i < n && is_space(s[i])) ++i;
-    const bool negative = i < n && s[i] == '-';
-    if (negative) ++i;
-    constexpr long long limit = static_cast<long long>(INT_MAX) + 1;
-    long long v = 0;
-    for (; i < n && is_digit(s[i]); ++i) v = std::min(v * 10 + (s[i] - '0'), limit);
-    if (negative) v = -v;
-    return clamp_int(v);
+// ---------------------------------------------------------------------------
+// The compiled pattern
+//
+// A pattern is read once into a program of steps, one per step of the match:
+// a pattern blank, a pattern character, a directive, the empty step of an
+// unknown letter, or the stop at a malformed directive. Each directive knows
+// beforehand what it collects (a run of a class of bytes, a number, an
+// alternative, the count), its width and the destination it needs; a class
+// is a table of the 256 byte values. Programs are kept by the address of
+// their pattern text, checked against its characters, so that the decoders'
+// literal patterns are read once per process.
+// ---------------------------------------------------------------------------
+
+using ByteClass = std::array<bool, 256>;
+
+template <class In>
+constexpr ByteClass class_of(In in) {
+    ByteClass c{};
+    for (int b = 0; b < 256; ++b) c[b] = in(static_cast<char>(b));
+    return c;
+}
+constexpr ByteClass SPACES = class_of(is_space);
+constexpr ByteClass WORD_BYTES = class_of([](char c) { return !is_space(c); });
+constexpr ByteClass ANY_BYTE = class_of([](char) { return true; });
+constexpr ByteClass LETTERS = class_of(is_alpha);
+constexpr ByteClass DIGITS = class_of([](char c) { return is_digit(c); });
+constexpr ByteClass GAPS = class_of(is_gap);
+constexpr ByteClass LINE_GAPS = class_of(is_line_gap);
+
+struct Step {
+    enum Kind : unsigned char { GAP, LITERAL, FIELD, SKIP, STOP } kind = STOP;
+    // What a directive collects: a run of a class, a number (P: with blanks
+    // around it), an alternative, or the count consumed.
+    enum Field : unsigned char { RUN, INT, PINT, FLOAT, PFLOAT, ALTERNATIVE, COUNT } field = RUN;
+    char c = '\0'; // LITERAL: the character; FIELD: the directive letter
+    bool suppress = false;
+    bool maximum = false;
+    bool has_width = false;
+    bool has_miss = false;
+    bool exact = false;
+    int width = 0;                    // the width, or the default of the letter
+    int next = 0;                     // where the pattern goes on after the step (for traces)
+    const ByteClass *cls = &ANY_BYTE; // RUN: the bytes it collects
+    std::string miss;                 // the missing text
+    std::vector<std::string> alternatives;
+};
+
+} // namespace
+
+struct scanp_program {
+    std::string text;
+    std::vector<Step> steps;
+    std::vector<std::unique_ptr<ByteClass>> sets; // the classes of "[" directives
+};
+
+namespace {
+
+using Program = scanp_program;
+
+// What directive D collects, and from which class.
+void field_kind(const Directive &d, Program &prog, Step &s) {
+    switch (d.letter) {
+    case 'n':
+        s.field = Step::COUNT;
+        break;
+    case '(':
+        s.field = Step::ALTERNATIVE;
+        break;
+    case 'd':
+        s.field = Step::INT;
+        break;
+    case 'D':
+        s.field = Step::PINT;
+        break;
+    case 'f':
+        s.field = Step::FLOAT;
+        break;
+    case 'F':
+        s.field = Step::PFLOAT;
+        break;
+    case 's':
+        s.cls = &WORD_BYTES;
+        break;
+    case 'A':
+        s.cls = &LETTERS;
+        break;
+    case 'N':
+        s.cls = &DIGITS;
+        break;
+    case 'w':
+        s.cls = &GAPS;
+        break;
+    case 'W':
+        s.cls = &LINE_GAPS;
+        break;
+    case '[': {
+        auto set = std::make_unique<ByteClass>();
+        for (int c = 0; c < 256; ++c) (*set)[c] = in_set(d.body, static_cast<char>(c)) != d.negate;
+        s.cls = set.get();
+        prog.sets.push_back(std::move(set));
+        break;
+    }
+    default: // S, c: any byte
+        break;
+    }
 }
 
-// The work of one scanp call.
+Step field_step(const Directive &d, Program &prog) {
+    Step s;
+    s.kind = Step::FIELD;
+    s.c = d.letter;
+    s.suppress = d.suppress;
+    s.maximum = d.maximum;
+    s.has_width = d.has_width;
+    s.width = d.has_width ? d.width : (d.letter == 'c' ? 1 : DEFAULT_WIDTH);
+    s.exact = d.letter == 'c' ? !d.maximum : d.has_width && !d.maximum;
+    s.has_miss = d.has_miss;
+    if (d.has_miss) s.miss.assign(d.miss.s, static_cast<size_t>(d.miss.n));
+    field_kind(d, prog, s);
+    if (d.letter == '(') {
+        const char *alt = d.body.s;
+        const char *const end = d.body.s + d.body.n;
+        for (;;) {
+            const char *bar = std::find(alt, end, '|');
+            s.alternatives.emplace_back(alt, bar);
+            if (bar == end) break;
+            alt = bar + 1;
+        }
+    }
+    return s;
+}
+
+Program compile(const char *pat) {
+    Program prog;
+    prog.text = pat;
+    const char *base = prog.text.c_str();
+    const char *p = base;
+    while (*p != '\0') {
+        Step s;
+        const char *next = p + 1;
+        if (*p == ' ') {
+            s.kind = Step::GAP;
+        } else if (*p != '%') {
+            s.kind = Step::LITERAL;
+            s.c = *p;
+        } else {
+            Directive d;
+            switch (parse_directive(p + 1, d)) {
+            case Parsed::ok:
+                next = d.next;
+                s = field_step(d, prog);
+                break;
+            case Parsed::unknown:
+                // The letter is a pattern character of its own; a second "%"
+                // is matched here so that it does not start a directive.
+                next = d.letter == '%' ? d.next + 1 : d.next;
+                s.kind = d.letter == '%' ? Step::LITERAL : Step::SKIP;
+                s.c = '%';
+                break;
+            default:
+                next = p;
+                s.kind = Step::STOP;
+                break;
+            }
+        }
+        s.next = static_cast<int>(next - base);
+        prog.steps.push_back(std::move(s));
+        if (prog.steps.back().kind == Step::STOP) break;
+        p = next;
+    }
+    return prog;
+}
+
+// The program of pattern PAT, compiled on its first use.
+const Program &program_of(const char *pat) {
+    struct Slot {
+        const char *key = nullptr;
+        std::unique_ptr<Program> prog;
+    };
+    static std::array<Slot, 256> cache;
+    const uint64_t h = reinterpret_cast<uintptr_t>(pat) * 0x9E3779B97F4A7C15ULL;
+    Slot &slot = cache[h >> 56];
+    if (slot.key != pat || !slot.prog || std::strcmp(slot.prog->text.c_str(), pat) != 0) {
+        slot.prog = std::make_unique<Program>(compile(pat));
+        slot.key = pat;
+    }
+    return *slot.prog;
+}
+
+constexpr long long INT_LIMIT = static_cast<long long>(INT_MAX) + 1;
+
+// The work of one scanp call: the program run over the text.
 class Match {
   public:
-    Match(const parse_param *param, const char *pat, std::span<const scan_dest> dest)
-        : text_(param->ptr), length_(param->length), start_(param->off), pos_(param->off),
-          pat_(pat), dest_(dest), trace_(MESS_check(TRACE) != 0) {}
+    Match(const parse_param *param, const Program &prog, std::span<const scan_dest> dest)
+        : text_(reinterpret_cast<const unsigned char *>(param->ptr)), length_(param->length),
+          start_(param->off), pos_(param->off), prog_(prog), dest_(dest),
+          trace_(MESS_check(TRACE) != 0) {}
 
-    // Walks the whole pattern; returns 1 when it reached the pattern's end.
+    // Runs the whole program; returns 1 when it reached the pattern's end.
     int run() {
-        const char *p = pat_;
-        while (*p != '\0') {
-            const char *next = p + 1;
+        for (const Step &s : prog_.steps) {
             bool go;
-            if (*p == ' ') {
-                const int n = count_run(INT_MAX, is_gap);
+            switch (s.kind) {
+            case Step::GAP: {
+                const int n = count_run(INT_MAX, GAPS);
                 pos_ += n;
                 go = n > 0;
-            } else if (*p != '%') {
-                go = literal(*p);
-            } else {
-                Directive d;
-                switch (parse_directive(p + 1, d)) {
-                case Parsed::ok:
-                    next = d.next;
-                    go = directive(d);
-                    break;
-                case Parsed::unknown:
-                    // The letter is a pattern character of its own; a second
-                    // "%" is matched here so that it does not start a directive.
-                    next = d.letter == '%' ? d.next + 1 : d.next;
-                    go = d.letter == '%' ? literal('%') : true;
-                    break;
-                default:
-                    next = p;
-                    go = false;
-                    break;
-                }
+                break;
             }
-            if (trace_) MESS_print(TRACE, "     :%s:%.*s:\n", next, shown(pos_), text_ + pos_);
+            case Step::LITERAL:
+                go = literal(s.c);
+                break;
+            case Step::FIELD:
+                go = directive(s);
+                break;
+            case Step::SKIP:
+                go = true;
+                break;
+            default:
+                go = false;
+                break;
+            }
+            if (trace_)
+                MESS_print(TRACE, "     :%s:%.*s:\n", prog_.text.c_str() + s.next, shown(pos_),
+                           text() + pos_);
             if (!go) return 0;
-            p = next;
         }
         return 1;
     }
@@ -244,36 +422,49 @@ class Match {
     bool tracing() const { return trace_; }
 
   private:
-    // The text N characters after the input position, NUL at and past its end.
-    char peek(int n) const { return n < length_ - pos_ ? text_[pos_ + n] : '\0'; }
+    const char *text() const { return reinterpret_cast<const char *>(text_); }
 
-    template <class In>
-    int count_run(int limit, In in) const {
+    // The text N characters after the input position, NUL at and past its end.
+    unsigned char peek(int n) const { return n < length_ - pos_ ? text_[pos_ + n] : 0; }
+
+    // The count of bytes of class CLS from the input position on, at most LIMIT.
+    int count_run(int limit, const ByteClass &cls) const {
+        const int stop = std::min(limit, length_ - pos_);
+        const unsigned char *t = text_ + pos_;
         int n = 0;
-        const int left = length_ - pos_;
-        while (n < limit && n < left && in(text_[pos_ + n])) ++n;
+        while (n < stop && cls[t[n]]) ++n;
         return n;
     }
 
     bool literal(char c) {
-        if (peek(0) != c) return false;
+        if (peek(0) != static_cast<unsigned char>(c)) return false;
         ++pos_;
         return true;
     }
 
-    // "[white] [-] digits [white]" (white space for D only). VALUE tells
-    // whether a digit was found.
-    int count_int(int limit, bool padded, bool &value) const {
+    // "[white] [-] digits [white]" (white space when PADDED), its value into
+    // *V, saturating at the int range. VALUE tells whether a digit was found.
+    int count_int(int limit, bool padded, bool &value, int *v) const {
         int n = 0;
-        if (padded) n = count_run(limit, is_space);
-        if (n < limit && peek(n) == '-') ++n;
+        if (padded) n = count_run(limit, SPACES);
+        const bool negative = n < limit && peek(n) == '-';
+        if (negative) ++n;
         const int digits_at = n;
-        while (n < limit && is_digit(peek(n))) ++n;
+        long long x = 0;
+        for (unsigned char c; n < limit && is_digit(c = peek(n)); ++n)
+            x = std::min(x * 10 + (c - '0'), INT_LIMIT);
         value = n > digits_at;
-        if (padded) {
-            while (n < limit && is_space(peek(n))) ++n;
-        }
+        if (padded) n += count_run_from(n, limit, SPACES);
+        *v = clamp_int(negative ? -x : x);
         return n;
+    }
+
+    // The count of bytes of class CLS from N bytes after the input position
+    // on, while the field has fewer than LIMIT.
+    int count_run_from(int n, int limit, const ByteClass &cls) const {
+        int k = 0;
+        while (n + k < limit && cls[peek(n + k)] && n + k < length_ - pos_) ++k;
+        return k;
     }
 
     // "[white] [-] mantissa [exponent] [white]" (white space for F only): the
@@ -282,11 +473,11 @@ class Match {
     // text. VALUE tells whether the mantissa has a digit or a point.
     int count_float(int limit, bool padded, bool &value) const {
         int n = 0;
-        if (padded) n = count_run(limit, is_space);
+        if (padded) n = count_run(limit, SPACES);
         if (n < limit && peek(n) == '-') ++n;
         const int mantissa_at = n;
         bool point = false;
-        for (char c; n < limit && (is_digit(c = peek(n)) || (c == '.' && !point)); ++n) {
+        for (unsigned char c; n < limit && (is_digit(c = peek(n)) || (c == '.' && !point)); ++n) {
             if (c == '.') point = true;
         }
         value = n > mantissa_at;
@@ -298,147 +489,123 @@ class Match {
                 while (n < limit && is_digit(peek(n))) ++n;
             }
         }
-        if (padded) {
-            while (n < limit && is_space(peek(n))) ++n;
-        }
+        if (padded) n += count_run_from(n, limit, SPACES);
         return n;
     }
 
     // Matches one well-formed directive; false when matching stops.
-    bool directive(const Directive &d) {
-        int width = d.has_width ? d.width : (d.letter == 'c' ? 1 : DEFAULT_WIDTH);
-        const bool exact = d.letter == 'c' ? !d.maximum : d.has_width && !d.maximum;
+    bool directive(const Step &s) {
+        int width = s.width;
         const scan_dest *to = nullptr;
-        if (!d.suppress) {
-            to = take_destination(d, width);
+        if (!s.suppress) {
+            to = take_destination(s, width);
             if (!to) return false;
             // "c" stores no terminator: it collects no more than the array holds.
-            if (d.letter == 'c' && to->kind == scan_dest::CHARS && to->cap < size_t(width))
+            if (s.c == 'c' && to->kind == scan_dest::CHARS && to->cap < size_t(width))
                 width = static_cast<int>(to->cap);
         }
-        if (d.letter == 'n') {
+        if (s.field == Step::COUNT) {
             ++matched_;
             if (to) store_int(to, consumed());
             return true;
         }
-        if (d.letter == '(') return alternation(d, width, to);
+        if (s.field == Step::ALTERNATIVE) return alternation(s, width, to);
 
         const int limit = std::min(width, FIELD_MAX);
-        int count = 0;
         bool value = true;
-        const bool number =
-            d.letter == 'd' || d.letter == 'D' || d.letter == 'f' || d.letter == 'F';
-        switch (d.letter) {
-        case 's':
-            count = count_run(limit, [](char c) { return !is_space(c); });
+        int number = 0;
+        int count;
+        switch (s.field) {
+        case Step::INT:
+        case Step::PINT:
+            count = count_int(limit, s.field == Step::PINT, value, &number);
             break;
-        case 'S':
-        case 'c':
-            count = count_run(limit, [](char) { return true; });
+        case Step::FLOAT:
+        case Step::PFLOAT:
+            count = count_float(limit, s.field == Step::PFLOAT, value);
             break;
-        case 'A':
-            count = count_run(limit, is_alpha);
-            break;
-        case 'N':
-            count = count_run(limit, is_digit);
-            break;
-        case 'w':
-            count = count_run(limit, is_gap);
-            break;
-        case 'W':
-            count = count_run(limit, is_line_gap);
-            break;
-        case '[':
-            count = count_run(limit, [&](char c) { return in_set(d.body, c) != d.negate; });
-            break;
-        case 'd':
-        case 'D':
-            count = count_int(limit, d.letter == 'D', value);
-            break;
-        default: // f, F
-            count = count_float(limit, d.letter == 'F', value);
+        default:
+            count = count_run(limit, *s.cls);
             break;
         }
         if (count == 0) value = false;
-        if (!value && number && d.has_miss) return missing(d, width, to);
-        if (exact && count != width) return false;
+        if (!value && s.field != Step::RUN && s.has_miss) return missing(s, width, to);
+        if (s.exact && count != width) return false;
         if (!value) return false;
 
         ++matched_;
-        if (to) {
-            const char *field = text_ + pos_;
-            switch (d.letter) {
-            case 'd':
-            case 'D':
-                store_int(to, to_int(field, count));
-                break;
-            case 'f':
-            case 'F': {
-                char scratch[FIELD_MAX + 1];
-                std::memcpy(scratch, field, size_t(count));
-                scratch[count] = '\0';
-                store_float(to, std::strtof(scratch, nullptr));
-                break;
-            }
-            case 'c':
-                store_chars(to, field, count);
-                break;
-            default:
-                store_string(to, field, count);
-                break;
-            }
-        }
+        if (to) store(s, to, text() + pos_, count, number);
         pos_ += count;
         return true;
+    }
+
+    // Stores the COUNT characters at FIELD collected by directive S (whose
+    // value is NUMBER for an int).
+    void store(const Step &s, const scan_dest *to, const char *field, int count, int number) {
+        switch (s.field) {
+        case Step::INT:
+        case Step::PINT:
+            store_int(to, number);
+            break;
+        case Step::FLOAT:
+        case Step::PFLOAT: {
+            char scratch[FIELD_MAX + 1];
+            std::memcpy(scratch, field, size_t(count));
+            scratch[count] = '\0';
+            store_float(to, std::strtof(scratch, nullptr));
+            break;
+        }
+        default:
+            if (s.c == 'c')
+                store_chars(to, field, count);
+            else
+                store_string(to, field, count);
+            break;
+        }
     }
 
     // A number directive that found no number: when the missing text stands
     // at this point within the width, it is consumed and yields the missing
     // value; otherwise the directive is passed over. Matching goes on.
-    bool missing(const Directive &d, int width, const scan_dest *to) {
-        if (d.miss.n > width) return true;
-        for (int i = 0; i < d.miss.n; ++i) {
-            if (peek(i) != d.miss.s[i]) return true;
+    bool missing(const Step &s, int width, const scan_dest *to) {
+        const int n = static_cast<int>(s.miss.size());
+        if (n > width) return true;
+        for (int i = 0; i < n; ++i) {
+            if (peek(i) != static_cast<unsigned char>(s.miss[static_cast<size_t>(i)])) return true;
         }
         ++matched_;
         if (to && to->kind == scan_dest::INT) store_int(to, VEK_MISS);
         if (to && to->kind == scan_dest::FLOAT) store_float(to, VEK_FMISS);
-        pos_ += d.miss.n;
+        pos_ += n;
         return true;
     }
 
     // "(" ... ")": the first alternative equal to the text here; else the
     // missing text's equal leading part (storing ""), else nothing at all for
     // an optional directive ("<" without width).
-    bool alternation(const Directive &d, int width, const scan_dest *to) {
-        const char *alt = d.body.s;
-        const char *const end = d.body.s + d.body.n;
-        for (;;) {
-            const char *bar = std::find(alt, end, '|');
-            const int n = static_cast<int>(bar - alt);
-            int i = 0;
-            if (n <= FIELD_MAX) {
-                while (i < n && peek(i) == alt[i]) ++i;
-            }
-            if (i == n && n <= FIELD_MAX) {
-                ++matched_;
-                if (to) store_string(to, alt, n);
-                pos_ += n;
-                return true;
-            }
-            if (bar == end) break;
-            alt = bar + 1;
+    bool alternation(const Step &s, int width, const scan_dest *to) {
+        const size_t left = static_cast<size_t>(length_ - pos_);
+        for (const std::string &alt : s.alternatives) {
+            if (alt.size() > size_t(FIELD_MAX) || alt.size() > left ||
+                std::memcmp(text_ + pos_, alt.data(), alt.size()) != 0)
+                continue;
+            ++matched_;
+            if (to) store_string(to, alt.data(), static_cast<int>(alt.size()));
+            pos_ += static_cast<int>(alt.size());
+            return true;
         }
-        if (d.has_miss) {
-            const int limit = std::min(width, d.miss.n);
+        if (s.has_miss) {
+            const int limit = std::min(width, static_cast<int>(s.miss.size()));
             int i = 0;
-            while (i < limit && peek(i) == d.miss.s[i]) ++i;
+            while (i < limit &&
+                   peek(i) == static_cast<unsigned char>(s.miss[static_cast<size_t>(i)]))
+                ++i;
             ++matched_;
             if (to) store_string(to, "", 0);
             pos_ += i;
             return true;
         }
-        if (d.maximum && !d.has_width) {
+        if (s.maximum && !s.has_width) {
             ++matched_;
             if (to) ++assigned_;
             return true;
@@ -446,42 +613,43 @@ class Match {
         return false;
     }
 
-    // The next destination, when it suits directive D of width WIDTH; else
+    // The next destination, when it suits directive S of width WIDTH; else
     // reports the fault and returns null.
-    const scan_dest *take_destination(const Directive &d, int width) {
+    const scan_dest *take_destination(const Step &s, int width) {
         const size_t index = next_dest_++;
-        const char *want;
-        bool ok = false;
         const scan_dest *to = index < dest_.size() ? &dest_[index] : nullptr;
-        switch (d.letter) {
-        case 'n':
-        case 'd':
-        case 'D':
+        bool ok;
+        const char *want;
+        switch (s.field) {
+        case Step::COUNT:
+        case Step::INT:
+        case Step::PINT:
             want = "an int";
             ok = to && to->kind == scan_dest::INT;
             break;
-        case 'f':
-        case 'F':
+        case Step::FLOAT:
+        case Step::PFLOAT:
             want = "a float";
             ok = to && to->kind == scan_dest::FLOAT;
             break;
-        case 'c':
-            want = "a char array, or a char for a width of 1";
-            ok = to && ((to->kind == scan_dest::CHAR && width == 1) ||
-                        (to->kind == scan_dest::CHARS && to->cap > 0));
-            break;
         default:
-            want = "a char array";
-            ok = to && to->kind == scan_dest::CHARS && to->cap > 0;
+            if (s.c == 'c') {
+                want = "a char array, or a char for a width of 1";
+                ok = to && ((to->kind == scan_dest::CHAR && width == 1) ||
+                            (to->kind == scan_dest::CHARS && to->cap > 0));
+            } else {
+                want = "a char array";
+                ok = to && to->kind == scan_dest::CHARS && to->cap > 0;
+            }
             break;
         }
         if (ok && to->ptr) return to;
         if (!to) {
             MESS_print(M_ERROR, "scanp: no destination %zu for %%%c in pattern \"%.60s\"\n",
-                       index + 1, d.letter, pat_);
+                       index + 1, s.c, prog_.text.c_str());
         } else {
             MESS_print(M_ERROR, "scanp: destination %zu for %%%c in pattern \"%.60s\" must be %s\n",
-                       index + 1, d.letter, pat_, want);
+                       index + 1, s.c, prog_.text.c_str(), want);
         }
         return nullptr;
     }
@@ -512,11 +680,11 @@ class Match {
         ++assigned_;
     }
 
-    const char *text_;
+    const unsigned char *text_;
     int length_;
     int start_;
     int pos_;
-    const char *pat_;
+    const Program &prog_;
     std::span<const scan_dest> dest_;
     size_t next_dest_ = 0;
     int matched_ = 0;
@@ -531,26 +699,45 @@ int clamp_offset(const parse_param *param, long long off) {
 
 } // namespace
 
-int scanp_list(parse_param *param, const char *pat, std::span<const scan_dest> dest) {
+namespace {
+
+int run_program(parse_param *param, const Program *prog, std::span<const scan_dest> dest) {
     if (!param) return -1;
     param->len = 0;
     param->assigned = 0;
     param->matched = 0;
     param->done = 0;
-    if (!pat || *pat == '\0' || !param->ptr || param->off < 0 || param->off >= param->length)
+    if (!prog || prog->text.empty() || !param->ptr || param->off < 0 || param->off >= param->length)
         return -1;
 
-    Match m(param, pat, dest);
+    Match m(param, *prog, dest);
     param->done = m.run();
     param->len = m.consumed();
     param->assigned = m.assigned();
     param->matched = m.matched();
     if (m.tracing()) {
         MESS_print(TRACE, "SCANP:%.*s:%s:%d:%d:%d:%d:%d\n", m.shown(param->off),
-                   param->ptr + param->off, pat, param->off, param->len, param->done,
+                   param->ptr + param->off, prog->text.c_str(), param->off, param->len, param->done,
                    param->assigned, param->matched);
     }
     return param->matched;
+}
+
+} // namespace
+
+scanp_pattern::scanp_pattern(const char *text)
+    : prog_(new scanp_program(compile(text ? text : ""))) {}
+
+scanp_pattern::~scanp_pattern() {
+    delete prog_;
+}
+
+int scanp_list(parse_param *param, const char *pat, std::span<const scan_dest> dest) {
+    return run_program(param, pat && *pat ? &program_of(pat) : nullptr, dest);
+}
+
+int scanp_list(parse_param *param, const scanp_pattern &pat, std::span<const scan_dest> dest) {
+    return run_program(param, &pat.program(), dest);
 }
 
 // Also clears the results of the last match, so that a scanp_inc right after

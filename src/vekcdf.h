@@ -65,6 +65,7 @@ int CDF_def_long_var(const char *name); // the 32-bit integer of the classic for
 int CDF_def_short_var(const char *name);
 int CDF_def_byte_var(const char *name);
 int CDF_def_char_var(const char *name);
+int CDF_def_double_var(const char *name);
 
 // A global text attribute of the characters of VALUE. Returns the library's result.
 int CDF_put_glob_att(const char *name, const char *value);
@@ -74,6 +75,14 @@ int CDF_put_glob_num_att(const char *name, nc_type type, double value);
 // The text attributes "long_name" and "units" of variable ID, each only
 // when given. Returns 0, or -1 when one could not be written.
 int CDF_put_base_att(int id, const char *long_name, const char *units);
+// A text attribute NAME of variable ID. Returns 0 when ID is -1 (nothing
+// written), else the library's result.
+int CDF_put_text_att(int id, const char *name, const char *value);
+// A numeric attribute NAME of variable ID: VALUES converted to TYPE
+// (NC_BYTE, NC_SHORT, NC_INT, NC_FLOAT or NC_DOUBLE; at most 32 values).
+// Returns 0 when ID is -1, -1 for another type or too many values, else the
+// library's result.
+int CDF_put_num_att(int id, const char *name, nc_type type, std::span<const double> values);
 
 // The writes. Each does nothing and returns 0 when the current file is -1 or
 // VAR is -1 (a variable whose definition failed), else the library's result.
@@ -85,6 +94,8 @@ int CDF_put_float_array(int var, const float *array);
 int CDF_put_byte_array(int var, const signed char *array);
 int CDF_put_short_array(int var, const short *array);
 int CDF_put_char_array(int var, const char *array);
+int CDF_put_int_array(int var, const int *array);
+int CDF_put_double_array(int var, const double *array);
 // VALUE at the current position, converted to the variable's type. A value
 // that the type cannot hold is not written (the cell keeps its fill value)
 // and the result is 0.

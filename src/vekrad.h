@@ -151,11 +151,6 @@ int RCM_enter_func(const CTY_data *data, RCM_report *report);
 int RCM_read_site(FILE *ifile, RCM_report *report);
 int RCM_print(M_type level, RCM_report *report);
 int RCM_set_summary(RAD_info *info, RCM_report *report);
-// Test hook: match the coded text with the pattern scanner itself instead of
-// the decoder's compiled patterns (the two give the same records).
-void rcm_reference_scanner(bool on);
-// Back to the compiled patterns.
-void rcm_read_reset_state();
 
 // Converted radar files (rad_read).
 int RAD_chktype(const char *filename);

@@ -16,7 +16,6 @@ inline void vek_reset_all() {
     rad_read_reset_state(); // closes a converted file left open
     cdf_reset_state();
     rad_dec_reset_state();
-    rcm_read_reset_state();
     cty_reset_state();
     maptran_reset_state();
     region_reset_state();

@@ -1,13 +1,16 @@
 """Checks a netCDF converted file of dirida the way its users read it: with
-netCDF4-python and xarray against the text form of the same run, and in the
-quick look drawn by scripts/quicklook.py. Exits 1 after printing what failed.
+netCDF4-python and xarray against the text form of the same run. Exits 1
+after printing what failed.
 
 Usage: cdf_clients.py records FILE.nc FILE.vek STATIONS
-       cdf_clients.py quicklook FILE.nc FILE.vek STATIONS OUT.png
+       cdf_clients.py rcm FILE.nc FILE.vek FEED
 """
 
-import os
+import datetime
+import hashlib
+import re
 import sys
+import warnings
 
 import numpy as np
 
@@ -25,7 +28,11 @@ def check(cond, what):
 
 
 def text_of(row):
-    return np.asarray(row, dtype="S1").tobytes().split(b"\0", 1)[0].decode("ascii")
+    """A text field as a string: netCDF4 and xarray decode the texts by their
+    "_Encoding"."""
+    assert isinstance(row, str) or getattr(row, "dtype", None) is not None and \
+        row.dtype.kind == "U", f"text not decoded: {row!r}"
+    return str(row)
 
 
 def read_text_form(path):
@@ -84,11 +91,58 @@ def check_records(ds, lines):
     return len(mains)
 
 
-def check_records_command(nc_path, vek_path, _stations):
+# The variables of the classic layout, and the digest of their values in the
+# bundled collective's file as the converter wrote it before the CF attributes
+# and the RCM records were added (fill cells, of either kind, as NaN).
+CLASSIC = ["mdr_time", "lon", "lat", "mdr", "rpt_date", "id", "rpt_time", "radar_type", "opstat",
+           "rpt_type", "object", "ncover", "coverage", "nprecip", "precip_type", "intensity",
+           "trend", "nazran", "nwidth", "nmove", "nheight", "azimuth", "range", "height", "width",
+           "move_speed", "move_dir"]
+CLASSIC_DIGEST = "e0757ff038c092bb5fb319eb364fc8cd5664b50cc92c43f359f5dbbf19e36642"
+CODED = ["opstat", "object", "trend", "precip_type", "intensity"]
+
+
+def classic_digest(path):
+    import netCDF4
+
+    with netCDF4.Dataset(path) as ds:
+        ds.set_auto_mask(False)
+        ds.set_auto_chartostring(False)
+        return hashlib.sha256(b"".join(classic_bytes(ds, name) for name in CLASSIC)).hexdigest()
+
+
+def classic_bytes(ds, name):
+    v = np.asarray(ds[name][:])
+    if v.dtype.kind == "f":
+        v = np.where((v == -9999) | (v > 9e36), np.nan, v)
+    elif v.dtype == np.int32:
+        v = np.where(v == -9999, -2**31, v)
+    return name.encode() + str(v.shape).encode() + v.tobytes()
+
+
+def check_cf(xd, when, coded):
+    """What CF readers rely on: the time decodes to WHEN, the grids' own
+    coordinates are coordinates, the empty mark is masked, coded bytes carry
+    one meaning per value."""
+    check(xd.attrs.get("Conventions") == "CF-1.8", "Conventions")
+    check(xd["time"].values == np.datetime64(when), f"time {xd['time'].values} != {when}")
+    for grid, coords in {"mdr": ("lat", "lon"), "rcm": ("rcm_lat", "rcm_lon")}.items():
+        if grid in xd:
+            check(all(c in xd[grid].coords for c in coords), f"{grid} coordinates")
+            check(xd[grid].encoding.get("_FillValue") == 99, f"{grid} fill")
+    for name in coded:
+        a = xd[name].attrs
+        check(len(a.get("flag_meanings", "").split()) == len(a.get("flag_values", [])) > 0,
+              f"{name} flags")
+
+
+def check_records_command(nc_path, vek_path, stations):
     import netCDF4
     import xarray
 
     cells, lines = read_text_form(vek_path)
+    with open(stations, encoding="ascii") as f:  # id: latitude, longitude
+        where = {w[3]: (float(w[5]), float(w[6])) for w in map(str.split, f) if len(w) >= 7}
     with netCDF4.Dataset(nc_path) as ds:
         ds.set_auto_mask(False)
         check(ds.file_format == "NETCDF3_CLASSIC", f"format {ds.file_format}")
@@ -105,60 +159,139 @@ def check_records_command(nc_path, vek_path, _stations):
                   f"mdr[{x},{y}] = {mdr[x, y]}, text {c!r}")
         check(text_of(ds["mdr_time"][:]) == "202406151230", "mdr_time")
         reports = check_records(ds, lines)
+        check(classic_digest(nc_path) == CLASSIC_DIGEST, "the classic variables' values changed")
 
     with xarray.open_dataset(nc_path) as xd:
-        ids = [s.decode() if isinstance(s, bytes) else str(s) for s in xd["id"].values]
+        ids = [text_of(s) for s in xd["id"].values]
         check(xd["mdr"].dims == ("mdr_x", "mdr_y") and np.allclose(xd["lat"].values, lat)
               and xd["lon"].attrs.get("units") == "degrees_east", "xarray grid")
         check(ids[0] == lines[0][0] and len(ids) == len(xd["rpt_time"]), f"xarray ids {ids[:3]}")
+        check_cf(xd, "2024-06-15T12:30", CODED)
+        check(np.isnan(xd["mdr"].values).sum() == (mdr == 99).sum() > 0, "mdr not masked")
+        near = [np.allclose((xd["site_lat"][r], xd["site_lon"][r]), where[i], atol=1e-3)
+                for r, i in enumerate(ids)]
+        check(all(near), f"site positions of {[i for i, n in zip(ids, near) if not n]}")
     print(f"cdf_clients.py: {reports} reports and {len(cells)} summary cells agree")
 
 
-def check_quicklook_command(nc_path, vek_path, stations_path, png):
-    """The picture: cells of known intensity have their level's colour,
-    empty cells are blank, wherever no site marker or legend covers them."""
-    import matplotlib.image
-    import netCDF4
+def read_rcm_text(path):
+    """The RCM text form: the run's time, the summary rows {y: 452 chars},
+    and per site its header words and feature lines."""
+    with open(path, encoding="ascii") as f:
+        lines = f.read().split("\n")
+    when = datetime.datetime.strptime(lines[1], "%H%MZ %d %b %y")
+    assert lines[2] == "RCM SUMMARY", lines[2]
+    rows, sites, i = {}, [], 3
+    while i < len(lines) and lines[i].startswith("+"):
+        rows[int(lines[i][1:])] = "".join(lines[i + 1:i + 7])
+        i += 7
+    for ln in lines[i:]:
+        if ln.startswith("** "):
+            sites.append((ln.split()[1:], []))
+        elif ln:
+            sites[-1][1].append(ln.split())
+    return when, rows, sites
 
-    sys.dont_write_bytecode = True  # nothing is left beside the script
-    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
-    import quicklook as ql
 
-    cells, _ = read_text_form(vek_path)
-    fig, ax = ql.render(nc_path, png, stations_path)
-    img = matplotlib.image.imread(png)
-    check("2024-06-15 12:30 UTC" in ax.get_title() and "24061512_rad.nc" in ax.get_title(),
-          f"title {ax.get_title()!r}")
-    with netCDF4.Dataset(nc_path) as ds:
-        lon, lat = np.asarray(ds["lon"][:]), np.asarray(ds["lat"][:])
-        sites = ql.read_sites(ds)
-    with open(stations_path, encoding="ascii") as f:  # the station file: id, latitude, longitude
-        where = {w[3]: (float(w[5]), float(w[6])) for w in map(str.split, f) if len(w) >= 7}
-    marks = ax.transData.transform([(where[s][1], where[s][0]) for s in sites if s in where])
-    legend = ax.get_legend().get_window_extent()
+def read_wind_profiles(feed):
+    """Part B's levels of every message of a feed: {site: [(hgt, rms letter, dir, spd)]}."""
+    with open(feed, "rb") as f:
+        text = f.read().decode("latin-1")
+    levels = {}
+    for site, body in re.findall(r"\nRCM(\w+)\s*\n(.*?)(?=\nRCM\w+\s*\n|$)", text, re.S):
+        part = re.search(r"/NEXRBB +\d+ +\d+(.*?)/ENDBB", body, re.S)
+        if part:
+            found = re.findall(r"(\d+)([A-Z])(\d{3})(\d{3})", part.group(1))
+            levels[site] = [(int(h), c, int(d), int(s)) for h, c, d, s in found]
+    return levels
 
-    levels, blank = set(), 0
-    for (x, y), c in cells.items():
-        px, py = ax.transData.transform((lon[x, y], lat[x, y]))
-        if legend.contains(px, py) or np.hypot(*(marks - (px, py)).T).min() < 8:
-            continue
-        rgb = img[int(round(img.shape[0] - py)), int(round(px))][:3] * 255
-        if c == " ":
-            check(rgb[0] == rgb[1] == rgb[2], f"cell {x},{y} is blank but drawn {rgb}")
-            blank += 1
-        else:
-            check(np.abs(rgb - ql.LEVEL_COLOURS[int(c) - 1]).max() <= 2,
-                  f"cell {x},{y} of level {c} drawn {rgb}")
-            levels.add(c)
-    check(len(levels) >= 4 and blank > 5000, f"too few cells checked: {levels}, {blank} blank")
-    print(f"cdf_clients.py: quick look: levels {sorted(levels)} and {blank} blank cells agree")
+
+def km(lat1, lon1, lat2, lon2):
+    """Great-circle distance (haversine, in double precision)."""
+    p1, p2 = np.radians(np.float64(lat1)), np.radians(np.float64(lat2))
+    dp, dl = p2 - p1, np.radians(np.float64(lon2) - np.float64(lon1))
+    a = np.sin(dp / 2) ** 2 + np.cos(p1) * np.cos(p2) * np.sin(dl / 2) ** 2
+    return 2 * 6371 * np.arcsin(np.sqrt(a))
+
+
+def check_rcm_site(xd, r, head, features, levels):
+    """One site's record against its text-form block and its message's part B."""
+    def val(name, k=None):
+        v = xd[name].values[r] if k is None else xd[name].values[r][k]
+        return "*" if isinstance(v, float) and np.isnan(v) else v
+
+    def ids(name, n):
+        return [text_of(s) for s in xd[name].values[r][:n]]
+
+    sid = head[0]
+    mode = {1: "PCPN", 2: "CLAR"}.get(val("rcm_mode"))
+    status = {-1: "NA", 1: "NE", 2: "OM"}.get(int(val("rcm_status")))
+    check(head == [sid, head[1]] + [w for w in (mode, status) if w], f"{sid} header {head}")
+    got = []
+    if val("max_top") != "*":
+        got.append(["Z", "%3d" % val("max_top"), "%.3f" % val("max_top_lat"),
+                    "%.3f" % val("max_top_lon")])
+    for kind, var, n in (("T", "tvs", "ntvs"), ("M", "meso", "nmeso")):
+        for k, fid in enumerate(ids(var + "_id", val(n))):
+            got.append([kind, fid, "%.3f" % val(var + "_lat", k), "%.3f" % val(var + "_lon", k)])
+    for k, fid in enumerate(ids("storm_id", val("nstorm"))):
+        top = val("storm_top", k)
+        got.append(["S", fid, "%.3f" % val("storm_lat", k), "%.3f" % val("storm_lon", k),
+                    "%03d" % val("storm_dir", k), "%03d" % val("storm_speed", k),
+                    str(-9999 if top == "*" else int(top)), str(int(val("storm_hail", k)))])
+        check(km(xd["site_lat"].values[r], xd["site_lon"].values[r], val("storm_lat", k),
+                 val("storm_lon", k)) < 250, f"{sid} storm {fid} over 250 km from its site")
+    want = [[f.strip() for f in ln] for ln in features]
+    got = [[f.strip() for f in ln] for ln in got]
+    diff = next((k for k, (g, w) in enumerate(zip(got + [None], want + [None])) if g != w), None)
+    check(diff is None, f"{sid} feature {diff}: {(got + [None])[diff or 0]} != "
+                        f"{(want + [None])[diff or 0]}")
+    # Features stand at cell centres of the fine grid, which "rcm_lat" and
+    # "rcm_lon" give.
+    lat, lon = xd["rcm_lat"].values.ravel(), xd["rcm_lon"].values.ravel()
+    for f in got:
+        check(km(lat, lon, float(f[2]), float(f[3])).min() < 0.2,
+              f"{sid} {f[:2]} lies off the fine grid's cell centres")
+    rms = dict(zip("ABCDEFG", (2, 4, 6, 8, 10, 12, 15)))
+    vad = [(int(val("vad_height", k)), int(val("vad_rms", k)), int(val("vad_dir", k)),
+            int(val("vad_speed", k))) for k in range(val("nvad"))]
+    check(vad == [(h, rms.get(c, 0), d, s) for h, c, d, s in levels.get(sid, [])[:20]],
+          f"{sid} wind profile {vad}")
+
+
+def check_rcm_command(nc_path, vek_path, feed):
+    import xarray
+
+    when, rows, sites = read_rcm_text(vek_path)
+    levels = read_wind_profiles(feed)
+    with xarray.open_dataset(nc_path) as xd:
+        check_cf(xd, when, CODED + ["rcm_status", "rcm_mode", "storm_hail"])
+        rcm = xd["rcm"].values  # NaN where no site covers a cell
+        for y in range(rcm.shape[1]):
+            shown = rows.get(y, " " * 452)
+            vals = rcm[:452, y]
+            got = "".join(str(int(v)) if 1 <= v <= 6 else " " for v in vals)
+            check(got == shown and (y in rows) == bool(((vals >= 1) & (vals <= 9)).any()),
+                  f"rcm row {y}")
+        full = np.full((480, 360), np.nan)
+        full[:rcm.shape[0], :rcm.shape[1]] = rcm
+        blocks = full.reshape(120, 4, 90, 4)
+        with warnings.catch_warnings():  # all-NaN blocks are the empty ones
+            warnings.simplefilter("ignore", RuntimeWarning)
+            want = np.where(np.isnan(blocks).all(axis=(1, 3)), np.nan, np.nanmax(blocks, (1, 3)))
+        check(np.array_equal(xd["mdr"].values, want, equal_nan=True), "mdr != block maxima of rcm")
+        ids = [text_of(s) for s in xd["id"].values]
+        check(ids == [h[0] for h, _ in sites], f"sites {ids} != {[h[0] for h, _ in sites]}")
+        for r, (head, features) in enumerate(sites[:len(ids)]):
+            check_rcm_site(xd, r, head, features, levels)
+    print(f"cdf_clients.py: {len(sites)} sites and {len(rows)} summary rows agree")
 
 
 def main(argv):
     if len(argv) >= 5 and argv[1] == "records":
         check_records_command(*argv[2:5])
-    elif len(argv) >= 6 and argv[1] == "quicklook":
-        check_quicklook_command(*argv[2:6])
+    elif len(argv) >= 5 and argv[1] == "rcm":
+        check_rcm_command(*argv[2:5])
     else:
         print(__doc__, file=sys.stderr)
         return 2

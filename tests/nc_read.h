@@ -28,6 +28,29 @@ inline std::string shell(const std::string &command, int *status) {
     return out;
 }
 
+// Whether /usr/bin/python3 has the modules the netCDF clients need; the
+// Debian packages otherwise named in a skipped test's message.
+constexpr const char *CLIENT_PACKAGES = "python3-netcdf4 and python3-xarray";
+inline bool have_python_clients() {
+    int status = -1;
+    shell("/usr/bin/python3 -c 'import netCDF4, xarray' 2>/dev/null", &status);
+    return status == 0;
+}
+
+// Runs tests/cdf_clients.py of SOURCE with ARGS in the directory DIR; what
+// it printed. A client that failed prints what failed, and so does this
+// check.
+inline std::string cdf_client(const std::string &source, const std::string &dir,
+                              const std::string &args) {
+    int status = -1;
+    const std::string said = shell("cd '" + dir + "' && /usr/bin/python3 " + source +
+                                       "/tests/cdf_clients.py " + args + " 2>&1",
+                                   &status);
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_NE(said.find("agree"), std::string::npos) << said;
+    return said;
+}
+
 // The header of a netCDF file as "ncdump -h" prints it.
 inline std::string ncdump_header(const std::string &path) {
     int status = -1;

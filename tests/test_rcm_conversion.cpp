@@ -5,6 +5,7 @@
 
 #include "vek_test.h"
 
+#include "nc_read.h"
 #include "rcm_test.h"
 
 #include <cmath>
@@ -202,3 +203,93 @@ TEST_F(RcmConversion, ReportTimeWindowsAcrossMidnight) {
 }
 
 } // namespace
+
+// TLX's message with every list at its capacity: 40 storms (their heights and
+// hail in part C), 10 vortex signatures, 20 mesocyclones and 20 wind levels,
+// none lying across the 70-byte records.
+std::string full_tlx() {
+    std::vector<std::string> a = {"1234 ROBUU 0001", "/NEXRAA 0001 1506241240 UNEDITED",
+                                  "/MDPCPN /SC     /NI1: MMA5", "/MT450:MMB", "/NCEN40:"};
+    std::vector<std::string> c = {"/NEXRCC 0001 1506241240", "/NTVS10:"};
+    std::string part;
+    auto add = [&part](std::vector<std::string> &to, const std::string &entry, size_t per) {
+        part += entry;
+        if (part.size() >= per * entry.size()) to.push_back(part), part.clear();
+    };
+    auto pos = [](int k) {
+        return std::string{"LMN"[k % 3], "LMN"[k / 3 % 3], static_cast<char>('A' + k % 16)};
+    };
+    auto fid = [](int k) {
+        return std::string{static_cast<char>('A' + k / 10), char('0' + k % 10)};
+    };
+    char buf[40];
+    for (int k = 0; k < 40; ++k) {
+        snprintf(buf, sizeof buf, "C%s%s %03d%03d, ", fid(k).c_str(), pos(k).c_str(), 5 * k, k);
+        add(a, buf, 4);
+    }
+    a.push_back("/ENDAA");
+    std::vector<std::string> b = {"/NEXRBB 0001 1506241240"};
+    for (int k = 0; k < 20; ++k) {
+        snprintf(buf, sizeof buf, "%03d%c%03d%03d, ", 10 * (k + 1), "ABCDEFGH"[k % 8], 7 * k, k);
+        add(b, buf, 5);
+    }
+    b.push_back("/ENDBB");
+    for (int k = 0; k < 10; ++k) add(c, "TVS" + fid(k) + pos(k) + ", ", 5);
+    c.push_back(part + "/NMES20:"), part.clear();
+    for (int k = 0; k < 20; ++k) add(c, "M" + fid(k) + pos(k + 5) + ", ", 6);
+    c.push_back(part + "/NCEN40:"), part.clear();
+    for (int k = 0; k < 40; ++k) {
+        snprintf(buf, sizeof buf, "C%s%s S%03dH%c, ", fid(k).c_str(), pos(k).c_str(), 100 + k,
+                 "UNPH"[k % 4]);
+        add(c, buf, 4);
+    }
+    std::vector<std::string> all = a;
+    all.insert(all.end(), b.begin(), b.end());
+    all.insert(all.end(), c.begin(), c.end());
+    std::string body;
+    for (const std::string &p : all) body += records({p});
+    return "SDUS54 KXXX 151245\nRCMTLX\n" + body + "\n";
+}
+
+// Converted to netCDF, each reads in xarray as the text form of the same run
+// shows it (tests/cdf_clients.py: the fine grid and its MDR boxes, every
+// site's record with its features, part B's levels as the message gives
+// them): a feed with a site at every capacity, one with no echoes, one in
+// maintenance and one expected but silent; a feed of no message; and the two
+// real messages read with the shipped station file.
+TEST_F(RcmConversion, NetCdfReadByXarrayAsTheTextFormShows) {
+    if (!have_python_clients()) GTEST_SKIP() << "scripts/deps.sh installs " << CLIENT_PACKAGES;
+    const std::string feed =
+        full_tlx() + plain("AMA", "0313", "1506241235", " RADNE /MDPCPN /NI1: MMA2") +
+        message("LOC", {"1234 ROBUU 0901", "/NEXRAA 0901 1506241250 UNEDITED RADOM", "/ENDAA"});
+    Install shipped;
+    const struct {
+        const Install &at;
+        std::string date, text;
+    } runs[] = {{*this, "2406151245", feed},
+                {*this, "2406151215", ""},
+                {shipped, "1108280716", read_file(source_dir() + "/data/1108280716_rcm.txt")},
+                {shipped, "1501020217", read_file(source_dir() + "/data/1501020217_rcm.txt")}};
+    for (const auto &r : runs) {
+        const std::string input = r.at.raw() + "/" + r.date + "_rcm.txt";
+        write_file(input, r.text);
+        for (const char *form : {"vek", "cdf"}) {
+            const RunResult run = r.at.run({"-pf", "over", "-in", "rcm", "-ou", form, r.date});
+            EXPECT_EQ(run.status, 0) << run.err;
+        }
+        std::string nc, vek;
+        for (const auto &e : std::filesystem::directory_iterator(r.at.out()))
+            (e.path().extension() == ".nc" ? nc : vek) = e.path().string();
+        cdf_client(source_dir(), work.path(), "rcm " + nc + " " + vek + " " + input);
+        // The fine grid's cells are quarters of the boxes of the MDR grid.
+        NcRead file(nc);
+        const std::vector<double> lat = file.values("rcm_lat"), lon = file.values("rcm_lon");
+        for (const auto &[x, y] : {std::pair{0, 0}, {233, 140}, {460, 356}}) {
+            double want_lat, want_lon;
+            mdr_latlon((x + 0.5) / 4, (y + 0.5) / 4, &want_lat, &want_lon);
+            EXPECT_NEAR(lat[x * 357 + y], want_lat, 1e-3) << x << "," << y;
+            EXPECT_NEAR(lon[x * 357 + y], want_lon, 1e-3) << x << "," << y;
+        }
+        std::filesystem::remove_all(r.at.out());
+    }
+}
