@@ -321,87 +321,130 @@ int DATE_set_range(int pre, int post) {
     return 0;
 }
 
+namespace {
+
+// What a decode_hour text sets: the hour and minute to decode (hm_form), and
+// whether it set the window.
+struct DecodeHour {
+    bool hm_form = false;
+    bool window = false;
+    int h = 0, m = 0;
+};
+
+// The window "-PRE+POST" of V from index K on.
+void set_window(const int *v, int k) {
+    min_pre = -v[k];
+    min_post = v[k + 1];
+}
+
+// The "cu" forms, REST being the text after "cu". Returns where the reading
+// stopped.
+const char *read_cu(const char *rest, DecodeHour *dh) {
+    int v[4] = {0, 0, 0, 0}, w2[2] = {0, 0};
+    const char *end = rest, *end2 = rest;
+    dh->hm_form = true;
+    int n = scan_ints(rest, "-%d-%d+%d", v, &end);
+    if (n == 3) {
+        move_back(v[0]);
+        dh->h = file_date.hour;
+        dh->m = file_date.min;
+        set_window(v, 1);
+        dh->window = true;
+    } else if (n == 1 && scan_ints(rest, "-%d+%d", w2, &end2) == 2) {
+        dh->h = given_or_zero(file_date.hour);
+        set_window(w2, 0);
+        dh->window = true;
+        end = end2;
+    } else if (n == 1) {
+        move_back(v[0]);
+        dh->h = file_date.hour;
+        dh->m = file_date.min;
+    } else if (n <= 0 && (n = scan_ints(rest, ":%d-%d+%d", v, &end)) >= 1 && n != 2) {
+        dh->h = given_or_zero(file_date.hour);
+        dh->m = v[0];
+        if (n == 3) {
+            set_window(v, 1);
+            dh->window = true;
+        }
+    } else {
+        dh->h = given_or_zero(file_date.hour);
+        end = rest;
+    }
+    return end;
+}
+
+// Reads the decode_hour text TXT by the first form that fits it. Returns
+// where the reading stopped (the terminator when the text fits its form
+// whole), or null when no form fits.
+const char *read_decode_hour(const char *txt, DecodeHour *dh) {
+    int v[4] = {0, 0, 0, 0};
+    int n;
+    const char *end = txt;
+    if ((n = scan_ints(txt, "%d:%d-%d+%d", v, &end)) >= 2) {
+        dh->hm_form = true;
+        dh->h = v[0];
+        dh->m = v[1];
+        if (n >= 3) min_pre = -v[2];
+        if (n >= 4) min_post = v[3];
+        dh->window = n >= 3;
+    } else if ((n = scan_ints(txt, "%d-%d+%d", v, &end)) >= 1) {
+        dh->hm_form = true;
+        dh->h = v[0];
+        if (n >= 2) min_pre = -v[1];
+        if (n >= 3) min_post = v[2];
+        dh->window = n >= 2;
+    } else if (scan_ints(txt, ":-%d+%d", v, &end) == 2) {
+        set_window(v, 0);
+        dh->window = true;
+    } else if (strnicmp(txt, "cu:cu", 5) == 0) {
+        dh->hm_form = true;
+        dh->h = given_or_zero(file_date.hour);
+        dh->m = given_or_zero(file_date.min);
+        end = txt + 5;
+        if (scan_ints(txt + 5, "-%d+%d", v, &end) == 2) {
+            set_window(v, 0);
+            dh->window = true;
+        } else {
+            end = txt + 5;
+        }
+    } else if (strnicmp(txt, "cu", 2) == 0) {
+        end = read_cu(txt + 2, dh);
+    } else {
+        return nullptr;
+    }
+    return end;
+}
+
+// Names a decode_hour text that fits no form, or of which only a part is
+// read: once, since every conversion of a run reads it.
+void check_decode_hour(const char *txt, const char *end) {
+    if (!end)
+        MESS_warn_once("DATE_set_datim: decode_hour \"%s\" is not a time to decode (such as 7, "
+                       "7:17, 7:17-5+5 or cu-6): the file's own time is decoded\n",
+                       txt);
+    else if (*end)
+        MESS_warn_once("DATE_set_datim: decode_hour \"%s\": only \"%.*s\" is read, the rest is "
+                       "not understood\n",
+                       txt, static_cast<int>(end - txt), txt);
+}
+
+} // namespace
+
 // The decode_hour forms, tried in order. The "Decoding range" message is
 // shown when the text set the window. Hour and minute taken from the
 // reference date count as 0 when that date does not give them. A text that
 // fits no form changes nothing; that includes texts that the window-only form
-// ":-PRE+POST" reads only in part.
+// ":-PRE+POST" reads only in part. Either is named by a warning.
 int DATE_set_datim(const Date *date) {
     if (!date) return 0;
     file_date = *date;
     Date w;
     FILE_get_time(&w);
-    int h = 0, m = 0;
-    bool hm_form = false;
-    bool window = false;
-
+    DecodeHour dh;
     const char *txt = RES_get("decode_hour");
-    if (txt && *txt) {
-        int v[4] = {0, 0, 0, 0};
-        int n;
-        if ((n = scan_ints(txt, "%d:%d-%d+%d", v)) >= 2) {
-            hm_form = true;
-            h = v[0];
-            m = v[1];
-            if (n >= 3) min_pre = -v[2];
-            if (n >= 4) min_post = v[3];
-            window = n >= 3;
-        } else if ((n = scan_ints(txt, "%d-%d+%d", v)) >= 1) {
-            hm_form = true;
-            h = v[0];
-            m = 0;
-            if (n >= 2) min_pre = -v[1];
-            if (n >= 3) min_post = v[2];
-            window = n >= 2;
-        } else if (scan_ints(txt, ":-%d+%d", v) == 2) {
-            min_pre = -v[0];
-            min_post = v[1];
-            window = true;
-        } else if (strnicmp(txt, "cu:cu", 5) == 0) {
-            hm_form = true;
-            h = given_or_zero(file_date.hour);
-            m = given_or_zero(file_date.min);
-            if (scan_ints(txt + 5, "-%d+%d", v) == 2) {
-                min_pre = -v[0];
-                min_post = v[1];
-                window = true;
-            }
-        } else if (strnicmp(txt, "cu", 2) == 0) {
-            hm_form = true;
-            const char *rest = txt + 2;
-            int w2[2] = {0, 0};
-            n = scan_ints(rest, "-%d-%d+%d", v);
-            if (n == 3) {
-                move_back(v[0]);
-                h = file_date.hour;
-                m = file_date.min;
-                min_pre = -v[1];
-                min_post = v[2];
-                window = true;
-            } else if (n == 1 && scan_ints(rest, "-%d+%d", w2) == 2) {
-                h = given_or_zero(file_date.hour);
-                m = 0;
-                min_pre = -w2[0];
-                min_post = w2[1];
-                window = true;
-            } else if (n == 1) {
-                move_back(v[0]);
-                h = file_date.hour;
-                m = file_date.min;
-            } else if (n <= 0 && (n = scan_ints(rest, ":%d-%d+%d", v)) >= 1 && n != 2) {
-                h = given_or_zero(file_date.hour);
-                m = v[0];
-                if (n == 3) {
-                    min_pre = -v[1];
-                    min_post = v[2];
-                    window = true;
-                }
-            } else {
-                h = given_or_zero(file_date.hour);
-                m = 0;
-            }
-        }
-    }
+    if (txt && *txt) check_decode_hour(txt, read_decode_hour(txt, &dh));
+    int h = dh.h, m = dh.m;
+    const bool hm_form = dh.hm_form, window = dh.window;
 
     if (hm_form) {
         h = resolve(h, file_date.hour);
@@ -419,6 +462,12 @@ int DATE_set_datim(const Date *date) {
     base = DATE_num_sec(&file_date);
     begin = base + 60 * int64_t{min_pre};
     end = base + 60 * int64_t{min_post};
+    return 0;
+}
+
+int DATE_get_window(long *first, long *last) {
+    if (first) *first = static_cast<long>(begin);
+    if (last) *last = static_cast<long>(end);
     return 0;
 }
 

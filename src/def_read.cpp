@@ -7,9 +7,14 @@
 // name joined by dots. Tags come from the search path and from DEF lines;
 // IF, ELIF, ELSE and END switch blocks of lines on and off by tag.
 //
-// State: the open defaults file, the program name and title, the defined
-// tags (own copies), and the open IF levels with their states. The levels are
-// not reset between files: an IF left open in one file governs the next.
+// A defaults file someone else could have written is not read (it could set
+// names that run commands), and a line that is neither a name and value nor
+// a directive is named by its file and line.
+//
+// State: the open defaults file with its name and the number of the line
+// read, the program name and title, the defined tags (own copies), and the
+// open IF levels with their states. The levels are not reset between files:
+// an IF left open in one file governs the next.
 
 #include <cctype>
 #include <cstdlib>
@@ -26,6 +31,9 @@ constexpr int QUAL_LEN = 40;  // a qualified name: at most 39 characters
 constexpr char DONE = 'c';    // a level whose branch was already taken
 
 FILE *def_file = nullptr;
+char def_name[FILE_NAME_LEN] = ""; // the name the open file was opened by
+int line_no = 0;                   // the line the last piece read belongs to
+bool continues = false;            // the last piece read did not end its line
 char prog_name[30] = "Vek";
 char prog_title[30] = "";
 char *tag[MAX_TAGS] = {};
@@ -146,9 +154,44 @@ int split_words(char *line, char **w1, char **w2, bool *more) {
     return count;
 }
 
+// Reads the next piece of the open file (a line, or 249 characters of a
+// longer one) and keeps count of the lines. A line too long is named once.
+int read_line(char *line) {
+    const int n = fgetnline(def_file, line, LINE_LEN);
+    if (n < 0) return n;
+    if (!continues) ++line_no;
+    const bool was_continued = continues;
+    continues = false;
+    if (n == LINE_LEN) {
+        const int c = getc(def_file);
+        if (c != EOF) ungetc(c, def_file);
+        continues = c != EOF && c != '\n';
+    }
+    if (continues && !was_continued)
+        MESS_print(M_WARN, "DEF_get: %s:%d: longer than %d characters: read as several lines\n",
+                   def_name, line_no, LINE_LEN);
+    return n;
+}
+
+// A line of one word that is no directive: a name without value, or a
+// directive without its tag.
+void warn_garbled(const char *word) {
+    MESS_print(M_WARN, "DEF_get: %s:%d: neither a name and value nor a directive: %s\n", def_name,
+               line_no, word);
+}
+
+// The reader's line count starts at the file's first line: the piece reader
+// takes a first empty line as the end of a line before it.
+void start_counting() {
+    const int c = getc(def_file);
+    if (c != EOF) ungetc(c, def_file);
+    line_no = c == '\n' ? 1 : 0;
+    continues = false;
+}
+
 } // namespace
 
-// A name, or a name made in a directory, longer than 159 characters is not
+// A name, or a name made in a directory, longer than a file name is not
 // cut: the file is not read, and a warning says why.
 int DEF_open(const char *filename) {
     close_file();
@@ -176,7 +219,11 @@ int DEF_open(const char *filename) {
         return -1;
     }
     def_file = FILE_open(name, "r");
-    return def_file ? 0 : -1;
+    if (def_file && !FILE_own_config(def_file, name, "DEF_open")) close_file();
+    if (!def_file) return -1;
+    vek_copy(def_name, name);
+    start_counting();
+    return 0;
 }
 
 int DEF_close() {
@@ -188,7 +235,9 @@ int DEF_get(char *resrc, char *value) {
     if (!resrc || !value || !def_file) return -1;
     char line[LINE_LEN + 1];
     for (;;) {
-        if (fgetnline(def_file, line, LINE_LEN) < 0) return -1;
+        bool piece = continues; // a piece of a line too long, named already
+        if (read_line(line) < 0) return -1;
+        piece = piece || continues;
         if (line[0] == '#') continue;
 
         char raw[LINE_LEN + 1];
@@ -241,6 +290,7 @@ int DEF_get(char *resrc, char *value) {
             continue;
         }
 
+        if (words < 2 && !piece) warn_garbled(w1);
         if (words < 2 || !matches) continue;
 
         const char *val = w2;
@@ -339,6 +389,9 @@ int DEF_clr_tag() {
 
 void def_reset_state() {
     close_file();
+    def_name[0] = '\0';
+    line_no = 0;
+    continues = false;
     DEF_clr_tag();
     strcpy(prog_name, "Vek");
     prog_title[0] = '\0';

@@ -347,8 +347,8 @@ int FILE_set_key(char key, const char *str) {
 // A type "@template" carries its own template; it has no header template and
 // no minimum size. When no line of the convention file matches, the type is
 // the template, again without header template or minimum size (nothing of
-// the file's last line is kept). The rest of a line longer than 159
-// characters is dropped, never read as a line of its own.
+// the file's last line is kept). The rest of a line longer than a file name
+// is dropped, never read as a line of its own.
 int FILE_set_name(char *type) {
     ready_keys();
     state.filename[0] = '\0';
@@ -384,11 +384,16 @@ int FILE_set_name(char *type) {
     char conv_file[FILE_NAME_LEN];
     const char *dir = RES_get("file_path");
     FILE *f = nullptr;
-    if (!FILE_add_path(dir, res_name, conv_file))
-        MESS_print(M_WARN, "FILE_set_name: No file name convention file: %s/%s: %s\n",
-                   dir ? dir : "", res_name, strerror(errno));
-    else if (!(f = FILE_open(conv_file, "r")))
-        MESS_print(M_WARN, "FILE_set_name: No file name convention file: %s\n", conv_file);
+    // Conventions are selected many times in a run: each warning is given once.
+    if (!FILE_add_path(dir, res_name, conv_file)) {
+        MESS_warn_once("FILE_set_name: No file name convention file: %s/%s: %s\n", dir ? dir : "",
+                       res_name, strerror(errno));
+    } else if (!(f = FILE_open(conv_file, "r"))) {
+        MESS_warn_once("FILE_set_name: No file name convention file: %s\n", conv_file);
+    } else if (!FILE_own_config(f, conv_file, "FILE_set_name")) {
+        FILE_close(f); // someone else's conventions could name commands
+        f = nullptr;
+    }
     if (!f) {
         use_type_as_template(type);
         return 0;
@@ -471,7 +476,7 @@ int FILE_extract_extra_info(char *file) {
 // A name beginning with "#", "cu" or "la" is a current or latest request as a
 // whole: its "#" is a reference time or a search limit, never a date suffix
 // (so la#24 is the latest of 24 steps wherever it is typed). A name longer
-// than 159 characters, or one whose full name would be, is refused: -1,
+// than a file name, or one whose full name would be, is refused: -1,
 // OUT_FILE empty, errno ENAMETOOLONG.
 int FILE_set_file(const char *file, char *out_file) {
     if (out_file) out_file[0] = '\0';

@@ -23,11 +23,13 @@
 
 namespace vekfiles {
 
-constexpr int TEMPLATE_LEN = 160; // templates and lines: at most 159 characters
-constexpr int KEY_LEN = 30;       // a key: at most 29 characters
+// Templates and convention lines: a template may name a directory as long
+// as a file name.
+constexpr int TEMPLATE_LEN = FILE_NAME_LEN;
+constexpr int KEY_LEN = 30; // a key: at most 29 characters
 constexpr int EXT_LEN = 20;
 constexpr int EXT_INFO_LEN = 40;
-constexpr int PATH_LEN = 80; // the extracted directory: at most 79 characters
+constexpr int PATH_LEN = FILE_NAME_LEN; // the extracted directory
 
 constexpr M_type DEBUG_A = 0x10000000;
 constexpr M_type DEBUG_C = 0x40000000;

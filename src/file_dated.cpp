@@ -401,7 +401,7 @@ int FILE_set_date(Date *datim, char *out_file) {
 // A template without day, hour or minute fields has no step between files:
 // the latest-file search then tries the reference time only. An empty
 // "vekcurtime" counts as unset. Returns 0, or -1 (NAME_OUT empty, errno
-// ENAMETOOLONG) when the request is longer than 159 characters or a name
+// ENAMETOOLONG) when the request is longer than a file name or a name
 // made does not fit.
 int FILE_set_current(const char *cur, char *name_out) {
     if (name_out) name_out[0] = '\0';
@@ -492,6 +492,10 @@ int FILE_set_current(const char *cur, char *name_out) {
         T += dir * off.seconds();
         MESS_print(M_DEBUG, "CUR2:%ld\n", T);
     }
+    if (*p)
+        MESS_warn_once("FILE_set_current: \"%s\" is not a current-file request (such as la, la-6, "
+                       "-6 or #2024061512): only \"%.*s\" is read\n",
+                       cur, static_cast<int>(p - cur), cur);
 
     DATE_get_gmdate(&T, &D);
     MESS_print(M_DEBUG, "%d %d %d %d\n", D.year, D.month, D.day, D.hour);

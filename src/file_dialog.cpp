@@ -33,6 +33,13 @@ int resolve_request_or_exit(const char *request, char *outfile) {
 
 } // namespace
 
+int FILE_get_named(const char *name, char *outfile) {
+    state.filename_type = 1;
+    if (FILE_set_file(name, state.filename) < 0) return -1;
+    give_name(outfile);
+    return FILE_exist(state.filename);
+}
+
 // "list" at the prompt lists the files again and uses up the attempt; it is
 // not followed by an existence check (so it never accepts an empty name as
 // standard input). An empty answer is the empty name: standard input.
@@ -45,12 +52,10 @@ int FILE_get_file(const char *prompt, char *outfile) {
             free_parsed_array(argc, argv);
             VEK_exit(0);
         }
-        state.filename_type = 1;
-        const int read = FILE_set_file(argv[0], state.filename);
+        const int found = FILE_get_named(argv[0], outfile);
         free_parsed_array(argc, argv);
-        if (read < 0) VEK_exit(10); // a name that does not fit is never cut
-        give_name(outfile);
-        return FILE_exist(state.filename);
+        if (found < 0) VEK_exit(10); // a name that does not fit is never cut
+        return found;
     }
     free_parsed_array(argc, argv);
 

@@ -122,7 +122,7 @@ int FILE_add_path_delim(char *path) {
     return 0;
 }
 
-// A joined name longer than a file name (159 characters) is refused: the
+// A joined name longer than a file name is refused: the
 // result is null, FILENAME is left empty and errno is ENAMETOOLONG.
 char *FILE_add_path(const char *path, const char *file, char *filename) {
     if (!filename) return nullptr;
@@ -207,7 +207,7 @@ long FILE_size(const char *file) {
 
 // Returns 1 when the directory part exists, 0 after creating what was
 // missing, and -1 (errno ENAMETOOLONG, nothing created) when a directory to
-// create has a path longer than 99 characters.
+// create has a path longer than a file name.
 int FILE_make_dir(char *dir, int flag) {
     if (!dir) return 0;
     for (char *p = dir; *p; ++p)
@@ -229,7 +229,7 @@ int FILE_make_dir(char *dir, int flag) {
     if (parse_string(dir, '/', &argc, &argv) != 0) return 0;
     // The whole path is checked before anything is created, so that a path
     // too long leaves no directories behind.
-    char path[100] = "";
+    char path[FILE_NAME_LEN] = "";
     size_t len = 0;
     bool fits = true;
     for (int pass = 0; pass < 2 && fits; ++pass) {
@@ -304,6 +304,30 @@ int FILE_close(FILE *stream) {
     }
     if (forget_pipe(stream)) return pclose(stream);
     return fclose(stream);
+}
+
+int FILE_own_config(FILE *f, const char *name, const char *who) {
+    if (!f || !name || FILE_is_stdio(name) || name[0] == '|') return 1;
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0) return 1; // an open stream always has a status
+    const uid_t me = geteuid();
+    if (st.st_uid != me && st.st_uid != 0) {
+        const passwd *pw = getpwuid(st.st_uid);
+        MESS_warn_once("%s: %s skipped: it belongs to %s (uid %u), not to you or root\n", who, name,
+                       pw && pw->pw_name ? pw->pw_name : "another user",
+                       static_cast<unsigned>(st.st_uid));
+        return 0;
+    }
+    const mode_t writable = st.st_mode & (S_IWGRP | S_IWOTH);
+    if (writable) {
+        MESS_warn_once("%s: %s skipped: %s may write it (mode %03o)\n", who, name,
+                       writable == S_IWOTH   ? "anyone"
+                       : writable == S_IWGRP ? "its group"
+                                             : "its group and anyone",
+                       static_cast<unsigned>(st.st_mode & 0777));
+        return 0;
+    }
+    return 1;
 }
 
 int FILE_overwrite(const char *filename, int flag) {

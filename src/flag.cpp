@@ -94,10 +94,11 @@ void convert_draw(const char *data) {
 }
 
 // Reads the int conversions of PAT from TEXT into FIELDS, in order, as
-// sscanf would; returns the count read.
-int scan_fields(const char *text, const char *pat, std::initializer_list<int *> fields) {
+// sscanf would; returns the count read. *END is where the reading stopped.
+int scan_fields(const char *text, const char *pat, std::initializer_list<int *> fields,
+                const char **end) {
     int v[4] = {};
-    int got = scan_ints(text, pat, v);
+    int got = scan_ints(text, pat, v, end);
     int i = 0;
     for (int *f : fields)
         if (i < got) *f = v[i++];
@@ -105,39 +106,66 @@ int scan_fields(const char *text, const char *pat, std::initializer_list<int *> 
 }
 
 // The requested file time from the "hour" text; fields the text does not
-// reach stay -9999. Numbers beyond the range of int are held at it.
-void convert_hour(const char *data, Date *d) {
+// reach stay -9999. Numbers beyond the range of int are held at it. Returns
+// where the reading stopped: the terminator when the text fits its form.
+const char *convert_hour(const char *data, Date *d) {
     d->year = d->month = d->day = d->jday = d->wday = d->hour = d->min = VEK_MISS;
     d->sec = 0;
     size_t len = strlen(data);
     bool colon = strchr(data, ':') != nullptr;
 
+    const char *end = data;
     if (data[0] == '#' && is_digit(data[1])) {
-        const char *p = data + 1;
-        take_digits(p, 4, &d->year);
+        end = data + 1;
+        take_digits(end, 4, &d->year);
         int *fields[] = {&d->month, &d->day, &d->hour, &d->min};
         for (int *f : fields)
-            if (!take_digits(p, 2, f)) break;
+            if (!take_digits(end, 2, f)) break;
     } else if (len == 6 && !colon) {
-        scan_fields(data, "%2d%2d%2d", {&d->month, &d->day, &d->hour});
+        scan_fields(data, "%2d%2d%2d", {&d->month, &d->day, &d->hour}, &end);
     } else if (len == 4 && is_digit(data[0]) && !colon) {
-        scan_fields(data, "%2d%2d", {&d->day, &d->hour});
+        scan_fields(data, "%2d%2d", {&d->day, &d->hour}, &end);
     } else if (len == 3 && is_digit(data[0]) && !colon) {
-        scan_fields(data, "%1d%2d", {&d->day, &d->hour});
+        scan_fields(data, "%1d%2d", {&d->day, &d->hour}, &end);
     } else if (strchr(data, 'd')) {
-        scan_fields(data, "%dd%d:%d", {&d->day, &d->hour, &d->min});
+        scan_fields(data, "%dd%d:%d", {&d->day, &d->hour, &d->min}, &end);
     } else if (data[0] == ':') {
-        scan_fields(data, ":%d", {&d->min});
+        scan_fields(data, ":%d", {&d->min}, &end);
     } else if (data[0] == '-' && data[1] == ':') {
         int m = 0;
-        if (scan_fields(data + 2, "%d", {&m}) == 1) d->min = -m;
+        if (scan_fields(data + 2, "%d", {&m}, &end) == 1) d->min = -m;
     } else {
-        int got = scan_fields(data, "%d:%d", {&d->hour, &d->min});
+        int got = scan_fields(data, "%d:%d", {&d->hour, &d->min}, &end);
+        if (got < 1) end = data; // nothing read
         if (data[0] == '-' && got >= 1 && d->hour == 0) {
             d->hour = VEK_MISS;
             if (got == 2) d->min = -d->min;
         }
     }
+    return end;
+}
+
+// Warns when the "hour" text DATA does not fit one of its forms (the part
+// read up to END), naming what it requests nonetheless.
+void check_hour(const char *data, const char *end, const Date &d) {
+    if (!*end && end != data) return;
+    char what[96] = "";
+    size_t n = 0;
+    const struct {
+        const char *name;
+        int value;
+    } fields[] = {
+        {"year", d.year}, {"month", d.month}, {"day", d.day}, {"hour", d.hour}, {"minute", d.min}};
+    for (const auto &f : fields) {
+        if (f.value == VEK_MISS || n >= sizeof what) continue;
+        const int w =
+            snprintf(what + n, sizeof what - n, "%s%s %d", n ? ", " : "", f.name, f.value);
+        if (w > 0) n += static_cast<size_t>(w);
+    }
+    MESS_print(M_WARN,
+               "RES_conv_data: hour \"%s\" is not a time of the forms HH, DDHH, MMDDHH, "
+               "NdH:M, :M or #YYYYMMDDHH: %s%s\n",
+               data, n ? "read as " : "no time is requested", what);
 }
 
 } // namespace
@@ -275,7 +303,7 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
         return 1;
     case CV_hour: {
         Date d;
-        convert_hour(data, &d);
+        check_hour(data, convert_hour(data, &d), d);
         FILE_set_time(&d);
         return 1;
     }

@@ -6,14 +6,22 @@
 // by MESS_file, and to the message file named in the "message" string,
 // optionally time-stamped. Terminal output can be paged.
 //
+// While the resources are being decoded the selection is not known yet:
+// messages are then held, and shown once it is, by the selection then.
+// Warnings that a run would repeat for every file it converts are shown once.
+//
 // State: the selection mask and how often it was set explicitly, the output
 // and paging modes, the line count, the log and message file streams and the
-// name of the message file that is opened anew for each message.
+// name of the message file that is opened anew for each message; the held
+// messages and the texts of the warnings shown once.
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "numtext.h"
 #include "vek.h"
@@ -31,6 +39,17 @@ int max_lines = 22;
 FILE *ofile = nullptr;
 FILE *pfile = nullptr;
 char filename[FILE_NAME_LEN] = "";
+
+// A message held while the selection is not known; FORCED ones were judged
+// by the selection of their moment and are shown whatever it becomes.
+struct Held {
+    M_type type;
+    std::string text;
+    bool forced;
+};
+bool deferring = false;
+std::vector<Held> held;
+std::unordered_set<std::string> shown_once;
 
 // Every bit from the highest set bit of MASK down to bit 0.
 M_type fill_down(M_type mask) {
@@ -62,16 +81,19 @@ const ClassWord class_words[] = {
     {"out4", M_OUT4},     {"debug", M_DEBUG},
 };
 
+// The class word a level token (without its sign) begins with; null when
+// none.
+const ClassWord *class_of(const char *tok) {
+    for (const ClassWord &cw : class_words)
+        if (strnicmp(tok, cw.word, static_cast<int>(strlen(cw.word))) == 0) return &cw;
+    return nullptr;
+}
+
 // The mask of a level token (without its sign): the class word it begins
 // with, reduced to one sublevel when it ends in a, b, c or d.
 M_type token_mask(const char *tok) {
-    M_type mask = 0;
-    for (const ClassWord &cw : class_words) {
-        if (strnicmp(tok, cw.word, static_cast<int>(strlen(cw.word))) == 0) {
-            mask = cw.mask;
-            break;
-        }
-    }
+    const ClassWord *cw = class_of(tok);
+    M_type mask = cw ? cw->mask : 0;
     size_t n = strlen(tok);
     if (n > 0) {
         switch (tok[n - 1] | 0x20) {
@@ -92,6 +114,28 @@ M_type token_mask(const char *tok) {
         }
     }
     return mask;
+}
+
+// Shows a warning judged by the selection of this moment, even while
+// messages are held: a level about to be set must not hide the warning
+// about itself.
+void warn_now(const std::string &text);
+
+// A level token is a class word, alone or with one sublevel letter. Any
+// other token still sets what its class word says (nothing without one);
+// the warning names it and what it sets.
+void check_level_token(const char *tok, int sign) {
+    const ClassWord *cw = class_of(tok);
+    const size_t rest = cw ? strlen(tok) - strlen(cw->word) : 0;
+    if (cw && (rest == 0 || (rest == 1 && strchr("abcdABCD", tok[strlen(tok) - 1])))) return;
+    const char *how = sign > 0 ? "+" : sign < 0 ? "-" : "";
+    std::string text = std::string("MESS_set_str: message \"") + how + tok + "\" is not a level";
+    if (cw)
+        text += ": read as " + std::string(how) + cw->word + "\n";
+    else
+        text += std::string(" (none, print, error, warn, mess, out1, out2, out3, out4, debug): ") +
+                (sign == 0 ? "no messages are shown\n" : "it changes nothing\n");
+    warn_now(text);
 }
 
 void open_message_file(const char *name, const char *access, int out) {
@@ -134,6 +178,7 @@ void apply_token(const char *tok) {
     } else {
         int sign = 0;
         if (*tok == '+' || *tok == '-') sign = *tok++ == '+' ? 1 : -1;
+        check_level_token(tok, sign);
         M_type mask = token_mask(tok);
         if (sign == 0)
             mess_level = fill_down(mask);
@@ -252,9 +297,44 @@ int emit(M_type type, const char *text, int lines_in_text) {
     return 1;
 }
 
+void warn_now(const std::string &text) {
+    if (!MESS_check(M_WARN)) return;
+    if (deferring)
+        held.push_back({M_WARN, text, true});
+    else
+        emit(M_WARN, text.c_str(), count_newlines(text.c_str()));
+}
+
+// Formats a message into TEXT (printf-style).
+void format_into(std::string &text, const char *mess, va_list ap) {
+    va_list again;
+    va_copy(again, ap);
+    char small[1024];
+    const int n = vsnprintf(small, sizeof small, mess, ap);
+    if (n < 0) {
+        text.clear();
+    } else if (static_cast<size_t>(n) < sizeof small) {
+        text.assign(small, static_cast<size_t>(n));
+    } else {
+        text.resize(static_cast<size_t>(n) + 1);
+        vsnprintf(text.data(), text.size(), mess, again);
+        text.resize(static_cast<size_t>(n));
+    }
+    va_end(again);
+}
+
 } // namespace
 
 int MESS_print(M_type type, const char *mess, ...) {
+    if (mess && deferring) {
+        std::string text;
+        va_list ap;
+        va_start(ap, mess);
+        format_into(text, mess, ap);
+        va_end(ap);
+        held.push_back({type, std::move(text), false});
+        return 0;
+    }
     if (!MESS_check(type) || !mess) return 0;
 
     // Format once; every destination receives the same text.
@@ -281,6 +361,10 @@ int MESS_print(M_type type, const char *mess, ...) {
 }
 
 int MESS_print_str(M_type type, const char *text) {
+    if (text && deferring) {
+        held.push_back({type, text, false});
+        return 0;
+    }
     if (!MESS_check(type) || !text) return 0;
     return emit(type, text, count_newlines(text));
 }
@@ -295,6 +379,30 @@ int MESS_hold(M_type type, const char *mess) {
     getchar();
     lines = 0;
     return 0;
+}
+
+void MESS_defer(int on) {
+    if (on) {
+        deferring = true;
+        return;
+    }
+    deferring = false;
+    std::vector<Held> due;
+    due.swap(held);
+    for (const Held &h : due)
+        if (h.forced || MESS_check(h.type))
+            emit(h.type, h.text.c_str(), count_newlines(h.text.c_str()));
+}
+
+int MESS_warn_once(const char *mess, ...) {
+    if (!mess) return 0;
+    std::string text;
+    va_list ap;
+    va_start(ap, mess);
+    format_into(text, mess, ap);
+    va_end(ap);
+    if (!shown_once.insert(text).second) return 0;
+    return MESS_print_str(M_WARN, text.c_str());
 }
 
 int MESS_print_prog(const char *string) {
@@ -312,4 +420,7 @@ void mess_reset_state() {
     lines = 0;
     max_lines = 22;
     filename[0] = '\0';
+    deferring = false;
+    held.clear();
+    shown_once.clear();
 }

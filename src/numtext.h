@@ -43,13 +43,23 @@ inline bool take_digits(const char *&p, int width, int *value) {
 // "%*s" (a word). A number skips leading white space, takes an optional sign
 // and its digits, and is held within +-INT_MAX. Converted values go to VALS
 // in order (those beyond its size are dropped). Returns the number of values
-// converted, or -1 when the text ends before the first conversion.
-inline int scan_ints(const char *text, const char *pat, std::span<int> vals) {
+// converted, or -1 when the text ends before the first conversion. With END,
+// *END is where the reading stopped: on the first character not read (the
+// terminator when the whole text was read).
+inline int scan_ints(const char *text, const char *pat, std::span<int> vals,
+                     const char **end = nullptr) {
     auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     const char *s = text ? text : "";
     int count = 0;
     bool converted = false; // a conversion (kept or skipped) has succeeded
-    auto stop = [&] { return converted || count > 0 ? count : -1; };
+    auto stop = [&] {
+        if (end) *end = s;
+        return converted || count > 0 ? count : -1;
+    };
+    auto done = [&] {
+        if (end) *end = s;
+        return count;
+    };
     for (const char *p = pat; *p; ++p) {
         if (space(*p)) {
             while (space(*s)) ++s;
@@ -57,7 +67,7 @@ inline int scan_ints(const char *text, const char *pat, std::span<int> vals) {
         }
         if (*p != '%') {
             if (!*s) return stop();
-            if (*s != *p) return count;
+            if (*s != *p) return done();
             ++s;
             continue;
         }
@@ -73,7 +83,7 @@ inline int scan_ints(const char *text, const char *pat, std::span<int> vals) {
             converted = true;
             continue;
         }
-        if (*p != 'd') return count; // no other conversion is offered
+        if (*p != 'd') return done(); // no other conversion is offered
         int left = width > 0 ? width : INT_MAX;
         int sign = 1;
         if (*s == '+' || *s == '-') {
@@ -82,13 +92,13 @@ inline int scan_ints(const char *text, const char *pat, std::span<int> vals) {
             --left;
         }
         int v = 0;
-        if (left < 1 || !take_digits(s, left, &v)) return count;
+        if (left < 1 || !take_digits(s, left, &v)) return done();
         converted = true;
         if (skip) continue;
         if (static_cast<size_t>(count) < vals.size()) vals[count] = sign * v;
         ++count;
     }
-    return count;
+    return done();
 }
 
 #endif

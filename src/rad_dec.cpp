@@ -1,5 +1,6 @@
-// rad_dec.cpp - the conversion driver: one raw radar bulletin file in, one
-// converted radar file out; the run parameters and the choice of the output
+// rad_dec.cpp - the conversion driver: raw radar bulletin files in, each
+// converted on its own into one converted radar file, with a line that says
+// what each conversion decoded; the run parameters and the choice of the output
 // file; the summary grid, the raw summary bulletins and the merging of each
 // RCM site's fine grid; and the MDR reports: finding the reports of the
 // nominal time in a bulletin stream, the empty record of each MDR station,
@@ -8,19 +9,23 @@
 //
 // State: the kind of run, the nominal time of the bulletins to decode, the
 // clear-air option, the converted-file type, the run's header with its
-// summary grid, the RCM report being decoded and the counts of reports
-// written. The bulletin readers take their input through the block input of
-// the line utilities.
+// summary grid, the RCM report being decoded, the counts of reports written
+// and of reports decoded and passed over. A run of several files brings the
+// modules a conversion uses back to their start before each. The bulletin
+// readers take their input through the block input of the line utilities.
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "numtext.h"
@@ -46,6 +51,33 @@ bool rcm_merge_grid(RAD_info *info, RCM_report *report, RcmOrigin *at);
 void rcm_convert_positions(RCM_report *report, RcmOrigin at);
 int mdr_stat_num = 0;
 int rcm_stat_num = 0;
+
+// What one conversion met, for the line that ends it and the warning when it
+// decoded nothing.
+struct RunCounts {
+    long decoded = 0;  // reports (summary bulletins) decoded
+    long stations = 0; // the stations (RCM sites) among them
+    long unknown = 0;  // reports of stations the store does not hold
+    long outside = 0;  // reports outside the window, when every head is looked at
+};
+RunCounts counts;
+// Every report head is looked at, not only those of the nominal time.
+bool count_all = false;
+
+// Statuses of a conversion: its exit statuses, and one for an existing output
+// that is kept (which ends a run with 0).
+constexpr int STATUS_NO_INPUT = 10;
+constexpr int STATUS_NO_OUTPUT = 12;
+constexpr int STATUS_KEPT = -1;
+
+constexpr int FLAG_SLOT_FILE_TYPE = 17; // the converted-file type code, for the writers
+constexpr int MDR_MINUTES = 10;         // an MDR report lies this near the nominal minute
+
+// The report heads and bulletin headings, of any time and of the nominal one.
+bool mdr_starts_report(const char *line, int len, char *id);
+bool mdr_any_head(const char *line, int len);
+bool summary_heading(const char *line);
+bool is_nominal_heading(const char *line);
 
 } // namespace
 
@@ -95,10 +127,11 @@ namespace {
 
 // Selects a name convention by key; FILE_set_name cuts keys off its text, so
 // it gets a copy (whole: a template too long is refused when a name is made
-// under it).
-void select_convention(const char *key) {
+// under it). Returns 1 when the convention file has the key (or the key is a
+// template of its own), 0 when the key itself is the template.
+int select_convention(const char *key) {
     std::string type = key;
-    FILE_set_name(type.data());
+    return FILE_set_name(type.data());
 }
 
 // Applies FUNC to every word of a list resource, in order.
@@ -111,12 +144,73 @@ void for_each_word(const char *resource, Func func) {
     free_parsed_array(n, words);
 }
 
+// The words of a list resource that it does not know, quoted and joined for
+// a warning.
+struct UnknownWords {
+    std::string text;
+    void add(const char *word) {
+        text += (text.empty() ? "\"" : ", \"") + std::string(word) + "\"";
+    }
+};
+
+// A "range" word gives its window from its seventh character on: nothing
+// (both defaults), or "before" or "before:after" in minutes.
+bool range_form_ok(const char *word) {
+    if (strlen(word) <= 6) return true;
+    int window[2] = {0, 0};
+    const char *end = nullptr;
+    return scan_ints(word + 6, "%d:%d", window, &end) >= 1 && *end == '\0';
+}
+
 // The report-time window of a "range" word: the text from its seventh
 // character on, "before:after" in minutes.
 void apply_range(const char *word) {
     int window[2] = {-15, 15};
     if (strlen(word) > 6) scan_ints(word + 6, "%d:%d", window);
     DATE_set_range(window[0], window[1]);
+    if (!range_form_ok(word))
+        MESS_warn_once("RAD_parameter: parameter \"%s\" is not range=before:after (minutes): the "
+                       "window %d:%d is used\n",
+                       word, window[0], window[1]);
+}
+
+// What the kind of input chosen reads, for warnings.
+const char *kind_text() {
+    switch (rad_type) {
+    case 0:
+        return "radar summary bulletins are read";
+    case 2:
+        return "Radar Coded Messages are read";
+    default:
+        return "MDR reports are read";
+    }
+}
+
+// What the converted-file type chosen writes, for warnings.
+const char *form_text() {
+    switch (file_type) {
+    case 2:
+        return "the text form without its VEKRAD line (vek3) is written";
+    case 11:
+        return "netCDF with one record a station (cdf1) is written";
+    case 12:
+        return "netCDF (cdf) is written";
+    default:
+        return "the text form (vek) is written";
+    }
+}
+
+// Selects a convention named by the user in "out_file"; one that the
+// convention file does not have becomes the template itself. That is named
+// when the key looks like the name of a convention, not like a template or
+// a file name (with "/", "%" or ".", or standard output).
+void select_named_convention(const char *word, const char *key) {
+    if (select_convention(key) || stricmp(key, "none") == 0 || FILE_is_stdio(key) ||
+        strpbrk(key, "/%."))
+        return;
+    MESS_warn_once("RAD_set_out_file: out_file \"%s\": no convention \"%s\" in the name "
+                   "convention file: \"%s\" is the template of the file name\n",
+                   word, key, key);
 }
 
 // The output form of an "out_file" word: a form word, an optional separator
@@ -135,11 +229,40 @@ void apply_out_file(const char *word) {
     for (const Form &f : forms) {
         size_t n = strlen(f.prefix);
         if (strnicmp(word, f.prefix, static_cast<int>(n)) != 0) continue;
-        select_convention(len > n ? word + n + 1 : f.key);
+        select_named_convention(word, len > n ? word + n + 1 : f.key);
         file_type = f.type;
         return;
     }
-    select_convention(word);
+    select_named_convention(word, word);
+}
+
+// The form and convention words of "output" and "out_file", in this order.
+void choose_output_form() {
+    file_type = 3;
+    select_convention(rad_type == 2 ? "rcm_cvt" : "rad_cvt");
+    UnknownWords unknown;
+    for_each_word("output", [&unknown](const char *w) {
+        if (!stricmp(w, "vek")) {
+            select_convention("rad_cvt_vek");
+            file_type = 3;
+        } else if (!stricmp(w, "vek3")) {
+            select_convention("rad_cvt_vek");
+            file_type = 2;
+        } else if (!stricmp(w, "cdf")) {
+            select_convention("rad_cvt_cdf");
+            file_type = 12;
+        } else if (!stricmp(w, "cdf1")) {
+            select_convention("rad_cvt_cdf");
+            file_type = 11;
+        } else {
+            unknown.add(w);
+        }
+    });
+    for_each_word("out_file", apply_out_file);
+    if (!unknown.text.empty())
+        MESS_warn_once("RAD_set_out_file: output %s is not vek, vek3, cdf or cdf1: %s\n",
+                       unknown.text.c_str(), form_text());
+    FLAG_set(FLAG_SLOT_FILE_TYPE, file_type);
 }
 
 int mdr_enter(const CTY_data *station, void *block) {
@@ -157,6 +280,7 @@ int rcm_enter(const CTY_data *station, void *block) {
 // every window.
 void decode_rcm(FILE *ifile) {
     std::unordered_map<RCM_report *, RcmOrigin> unconverted; // kept records and their origins
+    std::unordered_set<const RCM_report *> sites;            // the sites decoded
     // The reader takes the stream in blocks: its own end of input ends the
     // loop, not the stream's end-of-file mark.
     for (;;) {
@@ -165,9 +289,15 @@ void decode_rcm(FILE *ifile) {
         if (got < 0) break; // end of input, or a read error
         const long long hhmm = 100LL * rcm_report.date.hour + rcm_report.date.min;
         const int rtime = clamp_int(hhmm);
-        if (DATE_chk_range(rtime) == 0) continue;
+        if (DATE_chk_range(rtime) == 0) {
+            if (rcm_report.date.hour != VEK_MISS) ++counts.outside;
+            continue;
+        }
         RCM_report *rcm_ptr = static_cast<RCM_report *>(CTY_get_data(rcm_report.id));
-        if (!rcm_ptr) continue;
+        if (!rcm_ptr) {
+            ++counts.unknown;
+            continue;
+        }
         MESS_print(M_DEBUG, "%5s %4d %9.3f,%9.3f %9.3f,%9.3f %9.3f,%9.3f\n", rcm_report.id, rtime,
                    rcm_report.lat, rcm_report.lon, rcm_ptr->lat, rcm_ptr->lon,
                    rcm_report.lat - rcm_ptr->lat, rcm_report.lon - rcm_ptr->lon);
@@ -182,28 +312,39 @@ void decode_rcm(FILE *ifile) {
         else
             unconverted.erase(rcm_ptr);
         *rcm_ptr = rcm_report;
+        ++counts.decoded;
+        sites.insert(rcm_ptr);
     }
     for (auto [record, at] : unconverted) rcm_convert_positions(record, at);
+    counts.stations = static_cast<long>(sites.size());
 }
 
 void decode_mdr(FILE *ifile) {
     char data_str[500];
     char id[11];
+    std::unordered_set<const MDR_report *> stations; // the stations decoded
     // The reader takes the stream in blocks, so the stream's own end-of-file
     // mark says nothing about the reports left: the loop ends on the reader's
     // end of input.
     while (MDR_read_raw(ifile, data_str, id) != 0) {
         MDR_report *report = static_cast<MDR_report *>(CTY_get_data(id));
-        if (MDR_decode(data_str, &info, report) == -1)
+        if (MDR_decode(data_str, &info, report) == -1) {
             MESS_print(0x400000, "Station not in database: %s\n", id);
+            ++counts.unknown;
+        } else {
+            ++counts.decoded;
+            stations.insert(report);
+        }
     }
+    counts.stations = static_cast<long>(stations.size());
 }
 
 } // namespace
 
 int RAD_parameter() {
     select_convention("rad_dat");
-    for_each_word("input", [](const char *w) {
+    UnknownWords unknown_input, unknown_param;
+    for_each_word("input", [&unknown_input](const char *w) {
         if (!stricmp(w, "raw")) {
             rad_type = 0;
         } else if (!stricmp(w, "mdr")) {
@@ -211,75 +352,88 @@ int RAD_parameter() {
         } else if (!stricmp(w, "rcm")) {
             rad_type = 2;
             select_convention("rcm_dat");
+        } else {
+            unknown_input.add(w);
         }
     });
     const char *in_file = RES_get("in_file");
     if (in_file && *in_file) select_convention(in_file);
-    for_each_word("parameter", [](const char *w) {
+    for_each_word("parameter", [&unknown_param](const char *w) {
         if (!stricmp(w, "raw_sum"))
             rad_type = 0;
         else if (!stricmp(w, "noclar"))
             clear_air = 0;
         else if (!strnicmp(w, "range", 5))
             apply_range(w);
+        else
+            unknown_param.add(w);
     });
+    if (!unknown_input.text.empty())
+        MESS_warn_once("RAD_parameter: input %s is not mdr, rcm or raw: %s\n",
+                       unknown_input.text.c_str(), kind_text());
+    if (!unknown_param.text.empty())
+        MESS_warn_once("RAD_parameter: parameter %s is not raw_sum, noclar or range=before:after: "
+                       "ignored\n",
+                       unknown_param.text.c_str());
     return 0;
 }
 
-int RAD_set_out_file(Date *date) {
-    file_type = 3;
-    select_convention(rad_type == 2 ? "rcm_cvt" : "rad_cvt");
-    for_each_word("output", [](const char *w) {
-        if (!stricmp(w, "vek")) {
-            select_convention("rad_cvt_vek");
-            file_type = 3;
-        } else if (!stricmp(w, "vek3")) {
-            select_convention("rad_cvt_vek");
-            file_type = 2;
-        } else if (!stricmp(w, "cdf")) {
-            select_convention("rad_cvt_cdf");
-            file_type = 12;
-        } else if (!stricmp(w, "cdf1")) {
-            select_convention("rad_cvt_cdf");
-            file_type = 11;
-        }
-    });
-    for_each_word("out_file", apply_out_file);
-    FLAG_set(17, file_type);
+namespace {
 
+// Chooses the form and the name of the converted file for the run date DATE,
+// creates it (under a temporary name) and puts its descriptor in *FD.
+// Returns 0, STATUS_KEPT when an existing file is not to be replaced, or
+// STATUS_NO_OUTPUT when it cannot be named or created; each is reported.
+int open_output(Date *date, int *fd) {
+    choose_output_form();
     char name[FILE_NAME_LEN] = "";
     if (FILE_set_date(date, name) < 0) {
         MESS_print(M_ERROR, "RAD_set_out_file: Unable to name converted file: %s\n",
                    strerror(errno));
-        VEK_exit(12);
+        return STATUS_NO_OUTPUT;
     }
     // A device or FIFO holds no file to keep: it is written in place. A
     // directory can never be replaced: opening it fails below.
     if (!FILE_is_special(name) && !FILE_is_dir(name) && FILE_overwrite(name, 1) != 1) {
-        MESS_print(M_WARN, "RAD_set_out_file: Unable to overwrite converted data file\n");
-        VEK_exit(0);
+        MESS_print(M_WARN,
+                   "RAD_set_out_file: Unable to overwrite converted data file: %s exists "
+                   "and is kept\n",
+                   name);
+        return STATUS_KEPT;
     }
     // The file is written under a temporary name and takes its own name only
-    // when it is whole (RAD_decode_file).
+    // when it is whole (finish_output).
     char temp[FILE_NAME_LEN];
-    int fd = -1;
+    *fd = -1;
     int err = FILE_stage_output(name, temp, sizeof temp) < 0 ? errno : 0;
     if (!err) {
         errno = 0;
-        fd = RAD_open(temp, 1, &file_type);
+        *fd = RAD_open(temp, 1, &file_type);
         err = errno;
     }
     MESS_print(M_MESS, "Creating output file: %s\n", name);
-    if (fd == -1) {
+    if (*fd == -1) {
         FILE_discard_output();
         const char *why = RAD_write_error(); // what the netCDF layer refused
         MESS_print(M_ERROR, "RAD_set_out_file: Unable to open converted file: %s: %s\n", name,
                    why   ? why
                    : err ? strerror(err)
                          : "no writer for this file type");
-        VEK_exit(12);
+        return STATUS_NO_OUTPUT;
     }
     vek_copy(out_name, name);
+    return 0;
+}
+
+} // namespace
+
+// Ends the process when the file is not created: with 0 when an existing one
+// is kept, with 12 when it cannot be.
+int RAD_set_out_file(Date *date) {
+    int fd = -1;
+    const int status = open_output(date, &fd);
+    if (status == STATUS_KEPT) VEK_exit(0);
+    if (status != 0) VEK_exit(status);
     return fd;
 }
 
@@ -306,77 +460,96 @@ bool names_hour(const Date &date) {
 }
 
 // Closes the converted file and gives it its name. A file that could not be
-// written whole is removed, and the run ends with 12.
-void finish_output(int cvt_fd) {
+// written whole is removed: STATUS_NO_OUTPUT, reported.
+int finish_output(int cvt_fd) {
     if (RAD_close(cvt_fd) != 0) {
         FILE_discard_output();
         const char *why = RAD_write_error();
         MESS_print(M_ERROR, "RAD_decode_file: Unable to write converted file %s: %s\n", out_name,
                    why ? why : "not open");
-        VEK_exit(12);
+        return STATUS_NO_OUTPUT;
     }
     if (FILE_commit_output() != 0) {
         const int err = errno;
         FILE_discard_output();
         MESS_print(M_ERROR, "RAD_decode_file: Unable to put converted file in place: %s: %s\n",
                    out_name, strerror(err));
-        VEK_exit(12);
+        return STATUS_NO_OUTPUT;
     }
+    return 0;
 }
 
-} // namespace
+// The input stream of one conversion, closed when the conversion ends
+// however it ends.
+struct Input {
+    FILE *stream = nullptr;
+    char name[FILE_NAME_LEN] = "";
+    Input() = default;
+    Input(const Input &) = delete;
+    Input &operator=(const Input &) = delete;
+    ~Input() {
+        if (stream) FILE_close(stream);
+    }
+};
 
-// One conversion: parameters, input, nominal time, output, station records,
-// decoding, header, reports in station-file order. A failure to read the
-// input ends the run with 10, one to write the output with 12, and neither
-// leaves a file under the output name. The input stream is closed at the end
-// (it reads through the module's one read buffer).
-int RAD_decode_file() {
-    DATE_set_range(-15, 15);
-    RAD_parameter();
-
-    char filename[FILE_NAME_LEN] = "";
-    FILE_get_file("Enter the radar filename: ", filename);
+// Finds and opens the input: the name TYPED, or (null) the name the
+// resources, batch mode or the user give. STATUS_NO_INPUT, reported, when it
+// cannot be opened or is a directory.
+int open_input(const char *typed, Input &in) {
+    if (!typed)
+        FILE_get_file("Enter the radar filename: ", in.name);
+    else if (FILE_get_named(typed, in.name) < 0)
+        return STATUS_NO_INPUT; // refused with its reason
     errno = 0;
-    FILE *ifile = FILE_open(filename, "r");
-    if (!ifile) {
-        MESS_print(M_ERROR, "RAD_decode_file: Unable to open file:%s: %s\n", filename,
+    in.stream = FILE_open(in.name, "r");
+    if (!in.stream) {
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to open file:%s: %s\n", in.name,
                    strerror(errno ? errno : ENOENT));
-        VEK_exit(10);
+        return STATUS_NO_INPUT;
     }
     struct stat st;
-    if (fstat(fileno(ifile), &st) == 0 && S_ISDIR(st.st_mode)) {
-        MESS_print(M_ERROR, "RAD_decode_file: Unable to read file:%s: %s\n", filename,
+    if (fstat(fileno(in.stream), &st) == 0 && S_ISDIR(st.st_mode)) {
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to read file:%s: %s\n", in.name,
                    strerror(EISDIR));
-        VEK_exit(10);
+        return STATUS_NO_INPUT;
     }
-    Date file_date;
-    FILE_get_date(&file_date);
-    if (!names_hour(file_date)) {
+    // Every report head is looked at when the end-of-run line shows the
+    // counts, and when the input cannot be read again to tell why nothing
+    // was decoded; otherwise the readers pass over other times unseen.
+    count_all = MESS_check(M_MESS) || fstat(fileno(in.stream), &st) != 0 || !S_ISREG(st.st_mode);
+    return 0;
+}
+
+// The date of the input from its name, and the nominal time of its
+// bulletins. STATUS_NO_INPUT, reported, when the name gives no hour.
+int fix_nominal_time(const Input &in, Date *file_date) {
+    FILE_get_date(file_date);
+    if (!names_hour(*file_date)) {
         MESS_print(M_ERROR,
                    "RAD_decode_file: The name %s gives no date and hour: give them after it, "
                    "as in %s#2024061512 (year, month, day, hour)\n",
-                   filename, FILE_is_stdio(filename) ? "-" : filename);
-        VEK_exit(10);
+                   in.name, FILE_is_stdio(in.name) ? "-" : in.name);
+        return STATUS_NO_INPUT;
     }
     if (rad_type == 1)
         min = 30;
     else if (rad_type == 2)
-        min = file_date.min > 29 ? 45 : 15;
+        min = file_date->min > 29 ? 45 : 15;
     else
         min = 15;
-    file_date.min = min;
-    info.date = file_date;
-    hour = file_date.hour;
-    DATE_make_label(&file_date, info.datim);
+    file_date->min = min;
+    info.date = *file_date;
+    hour = file_date->hour;
+    DATE_make_label(file_date, info.datim);
     MESS_print(M_MESS, "%s\n", info.datim);
+    return 0;
+}
 
-    int cvt_fd = RAD_set_out_file(&file_date);
-    DATE_set_datim(&file_date);
-    RAD_summary_init(&info);
+// Builds the station records of the kind of run and decodes the input into
+// them and the summary.
+void decode_input(FILE *ifile) {
     Domain domain;
     RAD_mdr_domain(&domain);
-
     switch (rad_type) {
     case 0:
         info.type = 0;
@@ -399,16 +572,21 @@ int RAD_decode_file() {
         decode_rcm(ifile);
         break;
     }
+}
 
-    if (ferror(ifile)) { // never taken for the end of the input
+// Writes the header, the summary and the kept reports in station-file order,
+// and puts the file in place. STATUS_NO_INPUT when the input could not be
+// read to its end, STATUS_NO_OUTPUT when the file could not be written;
+// either leaves no file and is reported.
+int write_output(int cvt_fd, const Input &in) {
+    if (ferror(in.stream)) { // never taken for the end of the input
         const int err = errno ? errno : EIO;
         RAD_close(cvt_fd);
         FILE_discard_output();
-        MESS_print(M_ERROR, "RAD_decode_file: Unable to read file:%s: %s\n", filename,
+        MESS_print(M_ERROR, "RAD_decode_file: Unable to read file:%s: %s\n", in.name,
                    strerror(err));
-        VEK_exit(10);
+        return STATUS_NO_INPUT;
     }
-
     RAD_putinfo(cvt_fd, &info);
     for (int n = 0; rad_type == 1 || rad_type == 2; ++n) {
         void *ptr = CTY_next_data(n);
@@ -418,9 +596,212 @@ int RAD_decode_file() {
         else
             RCM_save_report(cvt_fd, static_cast<RCM_report *>(ptr));
     }
-    finish_output(cvt_fd);
-    FILE_close(ifile);
+    return finish_output(cvt_fd);
+}
+
+// What an input holds, whatever its time: the report heads of each kind of
+// bulletin, and those of the nominal time of the kind read.
+struct InputSigns {
+    long mdr = 0, mdr_nominal = 0;         // MDR report heads
+    long summary = 0, summary_nominal = 0; // summary bulletin headings
+    long rcm = 0;                          // Radar Coded Message parts A and id lines
+};
+
+// True for the id line of a Radar Coded Message ("RCM" and the site's three
+// letters) and for a text holding its part A.
+bool rcm_sign(const char *line) {
+    if (strstr(line, "/NEXRAA")) return true;
+    char word[8] = "";
+    int n = 0;
+    while (n < 7 && line[n] && line[n] != ' ' && line[n] != '\r') {
+        word[n] = line[n];
+        ++n;
+    }
+    word[n] = '\0';
+    return n == 6 && strncmp(word, "RCM", 3) == 0 && isupper(static_cast<unsigned char>(word[3]));
+}
+
+// Reads the input again from its start and looks at every line. False when
+// it cannot be read again (a pipe, a terminal).
+bool read_signs(FILE *ifile, InputSigns *signs) {
+    finput_forget(ifile);
+    clearerr(ifile);
+    if (fseek(ifile, 0, SEEK_SET) != 0) return false;
+    char line[FINPUT_MAX_WIDTH + 1];
+    char id[6];
+    while (finput_piece(ifile, line, FINPUT_MAX_WIDTH) >= 0) {
+        const int len = static_cast<int>(strlen(line));
+        if (mdr_any_head(line, len)) {
+            ++signs->mdr;
+            if (mdr_starts_report(line, len, id)) ++signs->mdr_nominal;
+        }
+        if (rcm_sign(line)) ++signs->rcm;
+        clean_line(line);
+        if (summary_heading(line)) {
+            ++signs->summary;
+            if (is_nominal_heading(line)) ++signs->summary_nominal;
+        }
+    }
+    return true;
+}
+
+// The window of the reports decoded: "HH:MM-HH:MM UTC" (MDR: the nominal
+// minute +-10; RCM: the decoding window), "HH:MM UTC" for summaries.
+void window_text(char *out, size_t cap) {
+    if (rad_type == 0) {
+        snprintf(out, cap, "%02d:%02d UTC", hour, min);
+    } else if (rad_type == 1) {
+        snprintf(out, cap, "%02d:%02d-%02d:%02d UTC", hour, min - MDR_MINUTES, hour,
+                 min + MDR_MINUTES);
+    } else {
+        long first = 0, last = 0;
+        DATE_get_window(&first, &last);
+        if (first > last) {
+            snprintf(out, cap, "an empty window");
+            return;
+        }
+        Date a, b;
+        DATE_get_gmdate(&first, &a);
+        DATE_get_gmdate(&last, &b);
+        snprintf(out, cap, "%02d:%02d-%02d:%02d UTC", a.hour, a.min, b.hour, b.min);
+    }
+}
+
+// Why a conversion of the input IFILE decoded no report, into WHY (CAP
+// bytes): its reports lie outside WINDOW or are of stations not in the
+// station file, it looks like another kind of bulletin, or it holds none.
+void no_report_reason(FILE *ifile, const char *window, char *why, size_t cap) {
+    InputSigns signs;
+    const bool read = read_signs(ifile, &signs);
+    long outside = counts.outside;
+    if (read && rad_type == 1) outside = signs.mdr - signs.mdr_nominal;
+    if (read && rad_type == 0) outside = signs.summary - signs.summary_nominal;
+    const long unknown = counts.unknown;
+    if (outside > 0 && unknown == 0)
+        snprintf(why, cap, "every report lies outside %s (%ld reports)", window, outside);
+    else if (unknown > 0 && outside == 0)
+        snprintf(why, cap, "every report is of a station not in the station file (%ld reports)",
+                 unknown);
+    else if (unknown > 0)
+        snprintf(why, cap,
+                 "%ld reports lie outside %s and %ld are of stations not in the station file",
+                 outside, window, unknown);
+    else if (rad_type != 2 && signs.rcm > 0)
+        snprintf(why, cap, "it looks like Radar Coded Messages: use -in rcm");
+    else if (rad_type != 1 && signs.mdr > 0)
+        snprintf(why, cap, "it looks like MDR reports: use -in mdr");
+    else if (rad_type != 0 && signs.summary > 0)
+        snprintf(why, cap, "it looks like radar summary bulletins: use -in raw");
+    else if (read)
+        snprintf(why, cap, "it holds no bulletin");
+    else
+        snprintf(why, cap, "it holds no %s",
+                 rad_type == 0   ? "summary bulletin"
+                 : rad_type == 1 ? "MDR report"
+                                 : "Radar Coded Message");
+}
+
+// The line that ends the conversion of INPUT (read from IFILE): what was
+// decoded and passed over, and the file written; and, when nothing was
+// decoded, the warning that says the likely reason.
+void report_run(const char *input, FILE *ifile) {
+    char window[48];
+    window_text(window, sizeof window);
+    if (rad_type == 0)
+        MESS_print(M_MESS, "%s: %ld summary bulletins decoded, %ld outside %s -> %s\n", input,
+                   counts.decoded, counts.outside, window, out_name);
+    else
+        MESS_print(
+            M_MESS, "%s: %ld reports of %ld %s decoded, %ld of unknown %s, %ld outside %s -> %s\n",
+            input, counts.decoded, counts.stations, rad_type == 1 ? "stations" : "sites",
+            counts.unknown, rad_type == 1 ? "stations" : "sites", counts.outside, window, out_name);
+    if (counts.decoded > 0) return;
+    char why[160];
+    no_report_reason(ifile, window, why, sizeof why);
+    MESS_print(M_WARN, "RAD_decode_file: No report decoded from %s: %s\n", input, why);
+}
+
+// One conversion of the input TYPED (null: the one the resources, batch mode
+// or the user give): parameters, input, nominal time, output, station
+// records, decoding, header, reports in station-file order. Returns 0 when
+// the file was converted, STATUS_KEPT when its output exists and is kept,
+// STATUS_NO_INPUT when the input cannot be opened, read or dated,
+// STATUS_NO_OUTPUT when the output cannot be named or written; a failed
+// conversion leaves no file under the output name.
+int convert(const char *typed) {
+    DATE_set_range(-15, 15);
+    RAD_parameter();
+    Input in;
+    Date file_date;
+    int status = open_input(typed, in);
+    if (status == 0) status = fix_nominal_time(in, &file_date);
+    if (status != 0) return status;
+    int cvt_fd = -1;
+    if ((status = open_output(&file_date, &cvt_fd)) != 0) return status;
+    DATE_set_datim(&file_date);
+    RAD_summary_init(&info);
+    decode_input(in.stream);
+    if ((status = write_output(cvt_fd, in)) != 0) return status;
+    report_run(in.name, in.stream);
     return 0;
+}
+
+} // namespace
+
+// A conversion that cannot be done ends the process: with 10 when the input
+// cannot be opened, read or dated, with 12 when the output cannot be
+// written, with 0 when an existing output is kept.
+int RAD_decode_file() {
+    const int status = convert(nullptr);
+    if (status != 0) VEK_exit(status == STATUS_KEPT ? 0 : status);
+    return 0;
+}
+
+namespace {
+
+// Brings the modules a conversion uses back to where the run started, so
+// that nothing of one file's conversion reaches the next: the driver, the
+// converted-file writer, the station store, the map transform, the block
+// input and the file names, whose requested time is the one the resources
+// set (REQUESTED).
+void start_conversion(const Date &requested) {
+    rad_read_reset_state(); // closes a converted file left open by a failure
+    cty_reset_state();
+    maptran_reset_state();
+    files_reset_state();
+    FILE_set_time(&requested);
+    rad_dec_reset_state();
+}
+
+} // namespace
+
+int RAD_convert_files() {
+    int n = 0;
+    char **names = nullptr;
+    RES_getvals("filename", &n, &names);
+    int worst = 0;
+    if (n <= 1) { // the input named, found or asked for as the one file of the run
+        const int status = convert(nullptr);
+        worst = status == STATUS_KEPT ? 0 : status;
+    }
+    // Several files are converted without a question: an existing output is
+    // kept unless replacing is asked for ("-pf over").
+    if (n > 1) FLAG_set_batch(1);
+    Date requested;
+    FILE_get_time(&requested);
+    for (int k = 0; n > 1 && k < n; ++k) {
+        start_conversion(requested);
+        const int status = convert(names[k]);
+        if (status == STATUS_KEPT)
+            MESS_print(M_WARN, "RAD_convert_files: %s not converted: its converted file is kept\n",
+                       names[k]);
+        else if (status != 0)
+            MESS_print(M_WARN, "RAD_convert_files: %s not converted (status %d)\n", names[k],
+                       status);
+        if (status > worst) worst = status;
+    }
+    free_parsed_array(n, names);
+    return worst;
 }
 
 // ---------------------------------------------------------------------------
@@ -445,23 +826,35 @@ bool next_clean_line(FILE *ifile, char *line) {
     return true;
 }
 
-// True for a summary bulletin heading of the nominal time: the line holds
-// "SDUS2" and, from there, the third word's time group DDHHMM gives the
-// nominal hour and minute.
-bool is_nominal_heading(const char *line) {
+// The hour and minute of a summary bulletin heading into HM: the line holds
+// "SDUS2" and, from there, the third word's time group DDHHMM gives them.
+// False for any other line.
+bool heading_time(const char *line, int (&hm)[2]) {
     const char *p = strstr(line, "SDUS2");
+    return p && scan_ints(p, "%*s %*s %*2d%2d%2d", hm) == 2;
+}
+
+bool summary_heading(const char *line) {
     int hm[2] = {0, 0};
-    return p && scan_ints(p, "%*s %*s %*2d%2d%2d", hm) == 2 && hm[0] == hour && hm[1] == min;
+    return heading_time(line, hm);
+}
+
+// True for a summary bulletin heading of the nominal time.
+bool is_nominal_heading(const char *line) {
+    int hm[2] = {0, 0};
+    return heading_time(line, hm) && hm[0] == hour && hm[1] == min;
 }
 
 // Whether the LENGTH characters at TEXT, cleaned, are a heading of the
-// nominal time.
-bool sum_heading_test(const char *text, int length, void *) {
+// nominal time. With COUNT set, headings of other times are counted.
+bool sum_heading_test(const char *text, int length, void *count) {
     char line[SUM_LINE + 1];
     memcpy(line, text, static_cast<size_t>(length));
     line[length] = '\0';
     clean_line(line);
-    return is_nominal_heading(line);
+    if (is_nominal_heading(line)) return true;
+    if (count && summary_heading(line)) ++counts.outside;
+    return false;
 }
 
 // Every heading holds "SDUS2": the search is for its first four letters.
@@ -475,8 +868,11 @@ const char *sum_hint(const char *from, const char *to, const char *, const char 
 // Reads up to the next heading of the nominal time, which goes to LINE
 // cleaned; false at the end of the input.
 bool next_heading(FILE *ifile, char *line) {
-    if (finput_until(ifile, line, SUM_LINE, sum_heading_test, nullptr, sum_hint, nullptr) < 0)
-        return false;
+    const int got =
+        count_all
+            ? finput_until(ifile, line, SUM_LINE, sum_heading_test, &counts, nullptr, nullptr)
+            : finput_until(ifile, line, SUM_LINE, sum_heading_test, nullptr, sum_hint, nullptr);
+    if (got < 0) return false;
     clean_line(line);
     return true;
 }
@@ -511,6 +907,7 @@ int MDR_read_raw_summary(FILE *ifile, RAD_info *info) {
     if (!ifile || !info) return 0;
     char line[SUM_LINE + 1];
     while (next_heading(ifile, line)) {
+        ++counts.decoded;
         do {
             if (!next_clean_line(ifile, line)) return 0;
         } while (line[0] != '+');
@@ -672,6 +1069,8 @@ void rad_dec_reset_state() {
     out_name[0] = '\0';
     mdr_stat_num = 0;
     rcm_stat_num = 0;
+    counts = RunCounts{};
+    count_all = false;
     finput_forget(nullptr);
 }
 
@@ -787,7 +1186,7 @@ bool mdr_starts_report(const char *line, int len, char *id) {
         return false;
     if (!mdr_is(p[2], MDR_DIGIT) || !mdr_is(p[3], MDR_DIGIT)) return false;
     const int m = (p[2] - '0') * 10 + (p[3] - '0');
-    if (m < min - 10 || m > min + 10) return false;
+    if (m < min - MDR_MINUTES || m > min + MDR_MINUTES) return false;
     memcpy(id, word, static_cast<size_t>(n));
     id[n] = '\0';
     return true;
@@ -795,6 +1194,29 @@ bool mdr_starts_report(const char *line, int len, char *id) {
 
 bool mdr_report_test(const char *text, int length, void *id) {
     return mdr_starts_report(text, length, static_cast<char *>(id));
+}
+
+// Whether the LEN characters at LINE start a report of any time: a station
+// identifier (a letter and two to four more word characters), white space
+// and four digits of an hour and minute.
+bool mdr_any_head(const char *line, int len) {
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(line);
+    const unsigned char *end = p + len;
+    p = mdr_skip_white(p, end);
+    const int n = mdr_word_length(p, end);
+    if (n < 3 || !isalpha(*p) || (p + n < end && !mdr_is(p[n], MDR_WHITE))) return false;
+    p = mdr_skip_white(p + n, end);
+    if (end - p < 4) return false;
+    for (int k = 0; k < 4; ++k)
+        if (!mdr_is(p[k], MDR_DIGIT)) return false;
+    return (p[0] - '0') * 10 + (p[1] - '0') < 24 && p[2] < '6';
+}
+
+// The report test that also counts the heads of other times.
+bool mdr_counting_test(const char *text, int length, void *id) {
+    if (mdr_starts_report(text, length, static_cast<char *>(id))) return true;
+    if (mdr_any_head(text, length)) ++counts.outside;
+    return false;
 }
 
 bool mdr_ends_report(const char *line, size_t len) {
@@ -844,7 +1266,10 @@ int MDR_read_raw(FILE *ifile, char *data_str, char *id) {
     char word[6];
     char head[MDR_LINE + 1];
     MdrHint hint = mdr_hint_for(hour);
-    if (finput_until(ifile, head, MDR_LINE, mdr_report_test, word, mdr_hint, &hint) < 0) {
+    const int got =
+        count_all ? finput_until(ifile, head, MDR_LINE, mdr_counting_test, word, nullptr, nullptr)
+                  : finput_until(ifile, head, MDR_LINE, mdr_report_test, word, mdr_hint, &hint);
+    if (got < 0) {
         finput_forget(ifile); // the next stream, even at this address, starts afresh
         return 0;
     }

@@ -135,6 +135,10 @@ const ResRow res_rows[] = {
 };
 
 constexpr const char *DEFAULT_PATH = ".:/home/vek/etc:/usr/local/vek/etc";
+
+// Resources that modules of the library read by name without a definition
+// entry: an option of one of these names is no mistake.
+const char *const module_resources[] = {"city_file", "stat_prior", "identifier"};
 constexpr int OPT_NAME_LEN = 50; // an option name: at most 49 characters
 
 res_obj root_res = {-9999, nullptr, nullptr, CV_none, nullptr};
@@ -232,6 +236,31 @@ int lookup_option(const char *name) {
     return -1;
 }
 
+bool read_by_a_module(const char *name) {
+    for (const char *r : module_resources)
+        if (strcmp(r, name) == 0) return true;
+    return false;
+}
+
+// An option that matches no resource becomes a free resource under its own
+// name; unless a module reads that name, it is most likely a mistake, which
+// may also have swallowed the next argument.
+void warn_unknown_option(const char *arg, const char *name, const char *value, bool took_next) {
+    if (read_by_a_module(name)) return;
+    if (took_next)
+        MESS_print(M_WARN,
+                   "RES_decode: Unknown option %s: no resource has that name; it took the next "
+                   "argument \"%s\" as its value\n",
+                   arg, value);
+    else if (value)
+        MESS_print(M_WARN,
+                   "RES_decode: Unknown option %s: no resource has that name; its value is "
+                   "\"%s\"\n",
+                   arg, value);
+    else
+        MESS_print(M_WARN, "RES_decode: Unknown option %s: no resource has that name\n", arg);
+}
+
 void read_defaults_file(const char *element) {
     DEF_open(element);
     char name[DEF_NAME_LEN];
@@ -290,6 +319,15 @@ void exchange_resources(WindowLink &link) {
             if (!text[0] || text[0] == '!' || text[0] == '\n') continue;
             size_t len = strlen(text);
             if (text[len - 1] == '\n') text[len - 1] = '\0';
+            if (strchr(text, '|')) {
+                // A name that runs a command comes only from the command
+                // line, the environment or a file of one's own.
+                MESS_print(M_WARN,
+                           "RES_decode: The loop window's value of %s is refused: it could run "
+                           "a command: %s\n",
+                           e.def, text);
+                continue;
+            }
             RES_new(i, e.def, text, e.cvt);
             answered = true;
         }
@@ -428,6 +466,7 @@ void read_command_line(int argc, char **argv, std::vector<WindowLink> &links) {
                 tell_windows(links, e.def, value);
             } else {
                 RES_new(-9999, name, value, CV_string);
+                warn_unknown_option(arg, name, value, took_next);
             }
             if (took_next) ++i;
             continue;
@@ -614,6 +653,7 @@ int RES_decode(const char *progname, const char *cls, int argc, char **argv, RES
     (void)progname;
     (void)cls;
     defs = table ? table : def_table;
+    MESS_defer(1); // the selection is known once the values are converted
     RES_setCL(argc, argv);
     DEF_prog();
     const char *vekdefault = getenv("vekdefault");
@@ -625,6 +665,7 @@ int RES_decode(const char *progname, const char *cls, int argc, char **argv, RES
     read_command_line(argc, argv, links);
     close_windows(links);
     convert_all();
+    MESS_defer(0);
     return 0;
 }
 

@@ -56,6 +56,7 @@ VEK_exit_hook VEK_set_exit_hook(VEK_exit_hook hook) {
 }
 
 void VEK_exit(int status) {
+    MESS_defer(0); // what was held is shown before the end
     if (exit_hook) exit_hook(status);
     default_exit(status);
 }

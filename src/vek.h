@@ -99,6 +99,13 @@ int MESS_set_page(int val);
 int MESS_set_out(int val);
 int MESS_file(const char *name, const char *access);
 int MESS_file_close();
+// With ON set, messages are held instead of shown (the selection is not known
+// yet while the resources are decoded); with ON clear, the held ones are
+// shown, each if the selection now takes it, and holding ends.
+void MESS_defer(int on);
+// A warning shown at most once in the process: the same text again is
+// dropped (a run that converts many files meets the same setting in each).
+int MESS_warn_once(const char *mess, ...) __attribute__((format(printf, 1, 2)));
 // Back to the state of a fresh process (closes any message or log file).
 void mess_reset_state();
 
@@ -286,7 +293,9 @@ void mqueue_reset_state();
 // File names and file system helpers (files)
 // ---------------------------------------------------------------------------
 
-constexpr int FILE_NAME_LEN = 160; // room for a file name
+// Room for a file name: as long as the system takes (PATH_MAX, 4096 bytes
+// with the terminator). A longer name is refused, never cut.
+constexpr int FILE_NAME_LEN = 4096;
 
 FILE *FILE_open(const char *file, const char *access);
 // Closes a stream from FILE_open (pclose for commands; standard streams stay open).
@@ -297,7 +306,7 @@ int FILE_is_dir(const char *file);
 // device, a FIFO, a socket), else 0.
 int FILE_is_special(const char *file);
 long FILE_size(const char *file);
-// -1 (errno ENAMETOOLONG) when a directory to create does not fit 99 characters.
+// -1 (errno ENAMETOOLONG) when a directory to create does not fit a file name.
 int FILE_make_dir(char *dir, int flag);
 // FILENAME needs FILE_NAME_LEN bytes. Null (errno ENAMETOOLONG) when the
 // joined name does not fit it.
@@ -308,6 +317,12 @@ int FILE_add_path_delim(char *path);
 // name (19 characters) or the expanded name does not fit.
 int FILE_add_user_path(const char *file, char *filename);
 int FILE_overwrite(const char *filename, int flag);
+// Whether a configuration file opened as F under NAME may be followed: it
+// belongs to the user running the program or to root, and neither its group
+// nor others may write it. Standard streams and commands are named by the
+// user (command line or environment) and pass. Otherwise warns, as WHO, that
+// the file is skipped and why (once per text), and returns 0.
+int FILE_own_config(FILE *f, const char *name, const char *who);
 int FILE_fullpath(const char *filename);
 int FILE_is_stdio(const char *file);
 
@@ -336,6 +351,11 @@ int FILE_set_date(Date *datim, char *out_file);
 int FILE_set_current(const char *cur, char *filename);
 int FILE_list_file();
 int FILE_get_file(const char *prompt, char *outfile);
+// Reads NAME, as the user gave it, as the input file: its name goes to the
+// file name state and to OUTFILE (FILE_NAME_LEN bytes) when not null.
+// Returns 1 when the file exists, 0 when not, -1 when the name was refused
+// (reported; it does not fit a file name).
+int FILE_get_named(const char *name, char *outfile);
 int FILE_get_date(Date *date);
 int FILE_set_time(const Date *datim);
 int FILE_get_time(Date *datim);
@@ -366,6 +386,9 @@ int DATE_make_seq(Date *date, char *str);
 int DATE_set_datim(const Date *date);
 int DATE_set_range(int pre, int post);
 int DATE_chk_range(int date);
+// The first and last moment of the decoding window that DATE_set_datim set,
+// in seconds as DATE_num_sec gives them.
+int DATE_get_window(long *first, long *last);
 void date_reset_state();
 
 // ---------------------------------------------------------------------------

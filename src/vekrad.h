@@ -117,6 +117,11 @@ extern const res_type RAD_res_key[];
 extern const res_type RAD_res_pos[];
 
 // Conversion driver (rad_dec).
+// Converts every input file the command line names, each on its own with the
+// same options (one file, or none: the one the resources, batch mode or the
+// user give). A file that fails is named and the next is converted. Returns
+// the highest exit status of the files: 0, 10 (input), 12 (output).
+int RAD_convert_files();
 int RAD_decode_file();
 int RAD_summary_init(RAD_info *info);
 int MDR_save_report(int cvt_fd, MDR_report *report);

@@ -133,6 +133,15 @@ std::vector<std::string> split(const std::string &text, char sep) {
     return out;
 }
 
+std::string long_path(const std::string &base, size_t length, char fill) {
+    std::string path = base;
+    while (length - path.size() > 400) path += "/" + std::string(199, fill);
+    const size_t rest = length - path.size(); // 3 to 400: one or two more
+    if (rest <= 200) return path + "/" + std::string(rest - 1, fill);
+    path += "/" + std::string(rest / 2 - 1, fill);
+    return path + "/" + std::string(length - path.size() - 1, fill);
+}
+
 FILE *stream_of(const std::string &bytes) {
     FILE *f = tmpfile();
     if (!f) throw std::runtime_error("tmpfile failed");

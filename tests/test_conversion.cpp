@@ -10,7 +10,10 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <pwd.h>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <sys/mount.h>
@@ -124,11 +127,12 @@ class Conversion : public ::testing::Test, protected Install {
     }
 };
 
-// Help ends the run with 0 before anything is opened or made, also with an
-// input name; "none" silences it. It
-// shows its head, the message levels with the default marked, and its end:
-// 34 lines in all (the docs tests check every option and a few lines).
-TEST_F(Conversion, HelpAndBanner) {
+// Help and the version end the run with 0 before anything is opened or made,
+// also with an input name; "none" silences help. Help shows its head, the
+// message levels with the default marked, and its end: 34 lines in all (the
+// docs tests check every option and a few lines). A run's progress ends with
+// one line that says what the conversion decoded and wrote.
+TEST_F(Conversion, HelpVersionAndProgress) {
     const std::string pieces[] = {
         "dirida: This program converts raw MDR (radar) observations\n   into a useable format\n"
         "dirida syntax (version:"s +
@@ -154,10 +158,23 @@ TEST_F(Conversion, HelpAndBanner) {
         EXPECT_NE(at = help.find(piece, at), std::string::npos) << piece;
     EXPECT_TRUE(help.starts_with(pieces[0]) && help.ends_with(pieces[2])) << help;
     EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), 34);
-    RunResult r = run({"-me", "mess"}, false);
-    EXPECT_TRUE(
-        r.out.starts_with("      RADAR DATA CONVERSION PROGRAM (Ver "s + VEK_version() + ")\n\n"))
-        << r.out;
+    for (const auto &args :
+         {std::vector<std::string>{"--version"}, {"-ba", "-version", "24061512"}}) {
+        RunResult r = run_dirida(args, work.path(), env());
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, "dirida version "s + VEK_version() + "\n");
+        EXPECT_EQ(r.err + out_entries(), "none");
+    }
+    // Reports of 5 stations, one of them twice; one of a station off the
+    // grid; two of other times.
+    RunResult r = run({"-me", "mess", "24061512"});
+    EXPECT_EQ(r.out, "      RADAR DATA CONVERSION PROGRAM (Ver "s + VEK_version() +
+                         ")\n\n1230Z 15 JUN 24\nCreating output file: " + output() +
+                         "\nReading the city database file...\n" + raw() +
+                         "/24061512_rad.txt: 5 reports of 4 stations decoded, 1 of unknown "
+                         "stations, 2 outside 12:20-12:40 UTC -> " +
+                         output() + "\n");
+    EXPECT_EQ(r.err, "");
 }
 
 // By the convention's name, by full path (its own directory and date), with
@@ -223,7 +240,10 @@ TEST_F(Conversion, MissingStationsAndSummaryBulletins) {
     EXPECT_EQ(r.out, "Station not in database: TLX\nStation not in database: AMA\n"
                      "Station not in database: FWS\nStation not in database: GUA\n"
                      "Station not in database: LOC\nStation not in database: FWS\n");
-    EXPECT_EQ(r.err, "CTY_open_file: Database file not found: " + etc() + "/rad.cty\n");
+    EXPECT_EQ(r.err, "CTY_open_file: Database file not found: " + etc() +
+                         "/rad.cty\nRAD_decode_file: No report decoded from " + raw() +
+                         "/24061512_rad.txt: 2 reports lie outside 12:20-12:40 UTC and 6 are of "
+                         "stations not in the station file\n");
     EXPECT_EQ(read_file(output()), head + mdr_summary({}));
 }
 
@@ -235,7 +255,8 @@ TEST_F(Conversion, ExistingOutputIsReplacedOnlyWhenAsked) {
     for (auto [batch, answer] : {std::pair{true, ""}, {false, "n\n"}, {false, ""}}) {
         RunResult r = run({"24061512"}, batch, answer);
         EXPECT_EQ(r.status, 0);
-        EXPECT_NE(r.err.find("RAD_set_out_file: Unable to overwrite converted data file\n"),
+        EXPECT_NE(r.err.find("RAD_set_out_file: Unable to overwrite converted data file: " +
+                             output() + " exists and is kept\n"),
                   std::string::npos);
         EXPECT_EQ(out_entries(), " 24061512_rad.vek");
         EXPECT_EQ(read_file(output()), "precious\n");
@@ -255,9 +276,8 @@ TEST_F(Conversion, RunsThatCannotConvertEndWith10Or12) {
     std::filesystem::create_directories(raw() + "/24061513_rad.txt");
     write_file(work.file("blocker"), "a file where a directory should be\n");
     std::filesystem::create_directories(work.file("taken/24061512_rad.vek"));
-    const std::string overlong = raw() + "/" + std::string(160, 'n');
-    const std::string long_dir = work.file(std::string(150 - work.path().size(), 'L'));
-    const std::string deep = work.file(std::string(90, 'a') + "/b"); // made over 99 characters
+    const std::string overlong = long_path(raw(), FILE_NAME_LEN, 'n');
+    const std::string long_dir = long_path(work.path(), FILE_NAME_LEN - 17, 'L');
     const std::string sub = work.file("blocker/sub");
     auto no_date = [](const std::string &name) {
         return "RAD_decode_file: The name " + name +
@@ -267,7 +287,8 @@ TEST_F(Conversion, RunsThatCannotConvertEndWith10Or12) {
     auto no_open = [](const std::string &name, const std::string &why) {
         return "RAD_set_out_file: Unable to open converted file: " + name + ": " + why + "\n";
     };
-    const std::string too_long = "Name too long (at most 159 characters): ";
+    const std::string too_long =
+        "Name too long (at most " + std::to_string(FILE_NAME_LEN - 1) + " characters): ";
     const struct {
         std::vector<std::string> args;
         int status;
@@ -287,7 +308,6 @@ TEST_F(Conversion, RunsThatCannotConvertEndWith10Or12) {
         {{"-cp", work.file("taken"), "24061512"},
          12,
          no_open(work.file("taken/24061512_rad.vek"), "Is a directory")},
-        {{"-cp", deep, "24061512"}, 12, no_open(deep + "/24061512_rad.vek", "File name too long")},
         {{"-cp", long_dir, "24061512"},
          12,
          "FILE_set_date: " + too_long + long_dir +
@@ -307,7 +327,6 @@ TEST_F(Conversion, RunsThatCannotConvertEndWith10Or12) {
         EXPECT_EQ(r.err, c.err);
         EXPECT_TRUE(out_entries() == "none" || out_entries() == "") << out_entries();
     }
-    EXPECT_FALSE(std::filesystem::exists(work.file(std::string(90, 'a'))));
     RunResult r = run({}, false);
     EXPECT_EQ(r.status, 10);
     EXPECT_EQ(r.err, "FILE_get_file: End of input: no input file was chosen\n");
@@ -382,6 +401,203 @@ TEST_F(Conversion, InterruptedVanishingAndRacingRuns) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_file(output()), converted);
     EXPECT_EQ(out_entries(), " 24061512_rad.vek");
+}
+
+// Every file named is converted on its own, in any order, as a run of its
+// own converts it (a date given after one name is not the next one's): each
+// that fails is named, the others are still converted, nothing is asked, and
+// the run ends with the highest status.
+TEST_F(Conversion, ManyFilesInOneRunEachOnItsOwn) {
+    // The collective with its reports of 12 UTC moved to hour H.
+    const auto at_hour = [](const char *h) {
+        return std::regex_replace(collective, std::regex("\n([A-Z]{3}) 12"), "\n$1 "s + h);
+    };
+    write_file(work.file("evening.txt"), at_hour("18"));
+    write_file(work.file("notes.txt"), collective);                   // no date
+    std::filesystem::create_directories(raw() + "/24061513_rad.txt"); // cannot be read
+    write_file(raw() + "/24061509_rad.txt", collective);              // its output exists
+    write_file(raw() + "/24061506_rad.txt", at_hour("06"));
+    const std::vector<std::string> names = {
+        "./evening.txt#2024061518", "./notes.txt", "24061512", "24061513", "24061509", "24061506"};
+    const auto outputs = [&] {
+        std::map<std::string, std::string> all;
+        std::filesystem::create_directories(out());
+        for (const auto &e : std::filesystem::directory_iterator(out()))
+            all[e.path().filename().string()] = read_file(e.path().string());
+        std::filesystem::remove_all(out());
+        std::filesystem::create_directories(out());
+        write_file(out() + "/24061509_rad.vek", "precious\n");
+        return all;
+    };
+    outputs();
+    std::map<std::string, std::string> said; // what a run of one file says
+    for (const std::string &name : names) {
+        RunResult r = run({name});
+        said[name] = r.err;
+        if (r.status != 0)
+            said[name] += "RAD_convert_files: " + name + " not converted (status " +
+                          std::to_string(r.status) + ")\n";
+        else if (r.err.ends_with(" exists and is kept\n"))
+            said[name] +=
+                "RAD_convert_files: " + name + " not converted: its converted file is kept\n";
+    }
+    const auto single = outputs();
+    EXPECT_EQ(single.size(), 4u); // three converted, one kept
+    std::vector<std::string> order = names;
+    for (int round = 0; round < 3; ++round) {
+        if (round == 1) std::reverse(order.begin(), order.end());
+        if (round == 2) std::rotate(order.begin(), order.begin() + 2, order.end());
+        RunResult r = run(order, round != 2); // the last without batch mode: still no question
+        std::string err;
+        for (const std::string &name : order) err += said[name];
+        EXPECT_EQ(r.status, 10);
+        EXPECT_EQ(r.err, err);
+        EXPECT_EQ(r.out.find("exists overwrite"), std::string::npos);
+        EXPECT_TRUE(outputs() == single) << round;
+    }
+}
+
+// Names as long as the system takes (4095 characters) on their whole way:
+// typed, joined with a directory, made from a template, and the temporary
+// beside the output. (One character more is refused: see above.)
+TEST_F(Conversion, NamesAsLongAsTheSystemTakes) {
+    const std::string name = "/24061512_rad.txt"; // as long as "/24061512_rad.vek"
+    for (size_t length : {1000u, 4095u}) {
+        const std::string in = long_path(work.file("i"), length - name.size(), 'i');
+        const std::string cp = long_path(work.file("o"), length - name.size(), 'o');
+        std::filesystem::create_directories(in);
+        write_file(in + name, collective);
+        for (const auto &args :
+             {std::vector<std::string>{"-cp", cp, in + name}, {"-dp", in, "-cp", cp, "24061512"}}) {
+            RunResult r = run(args);
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(read_file(cp + "/24061512_rad.vek"), converted) << length;
+            std::filesystem::remove_all(work.file("o"));
+        }
+        std::filesystem::remove_all(work.file("i"));
+    }
+}
+
+// Mistakes are named on standard error and change nothing else: the status
+// stays 0 and the file is converted as the fallbacks say. A conversion that
+// decodes no report says why, and still writes its file. A clean run says
+// nothing.
+TEST_F(Conversion, MistakesAndEmptyConversionsAreNamed) {
+    write_file(raw() + "/24061513_rad.txt", read_file(source_dir() + "/data/1108280716_rcm.txt"));
+    write_file(raw() + "/24061514_rad.txt", "");
+    write_file(raw() + "/24061515_rad.txt", collective);
+    const std::string none = "RAD_decode_file: No report decoded from " + raw() + "/2406151";
+    const struct {
+        std::vector<std::string> args;
+        std::string err, cfg = "";
+    } cases[] = {
+        {{"24061512"}, ""},
+        {{"-xyz", "24061512", "24061512"},
+         "RES_decode: Unknown option -xyz: no resource has that name; it took the next argument "
+         "\"24061512\" as its value\n"},
+        {{"-xyz=3", "24061512"},
+         "RES_decode: Unknown option -xyz=3: no resource has that name; its value is \"3\"\n"},
+        {{"-me", "none", "-xyz=3", "24061512"}, ""},
+        {{"-in", "rmc", "24061512"},
+         "RAD_parameter: input \"rmc\" is not mdr, rcm or raw: MDR reports are read\n"},
+        {{"-ou", "cfd", "24061512"},
+         "RAD_set_out_file: output \"cfd\" is not vek, vek3, cdf or cdf1: the text form (vek) is "
+         "written\n"},
+        {{"-of", "vek:cvt_rad", "24061512"},
+         "RAD_set_out_file: out_file \"vek:cvt_rad\": no convention \"cvt_rad\" in the "
+         "name convention file: \"cvt_rad\" is the template of the file name\n"},
+        {{"-pa", "rnage=-5:5", "24061512"},
+         "RAD_parameter: parameter \"rnage=-5:5\" is not raw_sum, noclar or range=before:after: "
+         "ignored\n"},
+        {{"-pa", "range=-5:x", "24061512"},
+         "RAD_parameter: parameter \"range=-5:x\" is not range=before:after (minutes): the window "
+         "-5:15 is used\n"},
+        {{"-me", "loud", "24061512"},
+         "MESS_set_str: message \"loud\" is not a level (none, print, error, warn, mess, out1, "
+         "out2, out3, out4, debug): no messages are shown\n"},
+        {{"-ho", "noon", "24061512"},
+         "RES_conv_data: hour \"noon\" is not a time of the forms HH, DDHH, MMDDHH, NdH:M, :M or "
+         "#YYYYMMDDHH: no time is requested\n"},
+        {{"-dh", "7:17x", "24061512"},
+         "DATE_set_datim: decode_hour \"7:17x\": only \"7:17\" is read, the rest is not "
+         "understood\n"},
+        {{"-cu", "latest"},
+         "FILE_set_current: \"latest\" is not a current-file request (such as la, la-6, -6 or "
+         "#2024061512): only \"la\" is read\n"},
+        {{"24061512"},
+         "DEF_get: " + defaults() +
+             "/vek.cfg:2: neither a name and value nor a directive: dirida.con_path\n",
+         "# mine\ndirida.con_path\n"},
+        {{"24061513"}, none + "3_rad.txt: it looks like Radar Coded Messages: use -in rcm\n"},
+        {{"24061514"}, none + "4_rad.txt: it holds no bulletin\n"},
+        {{"24061515"}, none + "5_rad.txt: every report lies outside 15:20-15:40 UTC (8 reports)\n"},
+    };
+    for (const auto &c : cases) {
+        write_file(defaults() + "/vek.cfg", c.cfg);
+        std::vector<std::string> args = {"-pf", "over"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        auto vars = env();
+        vars["vekcurtime"] = "#2024061512";
+        RunResult r = run_dirida(this->args(args), work.path(), vars);
+        EXPECT_EQ(r.status, 0) << c.args.front();
+        EXPECT_EQ(r.err, c.err);
+        const std::string hour = c.args.back().size() == 8 ? c.args.back().substr(6) : "12";
+        const std::string name =
+            c.args.front() == "-of" ? work.file("cvt_rad") : out() + "/240615" + hour + "_rad.vek";
+        EXPECT_EQ(read_file(name), hour == "12" ? converted
+                                                : "VEKRAD\n" + hour + "30Z 15 JUN 24\n" +
+                                                      converted_empty.substr(head.size()))
+            << c.args.front();
+    }
+}
+
+// Only one's own configuration is followed: a defaults file or a name
+// convention file of another user, or one that others may write, is skipped
+// with a warning, and a command named in it never runs. One's own still is.
+TEST_F(Conversion, OnlyOnesOwnConfigurationIsFollowed) {
+    const passwd *nobody = getpwnam("nobody");
+    if (geteuid() != 0 || !nobody) GTEST_SKIP() << "needs root and the user nobody";
+    const uid_t other = nobody->pw_uid;
+    const std::string mark = work.file("ran"), cfg = defaults() + "/vek.cfg";
+    auto vars = env();
+    vars["vekcurtime"] = "#2024061512"; // a batch run without a name converts 24061512
+    const struct {
+        uid_t uid;
+        mode_t mode;
+        std::string why;
+    } planted[] = {
+        {other, 0644,
+         "it belongs to nobody (uid " + std::to_string(other) + "), not to you or root"},
+        {0, 0646, "anyone may write it (mode 646)"},
+        {0, 0664, "its group may write it (mode 664)"},
+    };
+    for (const auto &p : planted) {
+        write_file(cfg, "*filename \"|touch " + mark + "\"\n*in_file none\n");
+        ASSERT_EQ(chown(cfg.c_str(), p.uid, 0) + chmod(cfg.c_str(), p.mode), 0);
+        RunResult r = run_dirida(args({"-pf", "over"}), work.path(), vars);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "DEF_open: " + cfg + " skipped: " + p.why + "\n");
+        EXPECT_FALSE(file_exists(mark));
+        EXPECT_EQ(read_file(output()), converted);
+    }
+    write_file(cfg,
+               "*filename \"|cat " + raw() + "/24061512_rad.txt#2024061512\"\n*in_file none\n");
+    ASSERT_EQ(chown(cfg.c_str(), 0, 0) + chmod(cfg.c_str(), 0644), 0);
+    RunResult r = run_dirida(args({"-pf", "over"}), work.path(), vars);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_file(output()), converted);
+
+    std::filesystem::remove(cfg);
+    write_file(etc() + "/name_conv", "rad_cvt |touch " + mark + "\n");
+    ASSERT_EQ(chown((etc() + "/name_conv").c_str(), other, 0), 0);
+    r = run({"./raw/24061512_rad.txt#2024061512"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "FILE_set_name: " + etc() + "/name_conv skipped: it belongs to nobody (uid " +
+                         std::to_string(other) + "), not to you or root\n");
+    EXPECT_FALSE(file_exists(mark));
+    EXPECT_EQ(read_file(work.file("rad_cvt")), converted); // the key is the template
 }
 
 // The shipped collective and station file to both netCDF layouts: ncdump

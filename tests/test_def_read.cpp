@@ -96,11 +96,20 @@ TEST_F(DefaultsFiles, ConditionalBlocksByTag) {
     }
 }
 
+// Misplaced directives, lines of one word and lines too long are named (the
+// last two by file and line: a first empty line and the pieces of a long line
+// count as lines of the file).
 TEST_F(DefaultsFiles, MisplacedDirectivesAndLevelsLeftOpen) {
     Capture cap;
     EXPECT_EQ(lines_of("END\nELSE\nELIF x\n*x 1\n"), (Lines{{"*x", "1"}}));
+    const std::string at = "DEF_get: " + dir.file("defs") + ":";
+    EXPECT_EQ(lines_of("\n*x 1\n" + std::string(300, 'l') + "\nlonely\n\nDEF\n"),
+              (Lines{{"*x", "1"}}));
     EXPECT_EQ(cap.err(), "DEF_get: end without an if\nDEF_get: else without an if\n"
-                         "DEF_get: elif without an if\n");
+                         "DEF_get: elif without an if\n" +
+                             at + "3: longer than 249 characters: read as several lines\n" + at +
+                             "4: neither a name and value nor a directive: lonely\n" + at +
+                             "6: neither a name and value nor a directive: DEF\n");
     EXPECT_EQ(lines_of("IF missing\n"), Lines{});
     EXPECT_EQ(lines_of("*x 1\nEND\n*y 2\n"), (Lines{{"*y", "2"}})); // still governed
 }

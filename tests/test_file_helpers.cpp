@@ -83,14 +83,13 @@ TEST_F(FileHelpers, OverwriteRule) {
     }
 }
 
-// Names one character under, at and over each buffer: a joined name of 159
-// characters, a user name of 19, directories of 99 with the final "/", a
-// defaults file name of 159. One that does not fit is refused (errno
-// ENAMETOOLONG), never cut.
+// Names one character under, at and over each limit: a joined name, the
+// directories to make (with the final "/") and a defaults file name as long
+// as a file name (4095 characters), a user name of 19. One that does not fit
+// is refused (errno ENAMETOOLONG), never cut.
 TEST_F(FileHelpers, NamesAtTheirLimits) {
     TempDir dir;
     char out[FILE_NAME_LEN];
-    const std::string base = dir.path() + "/";
     for (int over : {-1, 0, 1}) {
         SCOPED_TRACE(over);
         errno = 0;
@@ -102,21 +101,20 @@ TEST_F(FileHelpers, NamesAtTheirLimits) {
         EXPECT_STREQ(out, over < 1 ? user.c_str() : "");
         EXPECT_EQ(FILE_open(user.c_str(), "r"), nullptr);
         EXPECT_EQ(errno, over < 1 ? ENOENT : ENAMETOOLONG);
-        const std::string made = base + std::string(98 + over - base.size(), 'm');
+        const std::string made = long_path(dir.path(), FILE_NAME_LEN - 2 + over, 'm');
         std::string name = made + "/new.dat";
         EXPECT_EQ(FILE_make_dir(name.data(), 1), over < 1 ? 0 : -1);
         EXPECT_EQ(FILE_is_dir(made.c_str()), over < 1);
-        const std::string defs =
-            base + std::string(FILE_NAME_LEN - 1 - 8 - base.size() + over, 'd');
+        const std::string defs = long_path(dir.path(), FILE_NAME_LEN - 1 - 8 + over, 'd');
         std::filesystem::create_directories(defs);
         write_file(defs + "/vek.cfg", "x y\n");
         Capture cap;
         EXPECT_EQ(DEF_open(defs.c_str()), over < 1 ? 0 : -1);
         DEF_close();
         EXPECT_EQ(cap.err(), over < 1 ? ""
-                                      : "DEF_open: Defaults file name too long (at most 159 "
-                                        "characters): " +
-                                            defs + "/vek.cfg\n");
+                                      : "DEF_open: Defaults file name too long (at most " +
+                                            std::to_string(FILE_NAME_LEN - 1) +
+                                            " characters): " + defs + "/vek.cfg\n");
     }
 }
 

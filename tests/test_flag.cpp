@@ -63,10 +63,11 @@ TEST_F(ValueConversion, BooleansPathsStringsAndMissingParts) {
     RES_conv_data("NONE", &none, CV_path);
     EXPECT_STREQ(none, "");
     char buf[FILE_NAME_LEN];
-    RES_conv_data(std::string(159, 'a').c_str(), buf, CV_strcpy);
-    EXPECT_EQ(std::string(buf), std::string(159, 'a'));
+    RES_conv_data(std::string(FILE_NAME_LEN - 1, 'a').c_str(), buf, CV_strcpy);
+    EXPECT_EQ(std::string(buf), std::string(FILE_NAME_LEN - 1, 'a'));
     Capture cap;
-    EXPECT_EQ(RES_conv_data(std::string(160, 'a').c_str(), buf, CV_strcpy), 0); // never cut
+    EXPECT_EQ(RES_conv_data(std::string(FILE_NAME_LEN, 'a').c_str(), buf, CV_strcpy),
+              0); // never cut
     EXPECT_STREQ(buf, "");
     EXPECT_NE(cap.err().find("RES_conv_data: Name too long"), std::string::npos);
 }

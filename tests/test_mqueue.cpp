@@ -100,12 +100,18 @@ TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
     } cases[] = {
         // the window's value, a value "!" that is none, values it lacks told to it
         {"filename=win.dat parameter=!none", "*input mdr\n*parameter p1\n*filename b.dat\n", "", "",
-         "-ba", "win.dat", "set res input mdr|set res parameter p1|set res batch |quit", ""},
+         "-ba", "win.dat", "set res input mdr|set res parameter p1|set res batch |quit",
+         "RAD_parameter: parameter \"p1\" is not raw_sum, noclar or range=before:after: "
+         "ignored\n"},
         // a defaults file later in the path, the environment, the command line
         {"filename=win.dat", "", "*filename after.dat\n", "", "", "after.dat", "quit", ""},
         {"filename=win.dat", "", "", "env.dat", "", "env.dat", "quit", ""},
         {"filename=win.dat message=none", "", "", "", "-me error cl.dat", "cl.dat",
          "set res message error|quit", ""},
+        // a value that could run a command is refused
+        {"filename=|true", "", "", "", "cl.dat", "cl.dat", "quit",
+         "RES_decode: The loop window's value of filename is refused: it could run a command: "
+         "|true\n"},
         // answers that end "not running" still carry their values
         {"--not-running filename=win.dat", "", "", "", "", "win.dat", "quit",
          "ZOZiziz not running!\n"},

@@ -268,7 +268,7 @@ TEST_F(RadCdf, FailedWritesAreReportedAndNothingIsReplacedThatIsNoFile) {
     for (const auto &[name, error] :
          {std::pair<std::string, const char *>{"/dev/null", "not a regular file"},
           {"|cat >x.nc", "a netCDF file cannot be a stream or a command"},
-          {std::string(200, 'n'), "file name too long"}})
+          {std::string(FILE_NAME_LEN, 'n'), "file name too long"}})
         EXPECT_EQ(write(12, {}, name), std::string("open: nccreate: ") + error);
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
     // A later file starts clean; missing directories are made.

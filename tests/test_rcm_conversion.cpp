@@ -139,14 +139,17 @@ class RcmConversion : public ::testing::Test, protected Install {
   protected:
     RcmConversion() : Install(sites) {}
     // Converts FEED, named for DATE, with MORE; returns the file and its name.
+    // A conversion that decodes no report says why (WHY).
     std::string convert(const std::string &date, const std::string &feed,
-                        std::vector<std::string> more = {}) {
+                        std::vector<std::string> more = {}, const std::string &why = "") {
         write_file(raw() + "/" + date + "_rcm.txt", feed);
         more.insert(more.begin(), {"-pf", "over", "-in", "RCM"});
         more.push_back(date);
         RunResult r = run(more);
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.err, why.empty() ? ""
+                                     : "RAD_decode_file: No report decoded from " + raw() + "/" +
+                                           date + "_rcm.txt: " + why + "\n");
         return take_output();
     }
 };
@@ -161,7 +164,7 @@ TEST_F(RcmConversion, FeedsOfSeveralSitesOrNone) {
               "VEKRAD\n" + converted_1245(false) + name);
     EXPECT_EQ(convert("2406151250", feed_1245(), {"-ou", "vek3"}),
               converted_1245(true) + "\n@24061512_rad.vek");
-    EXPECT_EQ(convert("2406151245", ""),
+    EXPECT_EQ(convert("2406151245", "", {}, "it holds no bulletin"),
               "VEKRAD\n1245Z 15 JUN 24\nRCM SUMMARY\n** TLX 72357 NA\n** AMA 72363 NA\n"
               "** SIL 72450 NA\n" +
                   name);
@@ -180,17 +183,19 @@ TEST_F(RcmConversion, ReportTimeWindowsAcrossMidnight) {
     const std::string tlx = "** TLX 001 PCPN\n", ama = "** AMA 72363 NA\n", loc = "** LOC 901 OM\n";
     const struct {
         std::vector<std::string> args;
-        std::string blocks;
+        std::string blocks, why = "";
     } runs[] = {
         {{}, tlx + ama + loc},
         {{"-pa", "range"}, tlx + ama + loc},
         {{"-pa", "range=-16:16"}, tlx + "** AMA 313\n** FWS 345\n" + loc},
         {{"-pa", "range:-5"}, tlx + ama},
-        {{"-pa", "range=99999999999:-99999999999"}, "** TLX 72357 NA\n" + ama},
+        {{"-pa", "range=99999999999:-99999999999"},
+         "** TLX 72357 NA\n" + ama,
+         "every report lies outside an empty window (4 reports)"},
         {{"-dh", "0:00-1+1"}, tlx + ama + "** FWS 345\n"},
     };
     for (const auto &r : runs)
-        EXPECT_EQ(convert("2406152350", feed, r.args),
+        EXPECT_EQ(convert("2406152350", feed, r.args, r.why),
                   "VEKRAD\n2345Z 15 JUN 24\n" +
                       rcm_summary(r.blocks.starts_with(tlx) ? c : Cells{}) + r.blocks +
                       "** SIL 72450 NA\n\n@2406152345_rcm.vek")

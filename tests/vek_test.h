@@ -106,6 +106,9 @@ inline std::string date_text(const Date &d) {
         s += (s.empty() ? "" : " ") + (v == VEK_MISS ? std::string("_") : std::to_string(v));
     return s;
 }
+// BASE followed by directories of at most 200 characters, named with FILL,
+// making a name of LENGTH characters in all (BASE is shorter by at least 3).
+std::string long_path(const std::string &base, size_t length, char fill);
 // A stream (a temporary file) holding BYTES, read from its start.
 FILE *stream_of(const std::string &bytes);
 // The status RUN ends the program with (through the exit hook), -1 when it returns.
