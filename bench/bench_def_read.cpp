@@ -11,7 +11,9 @@
 #include <string>
 #include <unistd.h>
 
-#include "vekrad.h"
+#include "rad_dec.h"
+#include "res_init.h"
+#include "resrc.h"
 #include "vekreset.h"
 
 namespace {

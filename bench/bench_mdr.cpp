@@ -9,7 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "vekrad.h"
+#include "files.h"
+#include "rad_dec.h"
+#include "vekstr.h"
 
 namespace {
 

@@ -9,7 +9,9 @@
 #include <string>
 #include <unistd.h>
 
-#include "vekrad.h"
+#include "rad_dec.h"
+#include "rad_read.h"
+#include "vekstr.h"
 
 namespace {
 

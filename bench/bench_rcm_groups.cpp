@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "rcm_groups.h"
+#include "vekrad.h"
 
 namespace {
 

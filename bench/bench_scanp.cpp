@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "vek.h"
 
 namespace {
 

@@ -5,6 +5,10 @@
 #include <vector>
 
 #include "fuzz_common.h"
+#include "rad_dec.h"
+#include "res_init.h"
+#include "resrc.h"
+#include "vekstr.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();

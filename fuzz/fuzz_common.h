@@ -12,9 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "vek.h"
-#include "vekcty.h"
-#include "vekrad.h"
+#include "system.h"
 #include "vekreset.h"
 
 // AddressSanitizer holds freed memory in a quarantine to catch late uses;

@@ -5,7 +5,11 @@
 
 #include <cstring>
 
+#include "cty_read.h"
+#include "cty_tool.h"
 #include "fuzz_common.h"
+#include "mess.h"
+#include "rad_dec.h"
 
 namespace {
 

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "cty_tool.h"
 #include "fuzz_common.h"
+#include "vekstr.h"
 
 namespace {
 

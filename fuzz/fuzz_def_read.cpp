@@ -1,7 +1,9 @@
 // Fuzzes the defaults-file reader: every line is taken, matched against the
 // program's resource names and its validity tested.
 
+#include "def_read.h"
 #include "fuzz_common.h"
+#include "mess.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();

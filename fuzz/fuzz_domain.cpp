@@ -8,7 +8,12 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "cty_tool.h"
+#include "flag.h"
 #include "fuzz_common.h"
+#include "mess.h"
+#include "region.h"
+#include "resrc.h"
 
 namespace {
 
@@ -66,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Domain d;
     const int r = DOM_decode(str.c_str(), &d);
     if (r != 1 && r != 2 && r != -1 && r != VEK_MISS) abort();
-    if (FLAG_get(5) != r) abort();
+    if (FLAG_get(FLAG_DOMAIN) != r) abort();
     int n = 0;
     const MENU_item *menu = DOM_get_menu(&n);
     if (n < 1 || n > 20 || menu[n].name != nullptr) abort();

@@ -8,7 +8,10 @@
 
 #include <cstring>
 
+#include "files.h"
 #include "fuzz_common.h"
+#include "mess.h"
+#include "resrc.h"
 
 namespace {
 

@@ -7,7 +7,12 @@
 
 #include <cstring>
 
+#include "date.h"
+#include "files.h"
 #include "fuzz_common.h"
+#include "mess.h"
+#include "res_conv.h"
+#include "resrc.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();

@@ -7,6 +7,9 @@
 #include <string>
 
 #include "fuzz_common.h"
+#include "mess.h"
+#include "rad_dec.h"
+#include "vekstr.h"
 
 namespace {
 

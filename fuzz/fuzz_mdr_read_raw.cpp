@@ -4,7 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "files.h"
 #include "fuzz_common.h"
+#include "mess.h"
+#include "rad_dec.h"
 
 namespace {
 

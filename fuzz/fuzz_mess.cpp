@@ -2,6 +2,7 @@
 // followed by messages of every class.
 
 #include "fuzz_common.h"
+#include "mess.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzing::setup();

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "fuzz_common.h"
+#include "rad_read.h"
 
 namespace {
 float lon[120][90], lat[120][90];

@@ -11,7 +11,12 @@
 #include <utility>
 #include <vector>
 
+#include "files.h"
 #include "fuzz_common.h"
+#include "maptran.h"
+#include "mess.h"
+#include "rad_dec.h"
+#include "rcm_read.h"
 
 namespace fuzzing {
 

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "fuzz_common.h"
+#include "mess.h"
+#include "scanp.h"
 
 namespace {
 

@@ -3,7 +3,9 @@
 // input, never end the process, and leave every cell empty or holding a
 // digit value.
 
+#include "files.h"
 #include "fuzz_common.h"
+#include "rad_dec.h"
 
 namespace {
 RAD_info info;

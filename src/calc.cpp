@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "vek.h"
+#include "calc.h"
 
 // The great-circle distance in kilometres between two points given in
 // degrees, on a sphere of radius 6371.3 km (spherical law of cosines). The

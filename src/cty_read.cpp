@@ -15,8 +15,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cty_read.h"
+#include "files.h"
+#include "mess.h"
 #include "numtext.h"
-#include "vekcty.h"
+#include "resrc.h"
+#include "scanp.h"
+#include "vekstr.h"
 
 namespace {
 

@@ -13,8 +13,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "calc.h"
+#include "cty_read.h"
+#include "cty_tool.h"
+#include "maptran.h"
+#include "mess.h"
 #include "numtext.h"
-#include "vekcty.h"
+#include "res_conv.h"
+#include "resrc.h"
+#include "table.h"
+#include "vekstr.h"
 
 namespace {
 

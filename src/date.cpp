@@ -15,10 +15,17 @@
 #include <cstring>
 #include <ctime>
 
+#include "date.h"
+#include "mess.h"
 #include "numtext.h"
-#include "vek.h"
+#include "resrc.h"
+#include "vekstr.h"
 
 namespace {
+
+// The requested time of the file-name conventions, as the file-name module
+// last handed it over: the decoding window starts from it.
+Date requested = {VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, 0};
 
 const char *const months[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                 "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
@@ -435,11 +442,15 @@ void check_decode_hour(const char *txt, const char *end) {
 // reference date count as 0 when that date does not give them. A text that
 // fits no form changes nothing; that includes texts that the window-only form
 // ":-PRE+POST" reads only in part. Either is named by a warning.
+int DATE_set_requested(const Date *date) {
+    if (date) requested = *date;
+    return 0;
+}
+
 int DATE_set_datim(const Date *date) {
     if (!date) return 0;
     file_date = *date;
-    Date w;
-    FILE_get_time(&w);
+    Date w = requested;
     DecodeHour dh;
     const char *txt = RES_get("decode_hour");
     if (txt && *txt) check_decode_hour(txt, read_decode_hour(txt, &dh));
@@ -494,6 +505,7 @@ void date_reset_state() {
     tz_off = 0;
     tz_pm = 0;
     file_date = Date{VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, 0};
+    requested = file_date;
     base = begin = end = 0;
     min_pre = DEFAULT_PRE;
     min_post = DEFAULT_POST;

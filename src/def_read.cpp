@@ -20,7 +20,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "vek.h"
+#include "def_read.h"
+#include "files.h"
+#include "mess.h"
+#include "resrc.h"
+#include "vekstr.h"
 
 namespace {
 

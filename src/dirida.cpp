@@ -4,8 +4,14 @@
 
 #include <cstring>
 
-#include "vek.h"
-#include "vekrad.h"
+#include "files.h"
+#include "flag.h"
+#include "mess.h"
+#include "rad_dec.h"
+#include "res_init.h"
+#include "resrc.h"
+#include "system.h"
+#include "tools.h"
 
 namespace {
 

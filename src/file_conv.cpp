@@ -15,8 +15,15 @@
 #include <cerrno>
 #include <cstring>
 
+#include "date.h"
 #include "file_conv.h"
+#include "files.h"
+#include "mess.h"
 #include "numtext.h"
+#include "resrc.h"
+#include "scanp.h"
+#include "system.h"
+#include "vekstr.h"
 
 namespace vekfiles {
 
@@ -494,6 +501,7 @@ int FILE_set_file(const char *file, char *out_file) {
         if (hash) {
             *hash = '\0';
             read_date_digits(hash + 1, &state.set);
+            DATE_set_requested(&state.set);
         }
     } else if (name[0]) {
         FILE_extract_extra_info(name + 1);
@@ -534,4 +542,5 @@ int FILE_set_file(const char *file, char *out_file) {
 void files_reset_state() {
     FILE_discard_output();
     state = Convention{};
+    DATE_set_requested(&state.set);
 }

@@ -19,7 +19,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "vek.h"
+#include "files.h"
 
 namespace vekfiles {
 

@@ -10,8 +10,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "date.h"
 #include "file_conv.h"
+#include "files.h"
+#include "mess.h"
 #include "numtext.h"
+#include "resrc.h"
+#include "scanp.h"
+#include "system.h"
+#include "vekstr.h"
 
 using namespace vekfiles;
 
@@ -523,6 +530,7 @@ int FILE_get_date(Date *date) {
 
 int FILE_set_time(const Date *datim) {
     if (datim) state.set = *datim;
+    DATE_set_requested(&state.set);
     return 0;
 }
 

@@ -6,6 +6,12 @@
 // keeps no state of its own.
 
 #include "file_conv.h"
+#include "files.h"
+#include "flag.h"
+#include "mess.h"
+#include "resrc.h"
+#include "system.h"
+#include "vekstr.h"
 
 using namespace vekfiles;
 

@@ -22,7 +22,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "vek.h"
+#include "files.h"
+#include "scanp.h"
+#include "system.h"
 
 namespace {
 

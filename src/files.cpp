@@ -23,8 +23,12 @@
 #include <unistd.h>
 #include <vector>
 
-#include "numtext.h"
-#include "vek.h"
+#include "files.h"
+#include "flag.h"
+#include "mess.h"
+#include "scanp.h"
+#include "system.h"
+#include "vekstr.h"
 
 namespace {
 
@@ -332,7 +336,7 @@ int FILE_own_config(FILE *f, const char *name, const char *who) {
 
 int FILE_overwrite(const char *filename, int flag) {
     if (!filename || FILE_is_stdio(filename) || !FILE_exist(filename)) return 1;
-    int mode = FLAG_get(15);
+    int mode = FLAG_get(FLAG_FILE_MODE);
     if (mode >= 1) return mode;
     if (FLAG_batch()) return 3;
     if (flag != 1 && flag != 2) return 0;

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "vek.h"
+#include "maptran.h"
 
 namespace {
 

@@ -15,16 +15,20 @@
 // name of the message file that is opened anew for each message; the held
 // messages and the texts of the warnings shown once.
 
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "files.h"
+#include "mess.h"
 #include "numtext.h"
-#include "vek.h"
+#include "vekstr.h"
 
 namespace {
 
@@ -34,6 +38,7 @@ M_type mess_level = DEFAULT_LEVEL;
 int mess_set = 0;
 int mess_out = 1;
 int page = 1;
+bool batch = false; // batch mode: prompts to hold are never shown
 int lines = 0;
 int max_lines = 22;
 FILE *ofile = nullptr;
@@ -265,6 +270,16 @@ int MESS_file_close() {
 
 namespace {
 
+// The current UTC time as a message file stamps it, "26 DEC 07  03:07:00Z"
+// (the program keeps the C locale, whose month names strftime gives).
+void current_stamp(char *out, size_t cap) {
+    const time_t now = time(nullptr);
+    struct tm t;
+    gmtime_r(&now, &t);
+    if (strftime(out, cap, "%y %b %d  %H:%M:%SZ", &t) == 0) out[0] = '\0';
+    for (char *c = out + 3; c < out + 6 && *c; ++c) *c = static_cast<char>(toupper(*c));
+}
+
 // Writes one shown message to every destination. LINES_IN_TEXT is what the
 // paging counts: the newlines of the format, not of the expanded text.
 int emit(M_type type, const char *text, int lines_in_text) {
@@ -277,8 +292,8 @@ int emit(M_type type, const char *text, int lines_in_text) {
     }
     if (pfile) {
         if (mess_out == -1) {
-            char stamp[DATE_LABEL_LEN];
-            DATE_get_current_str(stamp);
+            char stamp[40];
+            current_stamp(stamp, sizeof stamp);
             fprintf(pfile, "%s -- ", stamp);
         }
         fputs(text, pfile);
@@ -370,7 +385,7 @@ int MESS_print_str(M_type type, const char *text) {
 }
 
 int MESS_hold(M_type type, const char *mess) {
-    if (!MESS_check(type) || mess_out == 0 || FLAG_batch() || page == 0) return 0;
+    if (!MESS_check(type) || mess_out == 0 || batch || page == 0) return 0;
     if ((type & M_ERROR) && (type & M_WARN))
         fprintf(stderr, "%s", mess ? mess : "");
     else
@@ -406,8 +421,12 @@ int MESS_warn_once(const char *mess, ...) {
 }
 
 int MESS_print_prog(const char *string) {
-    MESS_print(M_MESS, "      %s (Ver %s)\n\n", string ? string : "", VEK_version());
+    MESS_print(M_MESS, "      %s (Ver %s)\n\n", string ? string : "", VEK_VERSION_LABEL);
     return 0;
+}
+
+void MESS_set_batch(int on) {
+    batch = on != 0;
 }
 
 void mess_reset_state() {
@@ -421,6 +440,7 @@ void mess_reset_state() {
     max_lines = 22;
     filename[0] = '\0';
     deferring = false;
+    batch = false;
     held.clear();
     shown_once.clear();
 }

@@ -22,7 +22,9 @@
 #include <sys/msg.h>
 #include <unistd.h>
 
-#include "vek.h"
+#include "mess.h"
+#include "mqueue.h"
+#include "system.h"
 
 namespace {
 

@@ -20,8 +20,14 @@
 #include <span>
 #include <vector>
 
+#include "date.h"
+#include "files.h"
+#include "maptran.h"
+#include "mess.h"
 #include "rad_cdf.h"
-#include "vek.h"
+#include "rad_read.h"
+#include "resrc.h"
+#include "scanp.h"
 #include "vekcdf.h"
 
 using namespace radform;
@@ -385,16 +391,10 @@ const char *read_numbers(FILE *f, float *out, int n, double limit) {
 // y southward, centred on 40.25 N 96.3 W. The projection is set up in full,
 // so the grid is the same whatever the run did with the map domain before.
 void compute_coords(GridCoords *g) {
-    Domain d;
-    DOM_init(&d);
-    d.proj = 1;
-    d.plat = 60.0f;
-    d.plon = -105.0f;
-    d.clat = 40.25f;
-    d.clon = -96.3f;
-    d.dx = d.dy = 0.4755f;
-    d.nx = MDR_NX;
-    d.ny = MDR_NY;
+    constexpr float none = VEK_FMISS;
+    const Domain d = {1,      60.0f,  -105.0f, {none, none, none, none, none},
+                      40.25f, -96.3f, 0.4755f, 0.4755f,
+                      MDR_NX, MDR_NY, 0};
     MAP_domain(&d);
     float xc = 0.0f, yc = 0.0f;
     MAP_tran(40.25f, -96.3f, &xc, &yc);
@@ -432,12 +432,7 @@ void put_coords() {
 // Makes the MDR grid on which stations and echoes are placed the current
 // map domain.
 void use_mdr_grid() {
-    static const Domain mdr = [] {
-        Domain d;
-        RAD_mdr_domain(&d);
-        return d;
-    }();
-    MAP_domain(&mdr);
+    MAP_domain(&RAD_MDR_GRID);
 }
 
 // The latitude and longitude of grid point (GX, GY) of the current domain.

@@ -14,9 +14,9 @@
 
 #include "numtext.h"
 #include "rad_cdf.h"
+#include "rad_read.h"
 #include "rarep.h"
-#include "vek.h"
-#include "vekcdf.h"
+#include "vekstr.h"
 
 using namespace radform;
 

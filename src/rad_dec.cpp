@@ -28,9 +28,20 @@
 #include <unordered_set>
 #include <utility>
 
+#include "cty_tool.h"
+#include "date.h"
+#include "files.h"
+#include "flag.h"
+#include "maptran.h"
+#include "mess.h"
 #include "numtext.h"
-#include "vek.h"
-#include "vekrad.h"
+#include "rad_dec.h"
+#include "rad_read.h"
+#include "rcm_read.h"
+#include "resrc.h"
+#include "scanp.h"
+#include "system.h"
+#include "vekstr.h"
 
 namespace {
 
@@ -70,8 +81,7 @@ constexpr int STATUS_NO_INPUT = 10;
 constexpr int STATUS_NO_OUTPUT = 12;
 constexpr int STATUS_KEPT = -1;
 
-constexpr int FLAG_SLOT_FILE_TYPE = 17; // the converted-file type code, for the writers
-constexpr int MDR_MINUTES = 10;         // an MDR report lies this near the nominal minute
+constexpr int MDR_MINUTES = 10; // an MDR report lies this near the nominal minute
 
 // The report heads and bulletin headings, of any time and of the nominal one.
 bool mdr_starts_report(const char *line, int len, char *id);
@@ -111,16 +121,7 @@ int RAD_get_file_type() {
 // The polar stereographic MDR grid; only stations on it are kept, and RCM
 // grids are merged on it.
 void RAD_mdr_domain(Domain *domain) {
-    DOM_init(domain);
-    domain->proj = 1;
-    domain->plat = 90.0f;
-    domain->plon = -105.0f;
-    domain->clat = 39.578445f;
-    domain->clon = -97.42146f;
-    domain->dx = 0.47625f;
-    domain->dy = 0.47625f;
-    domain->nx = 114;
-    domain->ny = 90;
+    if (domain) *domain = RAD_MDR_GRID;
 }
 
 namespace {
@@ -262,7 +263,7 @@ void choose_output_form() {
     if (!unknown.text.empty())
         MESS_warn_once("RAD_set_out_file: output %s is not vek, vek3, cdf or cdf1: %s\n",
                        unknown.text.c_str(), form_text());
-    FLAG_set(FLAG_SLOT_FILE_TYPE, file_type);
+    FLAG_set(FLAG_OUT_TYPE, file_type);
 }
 
 int mdr_enter(const CTY_data *station, void *block) {

@@ -20,10 +20,13 @@
 #include <cstring>
 #include <iterator>
 
+#include "files.h"
 #include "rad_cdf.h"
-#include "vek.h"
+#include "rad_read.h"
+#include "scanp.h"
+#include "system.h"
 #include "vekcdf.h"
-#include "vekrad.h"
+#include "vekstr.h"
 
 using radform::prec_field;
 using radform::used;

@@ -13,9 +13,10 @@
 #include <immintrin.h>
 #endif
 
+#include "mess.h"
 #include "numtext.h"
 #include "rcm_groups.h"
-#include "vek.h"
+#include "rcm_read.h"
 
 namespace {
 

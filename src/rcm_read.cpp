@@ -21,10 +21,12 @@
 #include <string_view>
 #include <utility>
 
-#include "numtext.h"
+#include "date.h"
+#include "mess.h"
 #include "rcm_groups.h"
-#include "vek.h"
-#include "vekrad.h"
+#include "rcm_read.h"
+#include "scanp.h"
+#include "vekstr.h"
 
 namespace {
 

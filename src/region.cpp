@@ -15,9 +15,16 @@
 #include <cstring>
 #include <string>
 
+#include "cty_tool.h"
+#include "files.h"
+#include "flag.h"
+#include "mess.h"
 #include "numtext.h"
-#include "vek.h"
-#include "vekcty.h"
+#include "region.h"
+#include "resrc.h"
+#include "scanp.h"
+#include "system.h"
+#include "vekstr.h"
 
 namespace {
 
@@ -430,7 +437,7 @@ int DOM_decode(const char *str, Domain *domain) {
     if (!domain) return -1;
     int result = decode(str, domain, 0);
     if (result == VEK_MISS) return result;
-    FLAG_set(5, result);
+    FLAG_set(FLAG_DOMAIN, result);
     FILE_set_key('r', str);
     DOM_set_base_prior((static_cast<float>(domain->ny) - 1.0f) * domain->dy);
     return result;

@@ -45,8 +45,8 @@
 #include <string_view>
 #include <vector>
 
+#include "mess.h"
 #include "scanp.h"
-#include "vek.h"
 
 using namespace scanp_detail;
 

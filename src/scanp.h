@@ -11,17 +11,7 @@
 #include <string_view>
 #include <utility>
 
-// The cursor over one text of LENGTH bytes; the caller owns the record and
-// the text.
-struct parse_param {
-    const char *ptr;
-    int length;
-    int off;
-    int len;
-    int assigned;
-    int matched;
-    int done;
-};
+#include "vek.h"
 
 // One typed destination of a scanp call. CHAR and CHARS carry the room at ptr.
 struct scan_dest {

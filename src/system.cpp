@@ -10,7 +10,10 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "vek.h"
+#include "mess.h"
+#include "resrc.h"
+#include "system.h"
+#include "vekstr.h"
 
 namespace {
 
@@ -62,7 +65,7 @@ void VEK_exit(int status) {
 }
 
 const char *VEK_version() {
-    return "1.4.2-LINUX-X11";
+    return VEK_VERSION_LABEL;
 }
 
 int VEK_sleep(float secs) {

@@ -1,26 +1,9 @@
 // table.h - the hash table of the package library: fixed-size records stored
 // under one to four string keys and walked in the order they were entered.
-// Self-contained: nothing here depends on the run-time.
 #ifndef TABLE_H
 #define TABLE_H
 
-struct TAB_entry {
-    char *key;
-    char *data;
-    TAB_entry *link;
-    TAB_entry *next;
-};
-
-struct TAB_table {
-    int tab_size;
-    int data_size;
-    TAB_entry *data_ptr;
-    TAB_entry *head_ptr;
-    TAB_entry *last_ptr;
-    int num_entry;
-    int numkey;
-    TAB_entry *table[4];
-};
+#include "vek.h"
 
 int TAB_key(const TAB_table *tab, const char *key);
 int TAB_init(TAB_table *tab);

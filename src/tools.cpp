@@ -5,8 +5,11 @@
 
 #include <cstring>
 
+#include "mess.h"
 #include "numtext.h"
-#include "vek.h"
+#include "scanp.h"
+#include "system.h"
+#include "tools.h"
 
 namespace {
 

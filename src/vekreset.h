@@ -7,10 +7,21 @@
 #ifndef VEKRESET_H
 #define VEKRESET_H
 
-#include "vek.h"
+#include "cty_tool.h"
+#include "date.h"
+#include "def_read.h"
+#include "files.h"
+#include "flag.h"
+#include "maptran.h"
+#include "mess.h"
+#include "mqueue.h"
+#include "rad_dec.h"
+#include "rad_read.h"
+#include "region.h"
+#include "res_init.h"
+#include "resrc.h"
+#include "system.h"
 #include "vekcdf.h"
-#include "vekcty.h"
-#include "vekrad.h"
 
 inline void vek_reset_all() {
     rad_read_reset_state(); // closes a converted file left open
@@ -24,6 +35,7 @@ inline void vek_reset_all() {
     date_reset_state();
     def_reset_state();
     flag_reset_state();
+    res_init_reset_state();
     resrc_reset_state();
     mess_reset_state();
     system_reset_state();

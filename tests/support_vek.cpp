@@ -1,6 +1,9 @@
 // support_vek.cpp - the shared helpers of the test suites.
 
+#include "scanp.h"
+#include "system.h"
 #include "vek_test.h"
+#include "vekreset.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +20,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "vekreset.h"
 
 namespace vektest {
 

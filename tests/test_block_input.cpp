@@ -5,7 +5,10 @@
 // by every read boundary, and input from a pipe. Whole converted files are
 // compared.
 
+#include "rad_dec.h"
+#include "res_init.h"
 #include "vek_test.h"
+#include "vekstr.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "vekrad.h"
 
 using namespace vektest;
 

@@ -2,6 +2,10 @@
 // run fails, the run parameters, and the netCDF forms read by ncdump and the
 // Python clients. Converted text is compared whole with text worked out here.
 
+#include "files.h"
+#include "nc_read.h"
+#include "scanp.h"
+#include "system.h"
 #include "vek_test.h"
 
 #include <algorithm>
@@ -21,8 +25,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "nc_read.h"
-#include "vekrad.h"
 
 using namespace vektest;
 using namespace std::string_literals;

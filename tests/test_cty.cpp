@@ -4,8 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cty_read.h"
+#include "cty_tool.h"
+#include "resrc.h"
+#include "table.h"
+#include "tools.h"
 #include "vek_test.h"
-#include "vekcty.h"
+#include "vekstr.h"
 
 namespace {
 

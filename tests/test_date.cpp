@@ -4,6 +4,9 @@
 #include <cctype>
 #include <ctime>
 
+#include "date.h"
+#include "files.h"
+#include "resrc.h"
 #include "vek_test.h"
 
 namespace {

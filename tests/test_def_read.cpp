@@ -2,6 +2,8 @@
 // conditional blocks, the standard file names of a directory, and qualified
 // environment names.
 
+#include "def_read.h"
+#include "resrc.h"
 #include "vek_test.h"
 
 #include <string>

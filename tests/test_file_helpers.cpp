@@ -2,6 +2,8 @@
 // creation, joining names, names that do not fit, the overwrite rule, and
 // outputs written whole under a temporary name.
 
+#include "def_read.h"
+#include "files.h"
 #include "vek_test.h"
 
 #include <cerrno>
@@ -67,9 +69,9 @@ TEST_F(FileHelpers, OverwriteRule) {
     EXPECT_EQ(FILE_overwrite(dir.file("new.dat").c_str(), 1), 1);
     FLAG_set_batch(1);
     EXPECT_EQ(FILE_overwrite(existing.c_str(), 1), 3);
-    FLAG_set(15, 2);
+    FLAG_set(FLAG_FILE_MODE, 2);
     EXPECT_EQ(FILE_overwrite(existing.c_str(), 1), 2);
-    FLAG_set(15, -9999);
+    FLAG_set(FLAG_FILE_MODE, -9999);
     FLAG_set_batch(-9999);
     EXPECT_EQ(FILE_overwrite(existing.c_str(), 3), 0);
     const std::tuple<const char *, int, int> answers[] = {

@@ -6,6 +6,10 @@
 #include <cstring>
 #include <string>
 
+#include "files.h"
+#include "flag.h"
+#include "mess.h"
+#include "resrc.h"
 #include "vek_test.h"
 
 namespace {

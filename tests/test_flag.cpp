@@ -1,5 +1,9 @@
 // Conversion of resource values by kind, the flag slots and plot switches.
 
+#include "files.h"
+#include "flag.h"
+#include "res_conv.h"
+#include "scanp.h"
 #include "vek_test.h"
 
 #include <climits>
@@ -83,7 +87,7 @@ TEST_F(ValueConversion, WordsThatSetFlagSlots) {
         flag_reset_state();
         const char *name = nullptr;
         RES_conv_data(c.word, &name, CV_file_param);
-        EXPECT_EQ(FLAG_get(15), c.value) << c.word;
+        EXPECT_EQ(FLAG_get(FLAG_FILE_MODE), c.value) << c.word;
     }
     EXPECT_EQ(FLAG_set(30, 1), -1);
     EXPECT_EQ(FLAG_get(30), 0);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "maptran.h"
 #include "vek_test.h"
 
 namespace {

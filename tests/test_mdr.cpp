@@ -1,6 +1,9 @@
 // MDR reports found in bulletins, the shipped samples among them, and decoded
 // into records and the summary grid; raw summary bulletins read into the grid.
 
+#include "files.h"
+#include "mess.h"
+#include "rad_dec.h"
 #include "vek_test.h"
 
 #include <algorithm>
@@ -9,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "vekrad.h"
 
 using namespace vektest;
 using namespace std::string_literals;

@@ -1,6 +1,8 @@
 // The message facility: selection by class and sublevel, the "message"
 // string, message files, time stamps and paging.
 
+#include "flag.h"
+#include "mess.h"
 #include "vek_test.h"
 
 #include <regex>

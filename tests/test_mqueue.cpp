@@ -1,6 +1,8 @@
 // The loop-window link: the program run against a stand-in window
 // (tests/loop_window.cpp) that logs every request it receives.
 
+#include "mqueue.h"
+#include "system.h"
 #include "vek_test.h"
 
 #include <cerrno>

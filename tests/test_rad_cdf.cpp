@@ -8,9 +8,13 @@
 #include <memory>
 #include <sys/resource.h>
 
+#include "files.h"
 #include "nc_read.h"
+#include "rad_dec.h"
+#include "rad_read.h"
+#include "resrc.h"
 #include "vek_test.h"
-#include "vekrad.h"
+#include "vekstr.h"
 
 using vektest::Capture;
 using vektest::NcRead;

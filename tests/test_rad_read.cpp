@@ -7,8 +7,10 @@
 #include <string>
 #include <utility>
 
+#include "rad_dec.h"
+#include "rad_read.h"
 #include "vek_test.h"
-#include "vekrad.h"
+#include "vekstr.h"
 
 using namespace vektest;
 using namespace std::string_literals;

@@ -1,6 +1,12 @@
 // The Radar Coded Message decoder: real and small messages, hostile ones
 // included; the merge of a site's grid into the summary; the listing.
 
+#include "files.h"
+#include "maptran.h"
+#include "mess.h"
+#include "rad_dec.h"
+#include "rcm_read.h"
+#include "rcm_test.h"
 #include "vek_test.h"
 
 #include <cstring>
@@ -8,8 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "rcm_test.h"
-#include "vekrad.h"
 
 using namespace vektest;
 

@@ -3,10 +3,10 @@
 // grid origins and feature positions from the polar stereographic formula,
 // the summary rows from the coded cells.
 
-#include "vek_test.h"
-
 #include "nc_read.h"
 #include "rcm_test.h"
+#include "vek_test.h"
+
 
 #include <cmath>
 #include <cstdio>

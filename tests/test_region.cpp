@@ -1,6 +1,12 @@
 // Domain strings: templates and field rules with region and station files
 // present and absent, the region menu, projection words, station priorities.
 
+#include "files.h"
+#include "flag.h"
+#include "mess.h"
+#include "region.h"
+#include "res_conv.h"
+#include "resrc.h"
 #include "vek_test.h"
 
 #include <cmath>
@@ -141,7 +147,7 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
         EXPECT_EQ(result, row.result) << row.str;
         EXPECT_EQ(text(got), text(row.want)) << row.str;
         // The result goes to flag slot 5 and the string to file-name key "r".
-        EXPECT_EQ(FLAG_get(5), result == VEK_MISS ? VEK_MISS : result) << row.str;
+        EXPECT_EQ(FLAG_get(FLAG_DOMAIN), result == VEK_MISS ? VEK_MISS : result) << row.str;
         char type[] = "@%r", name[FILE_NAME_LEN];
         Date date{};
         FILE_set_name(type);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "scanp.h"
 #include "vek_test.h"
 
 namespace {

@@ -1,7 +1,10 @@
 // Splitting, comparing, cleaning and copying strings, reading lines
 // piece-wise, and reading numbers from text.
 
+#include "files.h"
+#include "numtext.h"
 #include "vek_test.h"
+#include "vekstr.h"
 
 #include <algorithm>
 #include <climits>
@@ -11,7 +14,6 @@
 #include <tuple>
 #include <vector>
 
-#include "numtext.h"
 
 using namespace vektest;
 

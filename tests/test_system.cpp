@@ -1,5 +1,8 @@
 // Prompts with their "set" and "exit" commands, and the process utilities.
 
+#include "mess.h"
+#include "resrc.h"
+#include "system.h"
 #include "vek_test.h"
 
 #include <cmath>

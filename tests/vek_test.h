@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "vek.h"
+#include "scanp.h"
+#include "system.h"
 #include "vekreset.h"
 
 namespace vektest {
