@@ -167,10 +167,14 @@ def run_examples(src, build, tmp, name, sections, least):
     lines = [roff_text(line) for block in examples for line in block.splitlines()]
     steps = parse_transcript(lines, f"{name} EXAMPLES")
     check(len(steps) >= least, f"{name}: only {len(steps)} example commands found")
-    # What the reader sees is what is run.
+    # What the reader sees is what is run: each line of a command as shown,
+    # "> " before the lines that continue it.
     shown = run(["groff", "-man", "-Tutf8", "-P-cbou", os.path.join(src, "doc", name)]).stdout
+    shown = "\n".join(line.strip() for line in shown.splitlines())
     for cmd, _, _ in steps:
-        check("$ " + cmd in shown, f"{name}: the example {cmd!r} renders differently")
+        first, *more = cmd.split("\n")
+        lines = ["$ " + first] + [("> " + line).strip() for line in more]
+        check("\n".join(lines) in shown, f"{name}: the example {cmd!r} renders differently")
 
     home, prefix, work = (os.path.join(tmp, d) for d in ("home", "prefix", "work"))
     install(build, prefix)
