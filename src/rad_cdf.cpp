@@ -236,10 +236,13 @@ constexpr Flags hail_flags = {hail_codes, {}, "unknown none probable positive"};
 
 // The empty mark of a grid cell, the missing number of a record field, and
 // the library's own fill of a byte, which a byte keeps where -9999 cannot be
-// stored.
+// stored. A precipitation code may be that byte (freezing rain, 129, is
+// -127 as a byte), so its fill is a code no type string gives: 127 (its
+// eight and sixteen bits are never set).
 constexpr double GRID_FILL = RAD_EMPTY;
 constexpr double MISSING = VEK_MISS;
 constexpr double BYTE_FILL = NC_FILL_BYTE;
+constexpr double PRECIP_FILL = 127;
 constexpr double NO_FILL = std::numeric_limits<double>::infinity();
 
 // The CF attributes of a variable of layout 2 beyond its long_name and
@@ -258,8 +261,8 @@ const CfDef cf_defs[] = {
     {RPT_TIME, nullptr, MISSING},
     {OPSTAT, nullptr, NO_FILL, nullptr, &opstat_flags},
     {OBJECT, nullptr, NO_FILL, nullptr, &object_flags},
-    {COVERAGE, nullptr, BYTE_FILL},
-    {PRECIP_TYPE, nullptr, BYTE_FILL, nullptr, &precip_flags},
+    {COVERAGE, nullptr, BYTE_FILL}, {NPRECIP, nullptr, BYTE_FILL},
+    {PRECIP_TYPE, nullptr, PRECIP_FILL, nullptr, &precip_flags},
     {INTENSITY, nullptr, BYTE_FILL, nullptr, &intensity_flags},
     {TREND, nullptr, NO_FILL, nullptr, &trend_flags},
     {AZIMUTH, nullptr, MISSING}, {RANGE, nullptr, MISSING}, {HEIGHT, nullptr, MISSING},
@@ -482,14 +485,17 @@ signed char block_max(const RAD_info *info, int x, int y) {
     return best;
 }
 
-// "mdr": the summary grid's MDR boxes; in an RCM run, the maxima of its
-// fine cells.
+// The box (X, Y) of the summary on the MDR grid: the cell itself, or in an
+// RCM run the maximum of its fine cells.
+signed char mdr_box(const RAD_info *info, int x, int y) {
+    return info->type == 2 ? block_max(info, x, y) : info->summary[x][y];
+}
+
+// "mdr": the summary's MDR boxes.
 void put_mdr_grid(const RAD_info *info) {
     signed char mdr[MDR_NX][MDR_NY];
-    for (int x = 0; x < MDR_NX; ++x) {
-        if (info->type != 2) memcpy(mdr[x], info->summary[x], MDR_NY);
-        for (int y = 0; info->type == 2 && y < MDR_NY; ++y) mdr[x][y] = block_max(info, x, y);
-    }
+    for (int x = 0; x < MDR_NX; ++x)
+        for (int y = 0; y < MDR_NY; ++y) mdr[x][y] = mdr_box(info, x, y);
     CDF_set_range(2, 0, MDR_NX, 0, MDR_NY);
     CDF_put_byte_array(var_id[MDR], &mdr[0][0]);
 }
@@ -575,11 +581,11 @@ void put_header_l1(RAD_info *info) {
     CDF_end_def();
     if (CDF_failure(nullptr)) return;
 
-    // The same boxes as the "mdr" grid of layout 2, summary[x][y], in a type
-    // that holds every cell value.
+    // The same boxes as the "mdr" grid of layout 2, in a type that holds
+    // every cell value.
     std::vector<short> summary(MDR_NX * MDR_NY);
     for (int x = 0; x < MDR_NX; ++x)
-        for (int y = 0; y < MDR_NY; ++y) summary[x * MDR_NY + y] = info->summary[x][y];
+        for (int y = 0; y < MDR_NY; ++y) summary[x * MDR_NY + y] = mdr_box(info, x, y);
     CDF_set_range(2, 0, MDR_NX, 0, MDR_NY);
     CDF_put_short_array(var_id[S_SUMMARY], summary.data());
 }

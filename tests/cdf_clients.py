@@ -93,7 +93,8 @@ def check_records(ds, lines):
 
 # The variables of the classic layout, and the digest of their values in the
 # bundled collective's file as the converter wrote it before the CF attributes
-# and the RCM records were added (fill cells, of either kind, as NaN).
+# and the RCM records were added (fill cells, of either kind, as NaN or the
+# library's fill).
 CLASSIC = ["mdr_time", "lon", "lat", "mdr", "rpt_date", "id", "rpt_time", "radar_type", "opstat",
            "rpt_type", "object", "ncover", "coverage", "nprecip", "precip_type", "intensity",
            "trend", "nazran", "nwidth", "nmove", "nheight", "azimuth", "range", "height", "width",
@@ -113,6 +114,8 @@ def classic_digest(path):
 
 def classic_bytes(ds, name):
     v = np.asarray(ds[name][:])
+    if name == "precip_type":  # cells never written: now the declared fill, before the library's
+        v = np.where(v == 127, -127, v)
     if v.dtype.kind == "f":
         v = np.where((v == -9999) | (v > 9e36), np.nan, v)
     elif v.dtype == np.int32:

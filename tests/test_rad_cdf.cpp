@@ -25,8 +25,9 @@ constexpr double NM = 1.852;  // km per nautical mile
 constexpr double KT = 0.5144; // m/s per knot
 constexpr double FT = 30.48;  // metres per hundred feet
 // Cells never written hold the fill value: the library's for bytes, the declared
-// -9999 for floats.
-constexpr double B = NC_FILL_BYTE, F = VEK_MISS;
+// -9999 for floats, and for precipitation codes 127, which no type string
+// gives (freezing rain is the library's byte fill, -127).
+constexpr double B = NC_FILL_BYTE, F = VEK_MISS, P = 127;
 constexpr int M = VEK_MISS;
 
 const char *const reports[] = {
@@ -123,10 +124,10 @@ const std::vector<Rec> l2_records = {
     move("FWS", 1231, 3, 230, 10), top("FWS", 1231, 0, 0, 520),
     // Two coverage groups, the second with two types; TZR is 129 (the freezing bit
     // replaces the thunderstorm's), the byte -127. Four positions leave room for a width.
-    {"ICT", "", {1235, 0, 1, 2, 2, 4, 1, 1, 0}, {{3, 2}, {1, 2}, {33, B, B, -127, 3}, {1, B, B, 2, 1},
+    {"ICT", "", {1235, 0, 1, 2, 2, 4, 1, 1, 0}, {{3, 2}, {1, 2}, {33, P, P, -127, 3}, {1, B, B, 2, 1},
                 {40, 50, 60, 70}, {60 * NM, 70 * NM, 80 * NM, 90 * NM}, {15 * NM}, {}, {200}, {10 * KT}}},
     {"UEX", "", {1238, 0, 3, 3, 0, 0, 1, 0, 0}, {{2, 1, 1}, {1, 1, 1},
-                {99, B, B, 36, B, B, 5}, {3, B, B, 2, B, B, 9}, {}, {}, {10 * NM}}},
+                {99, P, P, 36, P, P, 5}, {3, B, B, 2, B, B, 9}, {}, {}, {10 * NM}}},
     move("UEX", 1238, 1, 250, 15), top("UEX", 1238, 150, 40, 480),
     {"AMA", "", {1232, 1}, {{}, {0}}},
     // Five positions leave no room for a width.
@@ -176,7 +177,10 @@ TEST_F(RadCdf, Layout2GridAndRecordsReadBack) {
                                              : i - 9 < e.lists.size() ? e.lists[i - 9]
                                                                       : std::vector<double>{};
             for (size_t k = 0; k < width; ++k)
-                want.push_back(k < vals.size() ? static_cast<float>(vals[k]) : i < 13 ? B : F);
+                want.push_back(k < vals.size() ? static_cast<float>(vals[k])
+                               : i == 11       ? P
+                               : i < 13        ? B
+                                               : F);
         }
         EXPECT_EQ(got, want) << l2_vars[i];
     }
