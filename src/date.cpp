@@ -495,7 +495,7 @@ int DATE_chk_range(int date) {
         d += 24;
     int64_t secs = base + 3600 * d + 60 * (static_cast<int64_t>(m) - file_date.min);
     int in = begin <= secs && secs <= end;
-    MESS_print(0x40000000, "%d %d %d-%d = %d\n", date, clamp_int(secs - base),
+    MESS_print(M_DEBUG_C, "%d %d %d-%d = %d\n", date, clamp_int(secs - base),
                clamp_int(begin - base), clamp_int(end - base), in);
     return in;
 }

@@ -32,7 +32,7 @@
 
 namespace {
 
-constexpr M_type DEFAULT_LEVEL = 0x000FFFFF;
+constexpr M_type DEFAULT_LEVEL = M_PRINT | M_ERROR | M_WARN | M_MESS | M_OUT1 | M_OUT2;
 
 M_type mess_level = DEFAULT_LEVEL;
 int mess_set = 0;
@@ -81,9 +81,8 @@ struct ClassWord {
 };
 
 const ClassWord class_words[] = {
-    {"none", 0x00000000}, {"print", M_PRINT}, {"error", M_ERROR}, {"warn", M_WARN},
-    {"mess", M_MESS},     {"out1", M_OUT1},   {"out2", M_OUT2},   {"out3", M_OUT3},
-    {"out4", M_OUT4},     {"debug", M_DEBUG},
+    {"none", 0},      {"print", M_PRINT}, {"error", M_ERROR}, {"warn", M_WARN}, {"mess", M_MESS},
+    {"out1", M_OUT1}, {"out2", M_OUT2},   {"out3", M_OUT3},   {"out4", M_OUT4}, {"debug", M_DEBUG},
 };
 
 // The class word a level token (without its sign) begins with; null when
@@ -103,16 +102,16 @@ M_type token_mask(const char *tok) {
     if (n > 0) {
         switch (tok[n - 1] | 0x20) {
         case 'a':
-            mask &= 0x11111111;
+            mask &= M_SUB_A;
             break;
         case 'b':
-            mask &= 0x22222222;
+            mask &= M_SUB_B;
             break;
         case 'c':
-            mask &= 0x44444444;
+            mask &= M_SUB_C;
             break;
         case 'd':
-            mask &= 0x88888888;
+            mask &= M_SUB_D;
             break;
         default:
             break;

@@ -41,7 +41,7 @@ constexpr int CODE_CONNECT = 2;
 constexpr int CODE_REQUEST = -1;
 constexpr int FIRST_CONN = 3, LAST_CONN = 21; // the window's connection numbers
 constexpr int DEFAULT_TIMEOUT = 20;
-constexpr M_type TRACE = 0x80000000;
+constexpr M_type TRACE = M_DEBUG_D;
 
 int msgqid = -1;
 int offset = 0;

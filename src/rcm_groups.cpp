@@ -23,8 +23,8 @@ namespace {
 constexpr int RCM_MAX_VALUES = RCM_GRID * RCM_GRID; // intensity values read at most
 constexpr unsigned char RCM_NO_ECHO = 255;          // a cell without value
 
-constexpr M_type RCM_TRACE_GRID = 0x20000000; // debug b: the grid after part A's groups
-constexpr M_type RCM_TRACE_ECHO = 0x40000000; // debug c: every intensity value
+constexpr M_type RCM_TRACE_GRID = M_DEBUG_B; // the grid after part A's groups
+constexpr M_type RCM_TRACE_ECHO = M_DEBUG_C; // every intensity value
 
 constexpr bool is_upper(unsigned char c) {
     return c >= 'A' && c <= 'Z';

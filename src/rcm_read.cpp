@@ -38,7 +38,7 @@ constexpr int RCM_MAX_MESO = 20;
 constexpr int RCM_MAX_VAD = 20;
 constexpr unsigned char RCM_NO_ECHO = 255; // a cell without value
 
-constexpr M_type RCM_TRACE_TEXT = 0x10000000; // debug a: packets, the text at each stage
+constexpr M_type RCM_TRACE_TEXT = M_DEBUG_A; // packets, the text at each stage
 
 // Commits the match of PAT at the cursor of P when it matched WANT
 // directives.

@@ -28,8 +28,7 @@
 
 namespace {
 
-constexpr M_type TRACE = 0x40000000;
-constexpr M_type DEBUG_D = 0x80000000;
+constexpr M_type TRACE = M_DEBUG_C;
 constexpr int LINE_LEN = 500; // a region file line
 constexpr int MAX_DEPTH = 8;  // regions whose strings name regions, at most this deep
 constexpr int MENU_FIRST = 1, MENU_LAST = 19;
@@ -355,7 +354,7 @@ bool region_path(const char *file, char *path) {
     const char *dir = RES_get("file_path");
     size_t need = strlen(file) + (dir ? strlen(dir) + 1 : 0);
     if (need >= FILE_NAME_LEN) {
-        MESS_print(DEBUG_D, "Unable to open region file: %s\n", file);
+        MESS_print(M_DEBUG_D, "Unable to open region file: %s\n", file);
         return false;
     }
     FILE_add_path(dir, file, path);
@@ -366,7 +365,7 @@ FILE *open_region_file(const char *file) {
     char path[FILE_NAME_LEN];
     if (!region_path(file, path)) return nullptr;
     FILE *f = FILE_open(path, "r");
-    if (!f) MESS_print(DEBUG_D, "Unable to open region file: %s\n", path);
+    if (!f) MESS_print(M_DEBUG_D, "Unable to open region file: %s\n", path);
     return f;
 }
 

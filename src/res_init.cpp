@@ -257,7 +257,7 @@ void read_defaults_file(const char *element) {
             const RES_defobj &e = defs[i];
             if (!e.def[0] || !DEF_cmp(e.def, name)) continue;
             RES_new(i, e.def, value, e.cvt);
-            MESS_print(0x80000000, "RESRC: %s=%s\n", name, value);
+            MESS_print(M_DEBUG_D, "RESRC: %s=%s\n", name, value);
             matched = true;
         }
         if (!matched && DEF_valid(name)) {

@@ -52,7 +52,7 @@ using namespace scanp_detail;
 
 namespace {
 
-constexpr M_type TRACE = 0x80000000; // debug, sublevel d
+constexpr M_type TRACE = M_DEBUG_D;
 
 } // namespace
 
