@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "cty_read.h"
 #include "files.h"
@@ -131,14 +132,14 @@ Scan scan_number_text(FILE *f, bool fraction, char (&text)[NUMBER_TEXT]) {
 Scan scan_float(FILE *f, float *out) {
     char text[NUMBER_TEXT];
     const Scan s = scan_number_text(f, true, text);
-    if (s == Scan::ok) *out = std::strtof(text, nullptr);
+    if (s == Scan::ok) read_float(text, out);
     return s;
 }
 
 Scan scan_int(FILE *f, int *out) {
     char text[NUMBER_TEXT];
     const Scan s = scan_number_text(f, false, text);
-    if (s == Scan::ok) *out = clamp_int(std::strtoll(text, nullptr, 10));
+    if (s == Scan::ok) read_int(text, out);
     return s;
 }
 
@@ -239,7 +240,7 @@ int CTY_close(int city_fd) {
 int CTY_open_file(const char *city_file, int *num_stats) {
     if (num_stats) *num_stats = 0;
     const char *name = RES_get("city_file");
-    if (name && stricmp(name, "none") == 0) return -1;
+    if (name && strcasecmp(name, "none") == 0) return -1;
     if (!name || !*name) name = city_file ? city_file : "sao.cty";
 
     char path[FILE_NAME_LEN];

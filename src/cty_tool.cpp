@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "calc.h"
 #include "cty_read.h"
@@ -77,23 +78,6 @@ void drop_table() {
     cs.have_table = false;
 }
 
-// Reads a leading number as "%d" or "%f" would; false when none is there.
-bool read_int(const char *s, int *out) {
-    char *end;
-    const long v = std::strtol(s, &end, 10);
-    if (end == s) return false;
-    *out = clamp_int(v);
-    return true;
-}
-
-bool read_float(const char *s, float *out) {
-    char *end;
-    const float v = std::strtof(s, &end);
-    if (end == s) return false;
-    *out = v;
-    return true;
-}
-
 // Tests REST after a "<", "=" or ">" against VALUE: equal, at most, at least.
 template <class T>
 bool compare(char op, T value, T wanted) {
@@ -108,13 +92,13 @@ bool compare(char op, T value, T wanted) {
 }
 
 bool has_prefix(const char *el, const char *prefix) {
-    return strnicmp(el, prefix, static_cast<int>(std::strlen(prefix))) == 0;
+    return strncasecmp(el, prefix, std::strlen(prefix)) == 0;
 }
 
 // "Lat", "Lon", "Elev", "P" and "WMO" followed by "=", "<" or ">".
 bool compare_prefix(const char *el, const char *word, char *op, const char **rest) {
     const size_t n = std::strlen(word);
-    if (strnicmp(el, word, static_cast<int>(n)) != 0) return false;
+    if (strncasecmp(el, word, n) != 0) return false;
     const char c = el[n];
     if (c != '=' && c != '<' && c != '>') return false;
     *op = c;
@@ -138,21 +122,23 @@ bool element_holds(const Station &st, int argc, char **argv, int *i) {
     bool held = false;
     if (has_prefix(el, "Name=")) {
         rest = el + 5;
-        held |= strnicmp(d->name, rest, static_cast<int>(std::strlen(rest))) == 0;
+        held |= strncasecmp(d->name, rest, std::strlen(rest)) == 0;
     }
     if (has_prefix(el, "ST=")) {
         rest = el + 3;
         const size_t n = std::strlen(rest);
-        held |= (n == 2 && stricmp(rest, d->state) == 0) || (n == 5 && stricmp(rest, st.loc) == 0);
+        held |= (n == 2 && strcasecmp(rest, d->state) == 0) ||
+                (n == 5 && strcasecmp(rest, st.loc) == 0);
     }
-    if (stricmp(el, "ST") == 0 && *i + 1 < argc) {
+    if (strcasecmp(el, "ST") == 0 && *i + 1 < argc) {
         const char *next = argv[++*i];
         const size_t n = std::strlen(next);
-        held |= (n == 2 && stricmp(next, d->state) == 0) || (n == 5 && stricmp(next, st.loc) == 0);
+        held |= (n == 2 && strcasecmp(next, d->state) == 0) ||
+                (n == 5 && strcasecmp(next, st.loc) == 0);
     }
-    if (has_prefix(el, "CN=")) held |= stricmp(el + 3, d->region) == 0;
-    if (stricmp(el, "CN") == 0 && *i + 1 < argc) held |= stricmp(argv[++*i], d->region) == 0;
-    if (has_prefix(el, "ID=")) held |= stricmp(el + 3, d->id) == 0;
+    if (has_prefix(el, "CN=")) held |= strcasecmp(el + 3, d->region) == 0;
+    if (strcasecmp(el, "CN") == 0 && *i + 1 < argc) held |= strcasecmp(argv[++*i], d->region) == 0;
+    if (has_prefix(el, "ID=")) held |= strcasecmp(el + 3, d->id) == 0;
     if (has_prefix(el, "RA<") && *i + 2 < argc) {
         float lat, lon, range;
         const bool ok = read_float(el + 3, &lat) && read_float(argv[*i + 1], &lon) &&
@@ -171,7 +157,7 @@ bool element_holds(const Station &st, int argc, char **argv, int *i) {
         held |= compare(op, d->el, v);
     if (compare_prefix(el, "WMO", &op, &rest)) {
         if (op == '=')
-            held |= stricmp(rest, st.wmo) == 0;
+            held |= strcasecmp(rest, st.wmo) == 0;
         else if (read_int(rest, &n))
             held |= compare(op, d->wmo, n);
     }
@@ -182,9 +168,9 @@ bool element_holds(const Station &st, int argc, char **argv, int *i) {
 bool selection_accepts(const Station &st, const char *sel) {
     const CTY_data *d = st.data;
     const size_t len = std::strlen(sel);
-    if (len == 5 && stricmp(sel, st.wmo) == 0) return true;
-    if (stricmp(sel, d->id) == 0) return true;
-    if (len >= 5 && strnicmp(d->name, sel, static_cast<int>(len)) == 0) return true;
+    if (len == 5 && strcasecmp(sel, st.wmo) == 0) return true;
+    if (strcasecmp(sel, d->id) == 0) return true;
+    if (len >= 5 && strncasecmp(d->name, sel, len) == 0) return true;
 
     int argc = 0;
     char **argv = nullptr;
@@ -245,7 +231,7 @@ int CTY_store(const char *city_file, int type, const Domain *domain, int prior) 
     int idc = 0;
     char **idv = nullptr;
     RES_getvals("identifier", &idc, &idv);
-    if (idc == 1 && stricmp(idv[0], "all") == 0) {
+    if (idc == 1 && strcasecmp(idv[0], "all") == 0) {
         free_parsed_array(idc, idv);
         idc = 0;
         idv = nullptr;
@@ -350,7 +336,8 @@ int CTY_get(const char *city_file, const char *id, CTY_data *data) {
     while (!found && CTY_read(fd, data) >= 1) {
         char wmo[WMO_TEXT];
         std::snprintf(wmo, sizeof wmo, "%05d", data->wmo);
-        found = stricmp(id, data->id) == 0 || stricmp(id, data->name) == 0 || stricmp(id, wmo) == 0;
+        found = strcasecmp(id, data->id) == 0 || strcasecmp(id, data->name) == 0 ||
+                strcasecmp(id, wmo) == 0;
     }
     CTY_close(fd);
     return found;

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <strings.h>
 
 #include "date.h"
 #include "mess.h"
@@ -156,9 +157,8 @@ int DATE_set_TZ(const char *str) {
     if (n == 0) return 0;
     snprintf(tz_str, sizeof tz_str, " %.*s", static_cast<int>(n), str);
     if (str[n] != ':') return 0;
-    char *end = nullptr;
-    float hours = strtof(str + n + 1, &end);
-    if (end == str + n + 1) return 0;
+    float hours = 0.0f;
+    if (!read_float(str + n + 1, &hours)) return 0;
     // Offsets beyond two days are no time zone; keep the arithmetic defined.
     if (!(hours >= -48.0f && hours <= 48.0f)) hours = 0.0f;
     tz_off = static_cast<int>(hours * 3600.0f);
@@ -403,7 +403,7 @@ const char *read_decode_hour(const char *txt, DecodeHour *dh) {
     } else if (scan_ints(txt, ":-%d+%d", v, &end) == 2) {
         set_window(v, 0);
         dh->window = true;
-    } else if (strnicmp(txt, "cu:cu", 5) == 0) {
+    } else if (strncasecmp(txt, "cu:cu", 5) == 0) {
         dh->hm_form = true;
         dh->h = given_or_zero(file_date.hour);
         dh->m = given_or_zero(file_date.min);
@@ -414,7 +414,7 @@ const char *read_decode_hour(const char *txt, DecodeHour *dh) {
         } else {
             end = txt + 5;
         }
-    } else if (strnicmp(txt, "cu", 2) == 0) {
+    } else if (strncasecmp(txt, "cu", 2) == 0) {
         end = read_cu(txt + 2, dh);
     } else {
         return nullptr;

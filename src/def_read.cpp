@@ -19,6 +19,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "def_read.h"
 #include "files.h"
@@ -54,7 +55,7 @@ void close_file() {
 
 bool tag_defined(const char *t) {
     for (int i = 0; i < num_tag; ++i)
-        if (stricmp(tag[i], t) == 0) return true;
+        if (strcasecmp(tag[i], t) == 0) return true;
     return false;
 }
 
@@ -68,7 +69,7 @@ int add_tag(const char *t) {
 
 void remove_tag(const char *t) {
     for (int i = 0; i < num_tag; ++i) {
-        if (stricmp(tag[i], t) == 0) {
+        if (strcasecmp(tag[i], t) == 0) {
             free(tag[i]);
             for (int j = i; j + 1 < num_tag; ++j) tag[j] = tag[j + 1];
             tag[--num_tag] = nullptr;

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <strings.h>
 #include <unordered_set>
 #include <vector>
 
@@ -89,7 +90,7 @@ const ClassWord class_words[] = {
 // none.
 const ClassWord *class_of(const char *tok) {
     for (const ClassWord &cw : class_words)
-        if (strnicmp(tok, cw.word, static_cast<int>(strlen(cw.word))) == 0) return &cw;
+        if (strncasecmp(tok, cw.word, strlen(cw.word)) == 0) return &cw;
     return nullptr;
 }
 
@@ -153,13 +154,13 @@ void open_message_file(const char *name, const char *access, int out) {
 }
 
 void apply_token(const char *tok) {
-    if (strnicmp(tok, "@fi", 3) == 0) {
+    if (strncasecmp(tok, "@fi", 3) == 0) {
         open_message_file(strlen(tok) > 4 ? tok + 4 : "", "a", -1);
-    } else if (strnicmp(tok, "+fi", 3) == 0) {
+    } else if (strncasecmp(tok, "+fi", 3) == 0) {
         open_message_file(strlen(tok) > 4 ? tok + 4 : "", "a", 1);
-    } else if (strnicmp(tok, "-fi", 3) == 0) {
+    } else if (strncasecmp(tok, "-fi", 3) == 0) {
         open_message_file(strlen(tok) > 4 ? tok + 4 : "", "w", 1);
-    } else if (strnicmp(tok, "dfi", 3) == 0) {
+    } else if (strncasecmp(tok, "dfi", 3) == 0) {
         const char *name = strlen(tok) > 4 ? tok + 4 : "";
         close_stream(pfile);
         mess_out = 2;
@@ -169,13 +170,13 @@ void apply_token(const char *tok) {
         else
             MESS_print(M_WARN, "MESS_set_str: Unable to open message file %s: %s\n", name,
                        strerror(ENAMETOOLONG));
-    } else if (strnicmp(tok, "fi", 2) == 0) {
+    } else if (strncasecmp(tok, "fi", 2) == 0) {
         open_message_file(strlen(tok) > 3 ? tok + 3 : "", "a", 0);
-    } else if (stricmp(tok, "nopage") == 0) {
+    } else if (strcasecmp(tok, "nopage") == 0) {
         page = 0;
-    } else if (stricmp(tok, "page") == 0) {
+    } else if (strcasecmp(tok, "page") == 0) {
         page = 2;
-    } else if (strnicmp(tok, "line", 4) == 0) {
+    } else if (strncasecmp(tok, "line", 4) == 0) {
         int n[1] = {0};
         if (strlen(tok) > 5) scan_ints(tok + 5, "%d", n);
         max_lines = n[0] < 1 ? 22 : n[0];

@@ -24,6 +24,7 @@
 
 #include "mess.h"
 #include "mqueue.h"
+#include "numtext.h"
 #include "system.h"
 
 namespace {
@@ -174,12 +175,11 @@ int MQ_connect(int qid) {
     if (MQ_put(qid, CODE_REQUEST, "%d", static_cast<int>(getuid())) < 0) return -1;
     char text[MQ_TEXT_LEN];
     if (MQ_get(qid, CONNECT_CHANNEL, text) != CODE_CONNECT) return -1;
-    char *end;
-    errno = 0;
-    long c = strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || c < FIRST_CONN || c > LAST_CONN) return -1;
-    MQ_clear(qid, static_cast<int>(c));
-    return static_cast<int>(c);
+    int c = 0;
+    const char *end = read_int(text, &c);
+    if (!end || *end != '\0' || c < FIRST_CONN || c > LAST_CONN) return -1;
+    MQ_clear(qid, c);
+    return c;
 }
 
 void mqueue_reset_state() {

@@ -24,6 +24,7 @@
 #include "files.h"
 #include "maptran.h"
 #include "mess.h"
+#include "numtext.h"
 #include "rad_cdf.h"
 #include "rad_read.h"
 #include "resrc.h"
@@ -377,12 +378,11 @@ const char *read_numbers(FILE *f, float *out, int n, double limit) {
         }
         word[len] = '\0';
         if (c != EOF) ungetc(c, f);
-        // Decimal notation only: strtod alone would also take "inf", "nan"
-        // and hexadecimal numbers.
+        // Digits only: the reader would also take "inf" and "nan".
         if (strspn(word, "0123456789+-.eE") != len) return "a word that is not a number";
-        char *end = nullptr;
-        const double v = strtod(word, &end);
-        if (end != word + len || !std::isfinite(v)) return "a word that is not a number";
+        double v = 0;
+        if (read_float(word, &v) != word + len || !std::isfinite(v))
+            return "a word that is not a number";
         if (v < -limit || v > limit) return "a coordinate out of range";
         out[i] = static_cast<float>(v);
     }

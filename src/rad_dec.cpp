@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -178,7 +179,7 @@ const char *form_text() {
 // when the key looks like the name of a convention, not like a template or
 // a file name (with "/", "%" or ".", or standard output).
 void select_named_convention(const char *word, const char *key) {
-    if (select_convention(key) || stricmp(key, "none") == 0 || FILE_is_stdio(key) ||
+    if (select_convention(key) || strcasecmp(key, "none") == 0 || FILE_is_stdio(key) ||
         strpbrk(key, "/%."))
         return;
     MESS_warn_once("RAD_set_out_file: out_file \"%s\": no convention \"%s\" in the name "
@@ -201,7 +202,7 @@ void apply_out_file(const char *word) {
     size_t len = strlen(word);
     for (const Form &f : forms) {
         size_t n = strlen(f.prefix);
-        if (strnicmp(word, f.prefix, static_cast<int>(n)) != 0) continue;
+        if (strncasecmp(word, f.prefix, n) != 0) continue;
         select_named_convention(word, len > n ? word + n + 1 : f.key);
         file_type = f.type;
         return;
@@ -215,16 +216,16 @@ void choose_output_form() {
     select_convention(rad_type == 2 ? "rcm_cvt" : "rad_cvt");
     UnknownWords unknown;
     for_each_word("output", [&unknown](const char *w) {
-        if (!stricmp(w, "vek")) {
+        if (!strcasecmp(w, "vek")) {
             select_convention("rad_cvt_vek");
             file_type = 3;
-        } else if (!stricmp(w, "vek3")) {
+        } else if (!strcasecmp(w, "vek3")) {
             select_convention("rad_cvt_vek");
             file_type = 2;
-        } else if (!stricmp(w, "cdf")) {
+        } else if (!strcasecmp(w, "cdf")) {
             select_convention("rad_cvt_cdf");
             file_type = 12;
-        } else if (!stricmp(w, "cdf1")) {
+        } else if (!strcasecmp(w, "cdf1")) {
             select_convention("rad_cvt_cdf");
             file_type = 11;
         } else {
@@ -318,11 +319,11 @@ int RAD_parameter() {
     select_convention("rad_dat");
     UnknownWords unknown_input, unknown_param;
     for_each_word("input", [&unknown_input](const char *w) {
-        if (!stricmp(w, "raw")) {
+        if (!strcasecmp(w, "raw")) {
             rad_type = 0;
-        } else if (!stricmp(w, "mdr")) {
+        } else if (!strcasecmp(w, "mdr")) {
             rad_type = 1;
-        } else if (!stricmp(w, "rcm")) {
+        } else if (!strcasecmp(w, "rcm")) {
             rad_type = 2;
             select_convention("rcm_dat");
         } else {
@@ -332,11 +333,11 @@ int RAD_parameter() {
     const char *in_file = RES_get("in_file");
     if (in_file && *in_file) select_convention(in_file);
     for_each_word("parameter", [&unknown_param](const char *w) {
-        if (!stricmp(w, "raw_sum"))
+        if (!strcasecmp(w, "raw_sum"))
             rad_type = 0;
-        else if (!stricmp(w, "noclar"))
+        else if (!strcasecmp(w, "noclar"))
             rad_run.clear_air = 0;
-        else if (!strnicmp(w, "range", 5))
+        else if (!strncasecmp(w, "range", 5))
             apply_range(w);
         else
             unknown_param.add(w);

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <strings.h>
 
 #include "cty_tool.h"
 #include "files.h"
@@ -112,26 +113,6 @@ const Template templates[] = {
     {{DOM_REG}, REGION, "reg:REG"},
 };
 
-// A leading number as "%f" and "%d" read it (leading blanks skipped, text
-// after it ignored); false when there is none. Integers saturate.
-bool read_float(const char *s, float *out) {
-    char *end;
-    float v = strtof(s, &end);
-    if (end == s) return false;
-    *out = v;
-    return true;
-}
-
-bool read_int(const char *s, int *out, const char **after = nullptr) {
-    char *end;
-    errno = 0;
-    long v = strtol(s, &end, 10);
-    if (end == s) return false;
-    *out = clamp_int(v);
-    if (after) *after = end;
-    return true;
-}
-
 // A float truncated to an int, saturating; NaN gives -9999.
 int trunc_int(float v) {
     if (v != v) return VEK_MISS;
@@ -141,11 +122,11 @@ int trunc_int(float v) {
 }
 
 int proj_number(const char *text, size_t len) {
-    if (len == 4 && strnicmp(text, "miss", 4) == 0) return VEK_MISS;
+    if (len == 4 && strncasecmp(text, "miss", 4) == 0) return VEK_MISS;
     for (const ProjWord &pw : proj_words) {
         size_t wlen = strlen(pw.word);
         bool fits = pw.exact ? len == wlen : len >= wlen;
-        if (fits && strnicmp(text, pw.word, static_cast<int>(wlen)) == 0) return pw.proj;
+        if (fits && strncasecmp(text, pw.word, wlen) == 0) return pw.proj;
     }
     return -1;
 }
@@ -191,7 +172,7 @@ bool read_proj(const char *text, Domain *d) {
 // "id:" and an identifier, or "id:", a station file, ":" and the identifier:
 // the station's position becomes the centre.
 bool read_station(const char *text, Domain *d) {
-    if (strnicmp(text, "id:", 3) != 0) return false;
+    if (strncasecmp(text, "id:", 3) != 0) return false;
     const char *rest = text + 3;
     const char *colon = strrchr(rest, ':');
     std::string file = colon ? std::string(rest, static_cast<size_t>(colon - rest)) : "";
@@ -221,9 +202,9 @@ bool default_region(const char *name, Domain *d) {
 }
 
 bool read_region(const char *text, Domain *d, int depth) {
-    if (strnicmp(text, "id:", 3) == 0) return false;
+    if (strncasecmp(text, "id:", 3) == 0) return false;
     char domstr[DOM_STR_LEN];
-    if (strnicmp(text, "fi:", 3) == 0) {
+    if (strncasecmp(text, "fi:", 3) == 0) {
         if (DOM_search_file(text + 3, nullptr, domstr))
             return decode_region_string(domstr, d, depth);
         return default_region(text, d);
@@ -277,7 +258,7 @@ int set_params(int paramc, char **paramv, Domain *d, const int (&codes)[8], int 
     int list[8];
     int m = 0;
     for (int k = 0; k < 8 && codes[k] != DOM_END; ++k) {
-        if (codes[k] == DOM_CLAT && m < paramc && strnicmp(paramv[m], "id:", 3) == 0) {
+        if (codes[k] == DOM_CLAT && m < paramc && strncasecmp(paramv[m], "id:", 3) == 0) {
             list[m++] = DOM_STAT;
             if (k + 1 < 8 && codes[k + 1] == DOM_CLON) ++k;
             continue;
@@ -285,7 +266,7 @@ int set_params(int paramc, char **paramv, Domain *d, const int (&codes)[8], int 
         list[m++] = codes[k];
     }
     if (m != paramc) return -1;
-    if (stricmp(paramv[0], "miss") == 0 || stricmp(paramv[0], "none") == 0) return 0;
+    if (strcasecmp(paramv[0], "miss") == 0 || strcasecmp(paramv[0], "none") == 0) return 0;
     for (int j = 0; j < m; ++j)
         if (!read_field(list[j], paramv[j], d, depth)) return -1;
     return 0;
@@ -325,13 +306,13 @@ bool try_template(const Template &t, int n, char **fields, Domain *d, int depth)
 // reports that it is invalid.
 int decode(const char *str, Domain *domain, int depth) {
     DOM_init(domain);
-    if (!str || !*str || stricmp(str, "miss") == 0) return VEK_MISS;
+    if (!str || !*str || strcasecmp(str, "miss") == 0) return VEK_MISS;
     int n = 0;
     char **fields = nullptr;
     int result = -1;
     if (parse_string(str, ',', &n, &fields) == 0) {
         MESS_print(TRACE, "******** PARSING DOMAIN: %d %s\n", n, str);
-        if (stricmp(fields[0], "size") == 0 &&
+        if (strcasecmp(fields[0], "size") == 0 &&
             try_template(size_template, n, fields, domain, depth))
             result = 1;
         for (const Template &t : templates) {
@@ -397,7 +378,7 @@ int split_region_line(char *line, char **abbr, char **domstr) {
     if (!*abbr) return 0;
     int flag;
     const char *after;
-    if (!next_word(&p) || !read_int(p, &flag, &after)) return 1;
+    if (!next_word(&p) || !(after = read_int(p, &flag))) return 1;
     p = const_cast<char *>(after);
     *domstr = next_word(&p);
     return *domstr ? 2 : 1;
@@ -459,14 +440,14 @@ int DOM_get_def_region(const char *region, Domain *domain) {
     domain->ny = 17;
     domain->dx = domain->dy = 1.2f;
     if (!region) return 0;
-    if (stricmp(region, "var") == 0) {
+    if (strcasecmp(region, "var") == 0) {
         domain->clat = VEK_promptf("Enter the central latitude: ");
         domain->clon = VEK_promptf("Enter the central longitude: ");
         domain->plon = domain->clon;
         return 1;
     }
     for (const DefRegion &r : def_regions) {
-        if (stricmp(region, r.name) != 0) continue;
+        if (strcasecmp(region, r.name) != 0) continue;
         domain->clat = r.clat;
         domain->clon = domain->plon = r.clon;
         domain->dx = domain->dy = r.spacing;
@@ -491,7 +472,7 @@ int DOM_search_file(const char *file, const char *str, char *domstr) {
         char *abbr = nullptr, *dom = nullptr;
         int got = split_region_line(line, &abbr, &dom);
         if (got == 0) break;
-        if (got == 1 || !str || stricmp(str, abbr) == 0) {
+        if (got == 1 || !str || strcasecmp(str, abbr) == 0) {
             if (domstr) vek_strlcpy(domstr, got == 1 ? abbr : dom, DOM_STR_LEN);
             found = 1;
             break;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <strings.h>
 
 #include "files.h"
 #include "flag.h"
@@ -25,9 +26,16 @@
 
 namespace {
 
-// strtol clamped to the range of int, so hostile numbers stay defined.
-int to_int(const char *text, int base) {
-    return clamp_int(strtol(text, nullptr, base));
+// The leading number of DATA as atoi and atof read it: 0 when there is none,
+// held at the range of T when beyond it.
+template <class T>
+T leading(const char *data, int base = 10) {
+    T v{};
+    if constexpr (std::floating_point<T>)
+        read_float(data, &v);
+    else
+        read_int(data, &v, base);
+    return v;
 }
 
 struct PlotWord {
@@ -69,16 +77,16 @@ void convert_draw(const char *data) {
         } else if (i == 0) {
             FLAG_resetplot(0);
         }
-        if (stricmp(item, "none") == 0) {
+        if (strcasecmp(item, "none") == 0) {
             FLAG_setplot(PLOT_ALL, 0);
-        } else if (stricmp(item, "all") == 0) {
+        } else if (strcasecmp(item, "all") == 0) {
             FLAG_setplot(PLOT_ALL, 1);
-        } else if (stricmp(item, "text") == 0) {
+        } else if (strcasecmp(item, "text") == 0) {
             FLAG_setplot(PLOT_TEXT, val);
             FLAG_setplot(PLOT_BORDER, val);
         } else {
             for (const DrawWord &dw : draw_words) {
-                if (stricmp(item, dw.word) == 0) {
+                if (strcasecmp(item, dw.word) == 0) {
                     FLAG_setplot(dw.type, val);
                     break;
                 }
@@ -199,9 +207,11 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
         if (!out) return 0;
         if (!data) {
             *static_cast<int *>(out) = 1;
-        } else if (!stricmp(data, "true") || !stricmp(data, "on") || !stricmp(data, "yes")) {
+        } else if (!strcasecmp(data, "true") || !strcasecmp(data, "on") ||
+                   !strcasecmp(data, "yes")) {
             *static_cast<int *>(out) = 1;
-        } else if (!stricmp(data, "false") || !stricmp(data, "off") || !stricmp(data, "no")) {
+        } else if (!strcasecmp(data, "false") || !strcasecmp(data, "off") ||
+                   !strcasecmp(data, "no")) {
             *static_cast<int *>(out) = 0;
         }
         return 1;
@@ -221,16 +231,17 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
         return 1;
     }
     case CV_file_param:
-        if (!stricmp(data, "use") || !stricmp(data, "reuse"))
+        if (!strcasecmp(data, "use") || !strcasecmp(data, "reuse"))
             FLAG_set(FLAG_FILE_MODE, 3);
-        else if (!stricmp(data, "over") || !stricmp(data, "calc") || !stricmp(data, "recalc"))
+        else if (!strcasecmp(data, "over") || !strcasecmp(data, "calc") ||
+                 !strcasecmp(data, "recalc"))
             FLAG_set(FLAG_FILE_MODE, 1);
-        else if (!stricmp(data, "app"))
+        else if (!strcasecmp(data, "app"))
             FLAG_set(FLAG_FILE_MODE, 2);
         return 1;
     case CV_plot_type:
         for (const PlotWord &pw : plot_words) {
-            if (stricmp(data, pw.word) == 0) {
+            if (strcasecmp(data, pw.word) == 0) {
                 FLAG_set(FLAG_PLOT_TYPE, pw.code);
                 break;
             }
@@ -253,21 +264,21 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
     switch (cvt) {
     case CV_int:
         if (is_digit(data[0]) || data[0] == '-' || data[0] == '+') {
-            bool hex = data[1] == 'x' || data[1] == 'X';
-            *static_cast<int *>(out) = to_int(data, hex ? 16 : 10);
+            const bool hex = data[1] == 'x' || data[1] == 'X';
+            *static_cast<int *>(out) = leading<int>(data, hex ? 16 : 10);
         }
         return 1;
     case CV_short:
-        if (is_digit(data[0])) *static_cast<short *>(out) = static_cast<short>(to_int(data, 10));
+        if (is_digit(data[0])) *static_cast<short *>(out) = leading<short>(data);
         return 1;
     case CV_long:
-        if (is_digit(data[0])) *static_cast<long *>(out) = strtol(data, nullptr, 10);
+        if (is_digit(data[0])) *static_cast<long *>(out) = leading<long>(data);
         return 1;
     case CV_float:
-        *static_cast<float *>(out) = strtof(data, nullptr);
+        *static_cast<float *>(out) = leading<float>(data);
         return 1;
     case CV_color:
-        *static_cast<long *>(out) = to_int(data, 10);
+        *static_cast<long *>(out) = leading<int>(data);
         return 1;
     case CV_string:
         *static_cast<const char **>(out) = data;
@@ -284,7 +295,7 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
         vek_strlcpy(static_cast<char *>(out), data, FILE_NAME_LEN);
         return 1;
     case CV_path: {
-        if (stricmp(data, "none") == 0) {
+        if (strcasecmp(data, "none") == 0) {
             *static_cast<const char **>(out) = "";
             return 1;
         }

@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <strings.h>
 #include <vector>
 
 #include "date.h"
@@ -29,6 +30,7 @@
 #include "flag.h"
 #include "mess.h"
 #include "mqueue.h"
+#include "numtext.h"
 #include "res_conv.h"
 #include "res_init.h"
 #include "resrc.h"
@@ -184,12 +186,11 @@ void split_option(int argc, char **argv, int i, const char *body, char *name, co
 bool is_name_prefix(const char *name, bool ignore_case) {
     size_t n = strlen(name);
     if (n == 0 || n > 4) return false;
-    return ignore_case ? strnicmp(name, "name", static_cast<int>(n)) == 0
-                       : strncmp(name, "name", n) == 0;
+    return ignore_case ? strncasecmp(name, "name", n) == 0 : strncmp(name, "name", n) == 0;
 }
 
 bool is_default_name(const char *name, bool ignore_case) {
-    if (ignore_case) return strnicmp(name, "default", 7) == 0 || strnicmp(name, "df", 2) == 0;
+    if (ignore_case) return strncasecmp(name, "default", 7) == 0 || strncasecmp(name, "df", 2) == 0;
     return strncmp(name, "default", 7) == 0 || strncmp(name, "df", 2) == 0;
 }
 
@@ -206,17 +207,17 @@ int lookup_option(const char *name) {
     int n = table_size();
     for (int i = 0; i < n; ++i) {
         const RES_defobj &e = defs[i];
-        if (e.def[0] && e.cmd && stricmp(e.cmd, name) == 0) return i;
+        if (e.def[0] && e.cmd && strcasecmp(e.cmd, name) == 0) return i;
     }
     for (int i = 0; i < n; ++i) {
         const RES_defobj &e = defs[i];
-        if (e.def[0] && e.cmd && stricmp(e.def, name) == 0) return i;
+        if (e.def[0] && e.cmd && strcasecmp(e.def, name) == 0) return i;
     }
     if (is_name_prefix(name, true) || is_default_name(name, true)) return -2;
     size_t len = strlen(name);
     for (int i = 0; i < n; ++i) {
         const RES_defobj &e = defs[i];
-        if (e.def[0] && e.cmd && strnicmp(e.def, name, static_cast<int>(len)) == 0) return i;
+        if (e.def[0] && e.cmd && strncasecmp(e.def, name, len) == 0) return i;
     }
     return -1;
 }
@@ -335,12 +336,11 @@ void exchange_resources(WindowLink &link) {
 // the resources. Warns and goes on without the link when there is no queue
 // or no connection.
 void open_window_link(const char *number, std::vector<WindowLink> &links) {
-    char *end;
+    int num = 0;
+    const char *end = read_int(number, &num);
+    const bool valid = end && *end == '\0' && num > INT_MIN && num < INT_MAX;
     errno = 0;
-    long num = strtol(number, &end, 10);
-    bool valid = end != number && *end == '\0' && errno == 0 && num >= INT_MIN && num <= INT_MAX;
-    errno = 0;
-    int qid = valid ? MQ_open(static_cast<int>(num)) : -1;
+    int qid = valid ? MQ_open(num) : -1;
     if (qid == -1) {
         MESS_print(M_WARN, "ZOZiziz window: %s not running or no message queue exists\n", number);
         return;

@@ -46,6 +46,7 @@
 #include <vector>
 
 #include "mess.h"
+#include "numtext.h"
 #include "scanp.h"
 
 using namespace scanp_detail;
@@ -152,7 +153,9 @@ float scanp_detail::float_of(const char *field, int count) {
     char scratch[FIELD_MAX + 1];
     std::memcpy(scratch, field, size_t(std::clamp(count, 0, FIELD_MAX)));
     scratch[std::clamp(count, 0, FIELD_MAX)] = '\0';
-    return std::strtof(scratch, nullptr);
+    float v = 0.0f;
+    read_float(scratch, &v);
+    return v;
 }
 
 bool scanp_detail::tracing() {

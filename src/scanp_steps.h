@@ -21,6 +21,8 @@
 #include <span>
 #include <string_view>
 
+#include "numtext.h"
+
 namespace scanp_detail {
 
 constexpr int FIELD_MAX = 79;      // characters one directive collects at most
@@ -311,10 +313,6 @@ SCANP_INLINE long long digits_value(const unsigned char *d, int n) {
     return x;
 }
 
-inline int clamp_to_int(long long v) {
-    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
-}
-
 // "[white] [-] digits [white]" (white space when PADDED) at POS: its length,
 // its value into *V (saturating at the range of int), and in VALUE whether
 // it has a digit.
@@ -326,7 +324,7 @@ SCANP_INLINE int count_int(const Text &t, int pos, int limit, bool padded, bool 
     value = n > digits_at;
     const long long x = digits_value(t.s + pos + digits_at, n - digits_at);
     if (padded) n = t.run(pos, n, limit, SPACES);
-    *v = clamp_to_int(negative ? -x : x);
+    *v = clamp_int(negative ? -x : x);
     return n;
 }
 

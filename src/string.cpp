@@ -13,6 +13,7 @@
 #if defined(__SSE2__)
 #define FIN_VECTOR 1
 #include <emmintrin.h>
+#include <strings.h>
 #endif
 
 #include "vekstr.h"
@@ -73,25 +74,14 @@ int free_parsed_array(int argc, char **argv) {
     return 0;
 }
 
+// The package's null-safe names for the C library's compares without case.
 int stricmp(const char *s1, const char *s2) {
-    if (!s1 || !s2) return 1;
-    for (;; ++s1, ++s2) {
-        int c1 = tolower(static_cast<unsigned char>(*s1));
-        int c2 = tolower(static_cast<unsigned char>(*s2));
-        if (c1 != c2) return c1 - c2;
-        if (c1 == 0) return 0;
-    }
+    return s1 && s2 ? strcasecmp(s1, s2) : 1;
 }
 
 int strnicmp(const char *s1, const char *s2, int n) {
     if (!s1 || !s2) return 1;
-    for (int i = 0; i < n; ++i) {
-        int c1 = tolower(static_cast<unsigned char>(s1[i]));
-        int c2 = tolower(static_cast<unsigned char>(s2[i]));
-        if (c1 != c2) return c1 - c2;
-        if (c1 == 0) return 0;
-    }
-    return 0;
+    return n > 0 ? strncasecmp(s1, s2, static_cast<size_t>(n)) : 0;
 }
 
 int low_string(char *string) {

@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <unistd.h>
 
 #include "mess.h"
+#include "numtext.h"
 #include "resrc.h"
 #include "system.h"
 #include "vekstr.h"
@@ -90,7 +92,7 @@ float VEK_elapse() {
 
 int VEK_set_command(const char *string) {
     if (!string) return 0;
-    if (strnicmp(string, "set", 3) == 0) {
+    if (strncasecmp(string, "set", 3) == 0) {
         // The first word is the command; the second, up to "=" or a blank,
         // names the resource; the value is what follows the run of "=" and
         // blanks after the name.
@@ -117,7 +119,7 @@ int VEK_set_command(const char *string) {
         RES_put(res, p);
         return 1;
     }
-    if (strnicmp(string, "exit", 4) == 0) VEK_exit(0);
+    if (strncasecmp(string, "exit", 4) == 0) VEK_exit(0);
     return 0;
 }
 
@@ -150,13 +152,13 @@ float VEK_promptf(const char *prompt) {
     for (;;) {
         MESS_print_str(M_PRINT, prompt ? prompt : "");
         read_answer(line);
-        char *end = nullptr;
-        float result = strtof(line, &end); // out of range: HUGE_VALF, never undefined
+        float result = 0.0f;
+        const bool number = read_float(line, &result) != nullptr; // out of range: +-inf
         if (VEK_set_command(line)) continue;
         const char *p = line;
         while (*p && isspace(static_cast<unsigned char>(*p))) ++p;
         if (*p == '\0') return 0.0f;
-        if (end == line) continue;
+        if (!number) continue;
         return result;
     }
 }

@@ -8,12 +8,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
-
 
 using namespace vektest;
 
@@ -212,4 +213,32 @@ TEST(NumbersInText, ScanIntsReadsAsSscanfAndSaturates) {
     EXPECT_TRUE(take_digits(p, 0, &w) && !take_digits(p, 0, &v) && w == INT_MAX && v == 1234);
     EXPECT_EQ(clamp_int(int64_t{1} << 40), INT_MAX);
     EXPECT_EQ(clamp_int(-(int64_t{1} << 40)), INT_MIN);
+}
+
+// The leading-number readers end where strtol and strtof end and give their
+// values, held at the range of the type; hexadecimal floats are not numbers.
+TEST(NumbersInText, ReadersEndWhereStrtolAndStrtofEnd) {
+    for (const char *t :
+         {"12", "  -7x", " +42", "-2147483648", "-2147483649", "99999999999999999999",
+          "-99999999999999999999", "x", "", "-", "+-3", "0x1F", "-0x10", "0x", "1e5"}) {
+        for (int base : {10, 16}) {
+            int v = -1;
+            char *want_end;
+            const long want = std::strtol(t, &want_end, base);
+            const char *end = read_int(t, &v, base);
+            EXPECT_EQ(end ? end : t, want_end) << t << " base " << base;
+            EXPECT_EQ(v, end ? clamp_int(want) : -1) << t << " base " << base;
+        }
+    }
+    for (const char *t : {"1.5", "  -2.25e3x", "+.5", ".", ".e3", "1e", "1e+", "3.4e39", "-3.4e39",
+                          "1e-50", "-inf", "NaN", "1e99999999999", "1e-99999999999", "5.", "--1"}) {
+        float v = -1;
+        char *want_end;
+        const float want = std::strtof(t, &want_end);
+        const char *end = read_float(t, &v);
+        EXPECT_EQ(end ? end : t, want_end) << t;
+        EXPECT_TRUE(end ? v == want || (std::isnan(v) && std::isnan(want)) : v == -1) << t;
+    }
+    unsigned u = 5;
+    EXPECT_TRUE(!read_int("-3", &u) && u == 5);
 }
