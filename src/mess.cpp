@@ -223,22 +223,24 @@ int MESS_set_out(int val) {
 }
 
 int MESS_set(int oper, M_type level) {
-    if (oper <= 4) ++mess_set;
-    if (oper > 15 && mess_set != 0) return 0;
+    // The codes around each base: up to 4 explicit, from 16 on defaults.
+    constexpr int explicit_last = MESS_EXPLICIT + 4, default_first = MESS_DEFAULT - 4;
+    if (oper <= explicit_last) ++mess_set;
+    if (oper >= default_first && mess_set != 0) return 0;
     switch (oper) {
-    case 0:
-    case 10:
-    case 20:
+    case MESS_EXPLICIT + MESS_OP_SET:
+    case MESS_PROGRAM + MESS_OP_SET:
+    case MESS_DEFAULT + MESS_OP_SET:
         mess_level = fill_down(level);
         break;
-    case 1:
-    case 11:
-    case 21:
+    case MESS_EXPLICIT + MESS_OP_ADD:
+    case MESS_PROGRAM + MESS_OP_ADD:
+    case MESS_DEFAULT + MESS_OP_ADD:
         mess_level |= level;
         break;
-    case -1:
-    case 9:
-    case 19:
+    case MESS_EXPLICIT + MESS_OP_REMOVE:
+    case MESS_PROGRAM + MESS_OP_REMOVE:
+    case MESS_DEFAULT + MESS_OP_REMOVE:
         mess_level &= ~level;
         break;
     default:

@@ -15,6 +15,12 @@ int MESS_print_str(M_type type, const char *text);
 // 1 when the selection mask shares a bit with LEVEL.
 int MESS_check(M_type level);
 int MESS_check_set();
+// Changes the selection. OPER is a base plus a step: the explicit base counts
+// as a selection made; the default base changes nothing once one was made.
+constexpr int MESS_EXPLICIT = 0, MESS_PROGRAM = 10, MESS_DEFAULT = 20;
+constexpr int MESS_OP_SET = 0;     // LEVEL and every more important class
+constexpr int MESS_OP_ADD = 1;     // LEVEL's bits added
+constexpr int MESS_OP_REMOVE = -1; // LEVEL's bits removed
 int MESS_set(int oper, M_type level);
 int MESS_set_str(const char *str);
 int MESS_hold(M_type type, const char *mess);

@@ -194,32 +194,11 @@ int RES_set_device(const char *str) {
     }
 }
 
-int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
-    switch (cvt) {
-    case CV_batch:
-        FLAG_set(FLAG_BATCH, 1);
-        if (!MESS_check_set()) MESS_set(0, 0xFF);
-        return 1;
-    case CV_help:
-        FLAG_set(FLAG_HELP, 1);
-        return 1;
-    case CV_bool:
-        if (!out) return 0;
-        if (!data) {
-            *static_cast<int *>(out) = 1;
-        } else if (!strcasecmp(data, "true") || !strcasecmp(data, "on") ||
-                   !strcasecmp(data, "yes")) {
-            *static_cast<int *>(out) = 1;
-        } else if (!strcasecmp(data, "false") || !strcasecmp(data, "off") ||
-                   !strcasecmp(data, "no")) {
-            *static_cast<int *>(out) = 0;
-        }
-        return 1;
-    default:
-        break;
-    }
-    if (!data) return 0;
+namespace {
 
+// The kinds that steer the whole run from the value text DATA: 1 when CVT is
+// one of them (or a kind read by name elsewhere), -1 when it is not.
+int convert_run(const char *data, DEF_convert cvt) {
     switch (cvt) {
     case CV_mess:
         MESS_set_str(data);
@@ -257,13 +236,55 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
     case CV_strings:
         return 1;
     default:
-        break;
+        return -1;
     }
+}
 
-    if (!out) return 0;
+// A copy of DATA into the file-name buffer OUT; a name that does not fit is
+// refused (left empty), never cut.
+int copy_name(const char *data, char *out) {
+    if (strlen(data) >= FILE_NAME_LEN) {
+        out[0] = '\0';
+        MESS_print(M_WARN, "RES_conv_data: Name too long (at most %d characters): %s\n",
+                   FILE_NAME_LEN - 1, data);
+        return 0;
+    }
+    vek_strlcpy(out, data, FILE_NAME_LEN);
+    return 1;
+}
+
+// A path at OUT: empty for "none", else a new copy of DATA ending in "/".
+int copy_path(const char *data, void *out) {
+    if (strcasecmp(data, "none") == 0) {
+        *static_cast<const char **>(out) = "";
+        return 1;
+    }
+    size_t n = strlen(data);
+    char *copy = static_cast<char *>(malloc(n + 2));
+    if (!copy) return 0;
+    memcpy(copy, data, n + 1);
+    FILE_add_path_delim(copy);
+    *static_cast<char **>(out) = copy;
+    return 1;
+}
+
+// The device code of the first comma field into its flag slot, and the text
+// after the first comma into OUT when something other than commas follows.
+void convert_device(const char *data, const char **out) {
+    const char *comma = strchr(data, ',');
+    char first[8] = "";
+    size_t n = comma ? static_cast<size_t>(comma - data) : strlen(data);
+    vek_strlcpy(first, data, n + 1 < sizeof first ? n + 1 : sizeof first);
+    FLAG_set(FLAG_DEVICE, RES_set_device(first));
+    if (comma && comma[strspn(comma, ",")] != '\0') *out = comma + 1;
+}
+
+// The kinds that convert DATA into a value at OUT.
+int convert_value(const char *data, void *out, DEF_convert cvt) {
+    const bool signed_number = is_digit(data[0]) || data[0] == '-' || data[0] == '+';
     switch (cvt) {
     case CV_int:
-        if (is_digit(data[0]) || data[0] == '-' || data[0] == '+') {
+        if (signed_number) {
             const bool hex = data[1] == 'x' || data[1] == 'X';
             *static_cast<int *>(out) = leading<int>(data, hex ? 16 : 10);
         }
@@ -284,47 +305,47 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
         *static_cast<const char **>(out) = data;
         return 1;
     case CV_strcpy:
-        // The destination is a file-name buffer; a name that does not fit is
-        // refused (left empty), never cut.
-        if (strlen(data) >= FILE_NAME_LEN) {
-            static_cast<char *>(out)[0] = '\0';
-            MESS_print(M_WARN, "RES_conv_data: Name too long (at most %d characters): %s\n",
-                       FILE_NAME_LEN - 1, data);
-            return 0;
-        }
-        vek_strlcpy(static_cast<char *>(out), data, FILE_NAME_LEN);
-        return 1;
-    case CV_path: {
-        if (strcasecmp(data, "none") == 0) {
-            *static_cast<const char **>(out) = "";
-            return 1;
-        }
-        size_t n = strlen(data);
-        char *copy = static_cast<char *>(malloc(n + 2));
-        if (!copy) return 0;
-        memcpy(copy, data, n + 1);
-        FILE_add_path_delim(copy);
-        *static_cast<char **>(out) = copy;
-        return 1;
-    }
+        return copy_name(data, static_cast<char *>(out));
+    case CV_path:
+        return copy_path(data, out);
     case CV_region:
     case CV_domain:
         DOM_decode(data, static_cast<Domain *>(out));
         return 1;
-    case CV_device: {
-        const char *comma = strchr(data, ',');
-        char first[8] = "";
-        size_t n = comma ? static_cast<size_t>(comma - data) : strlen(data);
-        vek_strlcpy(first, data, n + 1 < sizeof first ? n + 1 : sizeof first);
-        FLAG_set(FLAG_DEVICE, RES_set_device(first));
-        // A second field exists when something other than commas follows.
-        if (comma && comma[strspn(comma, ",")] != '\0')
-            *static_cast<const char **>(out) = comma + 1;
+    case CV_device:
+        convert_device(data, static_cast<const char **>(out));
         return 1;
-    }
     default:
         return 1;
     }
+}
+
+} // namespace
+
+int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
+    switch (cvt) {
+    case CV_batch:
+        FLAG_set(FLAG_BATCH, 1);
+        if (!MESS_check_set()) MESS_set(MESS_EXPLICIT + MESS_OP_SET, M_PRINT | M_ERROR | M_WARN);
+        return 1;
+    case CV_help:
+        FLAG_set(FLAG_HELP, 1);
+        return 1;
+    case CV_bool:
+        if (!out) return 0;
+        if (!data || !strcasecmp(data, "true") || !strcasecmp(data, "on") ||
+            !strcasecmp(data, "yes"))
+            *static_cast<int *>(out) = 1;
+        else if (!strcasecmp(data, "false") || !strcasecmp(data, "off") || !strcasecmp(data, "no"))
+            *static_cast<int *>(out) = 0;
+        return 1;
+    default:
+        break;
+    }
+    if (!data) return 0;
+    const int run = convert_run(data, cvt);
+    if (run >= 0) return run;
+    return out ? convert_value(data, out, cvt) : 0;
 }
 
 int RES_getval(const char *name, void *data, DEF_convert cvt) {
