@@ -236,6 +236,51 @@ int DEF_close() {
     return 0;
 }
 
+namespace {
+
+// The conditional words: IF, ELIF, ELSE and END, which open, switch and close
+// a level of the tags' conditions. False when W1 is none of them (an IF or
+// ELIF takes exactly one word after it).
+bool apply_condition(const char *w1, const char *w2, int words, bool more) {
+    const bool one_tag = words == 2 && !more;
+    if (strcmp(w1, "IF") == 0 && one_tag) {
+        if (num_match < MAX_LEVELS)
+            match[num_match++] = tag_defined(w2) ? 1 : 0;
+        else
+            ++overflow_levels;
+    } else if (strcmp(w1, "ELIF") == 0 && one_tag) {
+        if (num_match == 0) {
+            MESS_print(M_WARN, "DEF_get: elif without an if\n");
+        } else if (overflow_levels == 0) {
+            char &m = match[num_match - 1];
+            if (m == 1 || m == DONE)
+                m = DONE;
+            else if (tag_defined(w2))
+                m = 1;
+        }
+    } else if (strcmp(w1, "ELSE") == 0) {
+        if (num_match == 0) {
+            MESS_print(M_WARN, "DEF_get: else without an if\n");
+        } else if (overflow_levels == 0) {
+            char &m = match[num_match - 1];
+            m = (m == 1 || m == DONE) ? DONE : 1;
+        }
+    } else if (strcmp(w1, "END") == 0) {
+        if (overflow_levels > 0)
+            --overflow_levels;
+        else if (num_match == 0)
+            MESS_print(M_WARN, "DEF_get: end without an if\n");
+        else
+            --num_match;
+    } else {
+        return false;
+    }
+    update_matches();
+    return true;
+}
+
+} // namespace
+
 int DEF_get(char *resrc, char *value) {
     if (!resrc || !value || !def_file) return -1;
     char line[LINE_LEN + 1];
@@ -256,42 +301,7 @@ int DEF_get(char *resrc, char *value) {
             add_tag(w2);
         } else if (strcmp(w1, "UNDEF") == 0 && w2) {
             remove_tag(w2);
-        } else if (strcmp(w1, "IF") == 0 && words == 2 && !more) {
-            if (num_match < MAX_LEVELS)
-                match[num_match++] = tag_defined(w2) ? 1 : 0;
-            else
-                ++overflow_levels;
-            update_matches();
-            continue;
-        } else if (strcmp(w1, "ELIF") == 0 && words == 2 && !more) {
-            if (num_match == 0) {
-                MESS_print(M_WARN, "DEF_get: elif without an if\n");
-            } else if (overflow_levels == 0) {
-                char &m = match[num_match - 1];
-                if (m == 1 || m == DONE)
-                    m = DONE;
-                else if (tag_defined(w2))
-                    m = 1;
-            }
-            update_matches();
-            continue;
-        } else if (strcmp(w1, "ELSE") == 0) {
-            if (num_match == 0) {
-                MESS_print(M_WARN, "DEF_get: else without an if\n");
-            } else if (overflow_levels == 0) {
-                char &m = match[num_match - 1];
-                m = (m == 1 || m == DONE) ? DONE : 1;
-            }
-            update_matches();
-            continue;
-        } else if (strcmp(w1, "END") == 0) {
-            if (overflow_levels > 0)
-                --overflow_levels;
-            else if (num_match == 0)
-                MESS_print(M_WARN, "DEF_get: end without an if\n");
-            else
-                --num_match;
-            update_matches();
+        } else if (apply_condition(w1, w2, words, more)) {
             continue;
         }
 
