@@ -488,7 +488,7 @@ signed char block_max(const RAD_info *info, int x, int y) {
 // The box (X, Y) of the summary on the MDR grid: the cell itself, or in an
 // RCM run the maximum of its fine cells.
 signed char mdr_box(const RAD_info *info, int x, int y) {
-    return info->type == 2 ? block_max(info, x, y) : info->summary[x][y];
+    return info->type == RAD_IN_RCM ? block_max(info, x, y) : info->summary[x][y];
 }
 
 // "mdr": the summary's MDR boxes.
@@ -531,9 +531,9 @@ void put_dates(const RAD_info *info) {
 
 const char *run_source(int type) {
     switch (type) {
-    case 0:
+    case RAD_IN_SUMMARY:
         return "national radar summary bulletins";
-    case 2:
+    case RAD_IN_RCM:
         return "Radar Coded Messages";
     default:
         return "Manually Digitized Radar reports";
@@ -541,7 +541,7 @@ const char *run_source(int type) {
 }
 
 void put_header_l2(RAD_info *info) {
-    const bool rcm = info->type == 2;
+    const bool rcm = info->type == RAD_IN_RCM;
     define_dims(l2_dims, X2);
     if (rcm) define_dims(rcm_dims, FINE_X);
     define_vars(l2_vars, 0);
@@ -662,7 +662,7 @@ void radform::cdf_start() {
 }
 
 void radform::cdf_put_header(RAD_info *info, int type) {
-    if (type == 12)
+    if (type == RAD_FILE_CDF)
         put_header_l2(info);
     else
         put_header_l1(info);

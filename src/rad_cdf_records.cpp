@@ -340,12 +340,12 @@ void put_report_l1(MDR_report *rep, long s) {
 } // namespace
 
 void radform::cdf_put_mdr(MDR_report *report, int type, long station) {
-    if (type == 12)
+    if (type == RAD_FILE_CDF)
         put_report_l2(report);
     else if (station >= 0)
         put_report_l1(report, station);
 }
 
 void radform::cdf_put_rcm(const RCM_report *report, int type) {
-    if (type == 12) put_report_rcm(report);
+    if (type == RAD_FILE_CDF) put_report_rcm(report);
 }

@@ -12,20 +12,13 @@
 // modules a conversion uses back to their start before each. The bulletin
 // readers take their input through the block input of the line utilities.
 
-#include <algorithm>
-#include <array>
-#include <cctype>
 #include <cerrno>
-#include <climits>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
-#include <utility>
 
 #include "cty_tool.h"
 #include "date.h"
@@ -39,7 +32,6 @@
 #include "rad_run.h"
 #include "rcm_read.h"
 #include "resrc.h"
-#include "scanp.h"
 #include "system.h"
 #include "vekstr.h"
 
@@ -47,20 +39,9 @@ RadRun rad_run;
 
 namespace {
 
-int rad_type = 1;
-int file_type = 3;
-char out_name[FILE_NAME_LEN] = ""; // the converted file being written
+int rad_type = RAD_IN_MDR;
 RAD_info info;
 RCM_report rcm_report;
-
-int mdr_stat_num = 0;
-int rcm_stat_num = 0;
-
-// Statuses of a conversion: its exit statuses, and one for an existing output
-// that is kept (which ends a run with 0).
-constexpr int STATUS_NO_INPUT = 10;
-constexpr int STATUS_NO_OUTPUT = 12;
-constexpr int STATUS_KEPT = -1;
 
 } // namespace
 
@@ -87,10 +68,6 @@ int RAD_get_clear_air() {
     return rad_run.clear_air;
 }
 
-int RAD_get_file_type() {
-    return file_type;
-}
-
 // The polar stereographic MDR grid; only stations on it are kept, and RCM
 // grids are merged on it.
 void RAD_mdr_domain(Domain *domain) {
@@ -98,34 +75,6 @@ void RAD_mdr_domain(Domain *domain) {
 }
 
 namespace {
-
-// Selects a name convention by key; FILE_set_name cuts keys off its text, so
-// it gets a copy (whole: a template too long is refused when a name is made
-// under it). Returns 1 when the convention file has the key (or the key is a
-// template of its own), 0 when the key itself is the template.
-int select_convention(const char *key) {
-    std::string type = key;
-    return FILE_set_name(type.data());
-}
-
-// Applies FUNC to every word of a list resource, in order.
-template <class Func>
-void for_each_word(const char *resource, Func func) {
-    int n = 0;
-    char **words = nullptr;
-    RES_getvals(resource, &n, &words);
-    for (int i = 0; i < n; ++i) func(words[i]);
-    free_parsed_array(n, words);
-}
-
-// The words of a list resource that it does not know, quoted and joined for
-// a warning.
-struct UnknownWords {
-    std::string text;
-    void add(const char *word) {
-        text += (text.empty() ? "\"" : ", \"") + std::string(word) + "\"";
-    }
-};
 
 // A "range" word gives its window from its seventh character on: nothing
 // (both defaults), or "before" or "before:after" in minutes.
@@ -151,92 +100,13 @@ void apply_range(const char *word) {
 // What the kind of input chosen reads, for warnings.
 const char *kind_text() {
     switch (rad_type) {
-    case 0:
+    case RAD_IN_SUMMARY:
         return "radar summary bulletins are read";
-    case 2:
+    case RAD_IN_RCM:
         return "Radar Coded Messages are read";
     default:
         return "MDR reports are read";
     }
-}
-
-// What the converted-file type chosen writes, for warnings.
-const char *form_text() {
-    switch (file_type) {
-    case 2:
-        return "the text form without its VEKRAD line (vek3) is written";
-    case 11:
-        return "netCDF with one record a station (cdf1) is written";
-    case 12:
-        return "netCDF (cdf) is written";
-    default:
-        return "the text form (vek) is written";
-    }
-}
-
-// Selects a convention named by the user in "out_file"; one that the
-// convention file does not have becomes the template itself. That is named
-// when the key looks like the name of a convention, not like a template or
-// a file name (with "/", "%" or ".", or standard output).
-void select_named_convention(const char *word, const char *key) {
-    if (select_convention(key) || strcasecmp(key, "none") == 0 || FILE_is_stdio(key) ||
-        strpbrk(key, "/%."))
-        return;
-    MESS_warn_once("RAD_set_out_file: out_file \"%s\": no convention \"%s\" in the name "
-                   "convention file: \"%s\" is the template of the file name\n",
-                   word, key, key);
-}
-
-// The output form of an "out_file" word: a form word, an optional separator
-// and a convention key.
-void apply_out_file(const char *word) {
-    struct Form {
-        const char *prefix;
-        const char *key;
-        int type;
-    };
-    static const Form forms[] = {{"vek3", "rad_cvt_vek", 2},
-                                 {"vek", "rad_cvt_vek", 3},
-                                 {"cdf1", "rad_cvt_cdf", 11},
-                                 {"cdf", "rad_cvt_cdf", 12}};
-    size_t len = strlen(word);
-    for (const Form &f : forms) {
-        size_t n = strlen(f.prefix);
-        if (strncasecmp(word, f.prefix, n) != 0) continue;
-        select_named_convention(word, len > n ? word + n + 1 : f.key);
-        file_type = f.type;
-        return;
-    }
-    select_named_convention(word, word);
-}
-
-// The form and convention words of "output" and "out_file", in this order.
-void choose_output_form() {
-    file_type = 3;
-    select_convention(rad_type == 2 ? "rcm_cvt" : "rad_cvt");
-    UnknownWords unknown;
-    for_each_word("output", [&unknown](const char *w) {
-        if (!strcasecmp(w, "vek")) {
-            select_convention("rad_cvt_vek");
-            file_type = 3;
-        } else if (!strcasecmp(w, "vek3")) {
-            select_convention("rad_cvt_vek");
-            file_type = 2;
-        } else if (!strcasecmp(w, "cdf")) {
-            select_convention("rad_cvt_cdf");
-            file_type = 12;
-        } else if (!strcasecmp(w, "cdf1")) {
-            select_convention("rad_cvt_cdf");
-            file_type = 11;
-        } else {
-            unknown.add(w);
-        }
-    });
-    for_each_word("out_file", apply_out_file);
-    if (!unknown.text.empty())
-        MESS_warn_once("RAD_set_out_file: output %s is not vek, vek3, cdf or cdf1: %s\n",
-                       unknown.text.c_str(), form_text());
-    FLAG_set(FLAG_OUT_TYPE, file_type);
 }
 
 int mdr_enter(const CTY_data *station, void *block) {
@@ -320,11 +190,11 @@ int RAD_parameter() {
     UnknownWords unknown_input, unknown_param;
     for_each_word("input", [&unknown_input](const char *w) {
         if (!strcasecmp(w, "raw")) {
-            rad_type = 0;
+            rad_type = RAD_IN_SUMMARY;
         } else if (!strcasecmp(w, "mdr")) {
-            rad_type = 1;
+            rad_type = RAD_IN_MDR;
         } else if (!strcasecmp(w, "rcm")) {
-            rad_type = 2;
+            rad_type = RAD_IN_RCM;
             select_convention("rcm_dat");
         } else {
             unknown_input.add(w);
@@ -334,7 +204,7 @@ int RAD_parameter() {
     if (in_file && *in_file) select_convention(in_file);
     for_each_word("parameter", [&unknown_param](const char *w) {
         if (!strcasecmp(w, "raw_sum"))
-            rad_type = 0;
+            rad_type = RAD_IN_SUMMARY;
         else if (!strcasecmp(w, "noclar"))
             rad_run.clear_air = 0;
         else if (!strncasecmp(w, "range", 5))
@@ -352,78 +222,7 @@ int RAD_parameter() {
     return 0;
 }
 
-namespace {
-
-// Chooses the form and the name of the converted file for the run date DATE,
-// creates it (under a temporary name) and puts its descriptor in *FD.
-// Returns 0, STATUS_KEPT when an existing file is not to be replaced, or
-// STATUS_NO_OUTPUT when it cannot be named or created; each is reported.
-int open_output(Date *date, int *fd) {
-    choose_output_form();
-    char name[FILE_NAME_LEN] = "";
-    if (FILE_set_date(date, name) < 0) {
-        MESS_print(M_ERROR, "RAD_set_out_file: Unable to name converted file: %s\n",
-                   strerror(errno));
-        return STATUS_NO_OUTPUT;
-    }
-    // A device or FIFO holds no file to keep: it is written in place. A
-    // directory can never be replaced: opening it fails below.
-    if (!FILE_is_special(name) && !FILE_is_dir(name) && FILE_overwrite(name, 1) != 1) {
-        MESS_print(M_WARN,
-                   "RAD_set_out_file: Unable to overwrite converted data file: %s exists "
-                   "and is kept\n",
-                   name);
-        return STATUS_KEPT;
-    }
-    // The file is written under a temporary name and takes its own name only
-    // when it is whole (finish_output).
-    char temp[FILE_NAME_LEN];
-    *fd = -1;
-    int err = FILE_stage_output(name, temp, sizeof temp) < 0 ? errno : 0;
-    if (!err) {
-        errno = 0;
-        *fd = RAD_open(temp, 1, &file_type);
-        err = errno;
-    }
-    MESS_print(M_MESS, "Creating output file: %s\n", name);
-    if (*fd == -1) {
-        FILE_discard_output();
-        const char *why = RAD_write_error(); // what the netCDF layer refused
-        MESS_print(M_ERROR, "RAD_set_out_file: Unable to open converted file: %s: %s\n", name,
-                   why   ? why
-                   : err ? strerror(err)
-                         : "no writer for this file type");
-        return STATUS_NO_OUTPUT;
-    }
-    vek_copy(out_name, name);
-    return 0;
-}
-
-} // namespace
-
-// Ends the process when the file is not created: with 0 when an existing one
-// is kept, with 12 when it cannot be.
-int RAD_set_out_file(Date *date) {
-    int fd = -1;
-    const int status = open_output(date, &fd);
-    if (status == STATUS_KEPT) VEK_exit(0);
-    if (status != 0) VEK_exit(status);
-    return fd;
-}
-
-int MDR_save_report(int cvt_fd, MDR_report *report) {
-    if (!report || strcmp(report->config, "NR") == 0) return 0;
-    MDR_write(cvt_fd, report, 1, &mdr_stat_num);
-    ++mdr_stat_num;
-    return 1;
-}
-
-int RCM_save_report(int cvt_fd, RCM_report *report) {
-    if (!report || report->status == VEK_MISS || report->num == 99999) return 0;
-    RCM_write(cvt_fd, report, 1, &rcm_stat_num);
-    ++rcm_stat_num;
-    return 1;
-}
+namespace {} // namespace
 
 namespace {
 
@@ -431,26 +230,6 @@ namespace {
 // run is taken from it.
 bool names_hour(const Date &date) {
     return date.year >= 0 && date.month >= 0 && date.day >= 0 && date.hour >= 0;
-}
-
-// Closes the converted file and gives it its name. A file that could not be
-// written whole is removed: STATUS_NO_OUTPUT, reported.
-int finish_output(int cvt_fd) {
-    if (RAD_close(cvt_fd) != 0) {
-        FILE_discard_output();
-        const char *why = RAD_write_error();
-        MESS_print(M_ERROR, "RAD_decode_file: Unable to write converted file %s: %s\n", out_name,
-                   why ? why : "not open");
-        return STATUS_NO_OUTPUT;
-    }
-    if (FILE_commit_output() != 0) {
-        const int err = errno;
-        FILE_discard_output();
-        MESS_print(M_ERROR, "RAD_decode_file: Unable to put converted file in place: %s: %s\n",
-                   out_name, strerror(err));
-        return STATUS_NO_OUTPUT;
-    }
-    return 0;
 }
 
 // The input stream of one conversion, closed when the conversion ends
@@ -506,9 +285,9 @@ int fix_nominal_time(const Input &in, Date *file_date) {
                    in.name, FILE_is_stdio(in.name) ? "-" : in.name);
         return STATUS_NO_INPUT;
     }
-    if (rad_type == 1)
+    if (rad_type == RAD_IN_MDR)
         rad_run.min = 30;
-    else if (rad_type == 2)
+    else if (rad_type == RAD_IN_RCM)
         rad_run.min = file_date->min > 29 ? 45 : 15;
     else
         rad_run.min = 15;
@@ -526,16 +305,16 @@ void decode_input(FILE *ifile) {
     Domain domain;
     RAD_mdr_domain(&domain);
     switch (rad_type) {
-    case 0:
-        info.type = 0;
+    case RAD_IN_SUMMARY:
+        info.type = RAD_IN_SUMMARY;
         MDR_read_raw_summary(ifile, &info);
         break;
-    case 1:
+    case RAD_IN_MDR:
         CTY_data_size(sizeof(MDR_report));
         CTY_enter_func(mdr_enter);
         CTY_store("rad.cty", 2, &domain, 10);
         CTY_clear_data(1);
-        info.type = 1;
+        info.type = RAD_IN_MDR;
         decode_mdr(ifile);
         break;
     default:
@@ -543,7 +322,7 @@ void decode_input(FILE *ifile) {
         CTY_enter_func(rcm_enter);
         CTY_store("rad.cty", 2, &domain, 10);
         CTY_clear_data(1);
-        info.type = 2;
+        info.type = RAD_IN_RCM;
         decode_rcm(ifile);
         break;
     }
@@ -563,15 +342,15 @@ int write_output(int cvt_fd, const Input &in) {
         return STATUS_NO_INPUT;
     }
     RAD_putinfo(cvt_fd, &info);
-    for (int n = 0; rad_type == 1 || rad_type == 2; ++n) {
+    for (int n = 0; rad_type == RAD_IN_MDR || rad_type == RAD_IN_RCM; ++n) {
         void *ptr = CTY_next_data(n);
         if (!ptr) break;
-        if (rad_type == 1)
+        if (rad_type == RAD_IN_MDR)
             MDR_save_report(cvt_fd, static_cast<MDR_report *>(ptr));
         else
             RCM_save_report(cvt_fd, static_cast<RCM_report *>(ptr));
     }
-    return finish_output(cvt_fd);
+    return rad_finish_output(cvt_fd);
 }
 
 // What an input holds, whatever its time: the report heads of each kind of
@@ -623,9 +402,9 @@ bool read_signs(FILE *ifile, InputSigns *signs) {
 // The window of the reports decoded: "HH:MM-HH:MM UTC" (MDR: the nominal
 // minute +-10; RCM: the decoding window), "HH:MM UTC" for summaries.
 void window_text(char *out, size_t cap) {
-    if (rad_type == 0) {
+    if (rad_type == RAD_IN_SUMMARY) {
         snprintf(out, cap, "%02d:%02d UTC", rad_run.hour, rad_run.min);
-    } else if (rad_type == 1) {
+    } else if (rad_type == RAD_IN_MDR) {
         snprintf(out, cap, "%02d:%02d-%02d:%02d UTC", rad_run.hour, rad_run.min - MDR_MINUTES,
                  rad_run.hour, rad_run.min + MDR_MINUTES);
     } else {
@@ -649,8 +428,8 @@ void no_report_reason(FILE *ifile, const char *window, char *why, size_t cap) {
     InputSigns signs;
     const bool read = read_signs(ifile, &signs);
     long outside = rad_run.counts.outside;
-    if (read && rad_type == 1) outside = signs.mdr - signs.mdr_nominal;
-    if (read && rad_type == 0) outside = signs.summary - signs.summary_nominal;
+    if (read && rad_type == RAD_IN_MDR) outside = signs.mdr - signs.mdr_nominal;
+    if (read && rad_type == RAD_IN_SUMMARY) outside = signs.summary - signs.summary_nominal;
     const long unknown = rad_run.counts.unknown;
     if (outside > 0 && unknown == 0)
         snprintf(why, cap, "every report lies outside %s (%ld reports)", window, outside);
@@ -661,19 +440,19 @@ void no_report_reason(FILE *ifile, const char *window, char *why, size_t cap) {
         snprintf(why, cap,
                  "%ld reports lie outside %s and %ld are of stations not in the station file",
                  outside, window, unknown);
-    else if (rad_type != 2 && signs.rcm > 0)
+    else if (rad_type != RAD_IN_RCM && signs.rcm > 0)
         snprintf(why, cap, "it looks like Radar Coded Messages: use -in rcm");
-    else if (rad_type != 1 && signs.mdr > 0)
+    else if (rad_type != RAD_IN_MDR && signs.mdr > 0)
         snprintf(why, cap, "it looks like MDR reports: use -in mdr");
-    else if (rad_type != 0 && signs.summary > 0)
+    else if (rad_type != RAD_IN_SUMMARY && signs.summary > 0)
         snprintf(why, cap, "it looks like radar summary bulletins: use -in raw");
     else if (read)
         snprintf(why, cap, "it holds no bulletin");
     else
         snprintf(why, cap, "it holds no %s",
-                 rad_type == 0   ? "summary bulletin"
-                 : rad_type == 1 ? "MDR report"
-                                 : "Radar Coded Message");
+                 rad_type == RAD_IN_SUMMARY ? "summary bulletin"
+                 : rad_type == RAD_IN_MDR   ? "MDR report"
+                                            : "Radar Coded Message");
 }
 
 // The line that ends the conversion of INPUT (read from IFILE): what was
@@ -682,15 +461,16 @@ void no_report_reason(FILE *ifile, const char *window, char *why, size_t cap) {
 void report_run(const char *input, FILE *ifile) {
     char window[48];
     window_text(window, sizeof window);
-    if (rad_type == 0)
+    if (rad_type == RAD_IN_SUMMARY)
         MESS_print(M_MESS, "%s: %ld summary bulletins decoded, %ld outside %s -> %s\n", input,
-                   rad_run.counts.decoded, rad_run.counts.outside, window, out_name);
+                   rad_run.counts.decoded, rad_run.counts.outside, window, rad_output_name());
     else
         MESS_print(M_MESS,
                    "%s: %ld reports of %ld %s decoded, %ld of unknown %s, %ld outside %s -> %s\n",
                    input, rad_run.counts.decoded, rad_run.counts.stations,
-                   rad_type == 1 ? "stations" : "sites", rad_run.counts.unknown,
-                   rad_type == 1 ? "stations" : "sites", rad_run.counts.outside, window, out_name);
+                   rad_type == RAD_IN_MDR ? "stations" : "sites", rad_run.counts.unknown,
+                   rad_type == RAD_IN_MDR ? "stations" : "sites", rad_run.counts.outside, window,
+                   rad_output_name());
     if (rad_run.counts.decoded > 0) return;
     char why[160];
     no_report_reason(ifile, window, why, sizeof why);
@@ -713,7 +493,7 @@ int convert(const char *typed) {
     if (status == 0) status = fix_nominal_time(in, &file_date);
     if (status != 0) return status;
     int cvt_fd = -1;
-    if ((status = open_output(&file_date, &cvt_fd)) != 0) return status;
+    if ((status = rad_open_output(&file_date, &cvt_fd)) != 0) return status;
     DATE_set_datim(&file_date);
     RAD_summary_init(&info);
     decode_input(in.stream);
@@ -781,11 +561,8 @@ int RAD_convert_files() {
 }
 
 void rad_dec_reset_state() {
-    rad_type = 1;
+    rad_type = RAD_IN_MDR;
     rad_run = RadRun{};
-    file_type = 3;
-    out_name[0] = '\0';
-    mdr_stat_num = 0;
-    rcm_stat_num = 0;
+    rad_output_reset();
     finput_forget(nullptr);
 }

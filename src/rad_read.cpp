@@ -65,13 +65,13 @@ bool check_cdf() {
 }
 
 bool is_text_type(int type) {
-    return type >= 1 && type <= 3;
+    return type >= RAD_FILE_STAR && type <= RAD_FILE_VEK;
 }
 bool is_cdf_type(int type) {
-    return type == 11 || type == 12;
+    return type == RAD_FILE_CDF1 || type == RAD_FILE_CDF;
 }
 bool writes_text(int type) {
-    return type == 2 || type == 3;
+    return type == RAD_FILE_VEK3 || type == RAD_FILE_VEK;
 }
 
 // A summary cell as the text form shows it: the digits 1 to 6, a blank for
@@ -233,21 +233,21 @@ int RAD_chktype(const char *filename) {
     FILE_close(f);
     switch (c) {
     case '*':
-        return 1;
+        return RAD_FILE_STAR;
     case ' ':
     case '0':
     case '1':
     case '2':
-        return 2;
+        return RAD_FILE_VEK3;
     case 'V':
-        return 3;
+        return RAD_FILE_VEK;
     case 'C': {
         char name[FILE_NAME_LEN];
         if (cdf_name(filename, name)) return -1;
         CDF_print_errors(0);
         int type = -1;
         if (CDF_open(name, 0) != -1) {
-            type = CDF_get_dim("station") != -1 ? 11 : 12;
+            type = CDF_get_dim("station") != -1 ? RAD_FILE_CDF1 : RAD_FILE_CDF;
             CDF_close();
         }
         CDF_print_errors(1);
@@ -354,16 +354,16 @@ int RAD_putinfo(int cvt_fd, RAD_info *info) {
         return 0;
     }
     if (!info || !writes_text(file_type)) return -1;
-    if (file_type == 3) put_text_line("VEKRAD");
+    if (file_type == RAD_FILE_VEK) put_text_line("VEKRAD");
     fprintf(rad_file, "%.*s\n", static_cast<int>(sizeof info->datim) - 1, info->datim);
     int result = -1;
     switch (info->type) {
-    case 0:
-    case 1:
+    case RAD_IN_SUMMARY:
+    case RAD_IN_MDR:
         put_mdr_summary(info);
         result = 0;
         break;
-    case 2:
+    case RAD_IN_RCM:
         put_rcm_summary(info);
         break;
     default:
@@ -383,11 +383,11 @@ int MDR_write(int cvt_fd, MDR_report *report, int rep_type, int *statnum) {
     (void)cvt_fd;
     (void)rep_type;
     if (report && cdf_writing) {
-        if (check_cdf()) return file_type == 12 ? 1 : 0;
+        if (check_cdf()) return file_type == RAD_FILE_CDF ? 1 : 0;
         CDF_set_fd(cdf_id);
         radform::cdf_put_mdr(report, file_type, statnum ? *statnum : -1);
         check_cdf();
-        return file_type == 12 ? 1 : 0;
+        return file_type == RAD_FILE_CDF ? 1 : 0;
     }
     if (!report || !writes_text(file_type)) return 0;
     char prec[16], tops[48], move[3][16];

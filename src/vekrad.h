@@ -9,6 +9,18 @@ constexpr int RAD_SUM_NX = 480;        // summary grid columns
 constexpr int RAD_SUM_NY = 360;        // summary grid rows
 constexpr signed char RAD_EMPTY = 'c'; // the empty mark of a summary cell
 
+// The kinds of bulletin a run reads (RAD_get_type).
+constexpr int RAD_IN_SUMMARY = 0; // raw national summary bulletins
+constexpr int RAD_IN_MDR = 1;     // Manually Digitized Radar reports
+constexpr int RAD_IN_RCM = 2;     // Radar Coded Messages
+
+// The converted-file types (RAD_open, RAD_chktype, the output-type flag).
+constexpr int RAD_FILE_STAR = 1;  // a text file that begins with "*" (read only)
+constexpr int RAD_FILE_VEK3 = 2;  // the text form without its VEKRAD line
+constexpr int RAD_FILE_VEK = 3;   // the text form
+constexpr int RAD_FILE_CDF1 = 11; // netCDF, one record a station (the first layout)
+constexpr int RAD_FILE_CDF = 12;  // netCDF (the second layout)
+
 // The header of a converted file.
 struct RAD_info {
     char datim[40];
