@@ -15,6 +15,11 @@ enum FLAG_slot {
 };
 constexpr int FLAG_SLOTS = 30;
 
+// What to do with an existing output (FLAG_FILE_MODE, FILE_overwrite).
+constexpr int FILE_MODE_OVERWRITE = 1;
+constexpr int FILE_MODE_APPEND = 2;
+constexpr int FILE_MODE_USE = 3;
+
 // The plot switches: all text positions, the six positions, the parts of a
 // plot, and everything.
 enum FLAG_plot {

@@ -211,12 +211,12 @@ int convert_run(const char *data, DEF_convert cvt) {
     }
     case CV_file_param:
         if (!strcasecmp(data, "use") || !strcasecmp(data, "reuse"))
-            FLAG_set(FLAG_FILE_MODE, 3);
+            FLAG_set(FLAG_FILE_MODE, FILE_MODE_USE);
         else if (!strcasecmp(data, "over") || !strcasecmp(data, "calc") ||
                  !strcasecmp(data, "recalc"))
-            FLAG_set(FLAG_FILE_MODE, 1);
+            FLAG_set(FLAG_FILE_MODE, FILE_MODE_OVERWRITE);
         else if (!strcasecmp(data, "app"))
-            FLAG_set(FLAG_FILE_MODE, 2);
+            FLAG_set(FLAG_FILE_MODE, FILE_MODE_APPEND);
         return 1;
     case CV_plot_type:
         for (const PlotWord &pw : plot_words) {
