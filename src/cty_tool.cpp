@@ -20,7 +20,6 @@
 #include "maptran.h"
 #include "mess.h"
 #include "numtext.h"
-#include "res_conv.h"
 #include "resrc.h"
 #include "table.h"
 #include "vekstr.h"
@@ -196,7 +195,7 @@ int CTY_enter_func(CTY_enter_t func) {
 // The station priority limit: the "stat_prior" resource, 10 when not set.
 int CTY_get_prior() {
     int prior = 10;
-    RES_getval("stat_prior", &prior, CV_int);
+    read_int_value(RES_get("stat_prior"), &prior);
     return prior;
 }
 

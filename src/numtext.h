@@ -102,6 +102,18 @@ const char *read_float(const char *text, T *out) {
     return end;
 }
 
+// An int resource value: when TEXT begins with a digit or a sign, its leading
+// integer (0 when no digit follows), hexadecimal when the second character is
+// "x" or "X", as "0x1F"; false, with *OUT unchanged, for any other text.
+inline bool read_int_value(const char *text, int *out) {
+    if (!text || !(is_digit(text[0]) || text[0] == '-' || text[0] == '+')) return false;
+    const bool hex = text[1] == 'x' || text[1] == 'X';
+    int v = 0;
+    read_int(text, &v, hex ? 16 : 10);
+    *out = v;
+    return true;
+}
+
 // Reads at most WIDTH digits at P (all of them when WIDTH < 1) into *VALUE
 // and moves P past them; the value saturates at INT_MAX. False, with P and
 // *VALUE unchanged, when P is not at a digit.

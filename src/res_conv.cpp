@@ -29,12 +29,12 @@ namespace {
 // The leading number of DATA as atoi and atof read it: 0 when there is none,
 // held at the range of T when beyond it.
 template <class T>
-T leading(const char *data, int base = 10) {
+T leading(const char *data) {
     T v{};
     if constexpr (std::floating_point<T>)
         read_float(data, &v);
     else
-        read_int(data, &v, base);
+        read_int(data, &v);
     return v;
 }
 
@@ -281,13 +281,9 @@ void convert_device(const char *data, const char **out) {
 
 // The kinds that convert DATA into a value at OUT.
 int convert_value(const char *data, void *out, DEF_convert cvt) {
-    const bool signed_number = is_digit(data[0]) || data[0] == '-' || data[0] == '+';
     switch (cvt) {
     case CV_int:
-        if (signed_number) {
-            const bool hex = data[1] == 'x' || data[1] == 'X';
-            *static_cast<int *>(out) = leading<int>(data, hex ? 16 : 10);
-        }
+        read_int_value(data, static_cast<int *>(out));
         return 1;
     case CV_short:
         if (is_digit(data[0])) *static_cast<short *>(out) = leading<short>(data);
