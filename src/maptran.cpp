@@ -365,7 +365,7 @@ void teph_derive() {
 }
 
 int therm_tran(int proj, double t, double p, float *x, float *y) {
-    if (proj == 40) {
+    if (proj == PROJ_SKEWT) {
         skewt_derive();
         const double yv = -std::log(p);
         put(x, y, t + st.xfactor * (yv - st.scale), yv);
@@ -373,7 +373,7 @@ int therm_tran(int proj, double t, double p, float *x, float *y) {
     }
     const double xv = t;
     const double yv = std::log(pot_temp(static_cast<float>(t + 273.15), static_cast<float>(p)));
-    if (proj == 44) {
+    if (proj == PROJ_RAW_TEPHIGRAM) {
         put(x, y, xv, yv);
         return 1;
     }
@@ -391,12 +391,12 @@ int therm_tran(int proj, double t, double p, float *x, float *y) {
 }
 
 int therm_untran(int proj, double x, double y, float *t, float *p) {
-    if (proj == 40) {
+    if (proj == PROJ_SKEWT) {
         skewt_derive();
         put(t, p, x - st.xfactor * (y - st.scale), std::exp(-y));
         return 1;
     }
-    if (proj == 43) {
+    if (proj == PROJ_TEPHIGRAM) {
         teph_derive();
         if (st.xfactor != 0.0 && st.yfactor != 0.0) {
             const double ur = (x - st.limits.x_min) * st.xfactor;
@@ -437,17 +437,17 @@ int MAP_domain(const Domain *domain) {
     Domain &d = st.domain;
     if (!given(d.plat)) d.plat = d.clat;
     if (!given(d.plon)) d.plon = d.clon;
-    if (d.proj == 1) {
+    if (d.proj == PROJ_POLAR_STEREO) {
         st.tlat1 = d.plat < 0.0f ? -60.0 : 60.0;
         if (given(d.param[0])) st.tlat1 = d.param[0];
-    } else if (d.proj == 4) {
+    } else if (d.proj == PROJ_LAMBERT) {
         st.tlat1 = 30.0;
         st.tlat2 = 60.0;
         if (given(d.param[0])) {
             st.tlat1 = d.param[0];
             st.tlat2 = d.param[1];
         }
-    } else if (d.proj == 9) {
+    } else if (d.proj == PROJ_SATELLITE) {
         st.sat_rad = given(d.param[0]) ? d.param[0] : SAT_RAD_DEFAULT;
     }
     st.xfactor = MISS;
@@ -485,22 +485,22 @@ int MAP_tran(float lat, float lon, float *x, float *y) {
         if (!std::isfinite(la) || !std::isfinite(lo)) return hidden(x, y);
         const double dlon = wrap_lon(lo) - st.domain.plon;
         switch (proj) {
-        case 1:
+        case PROJ_POLAR_STEREO:
             return ps_tran(la, dlon, x, y);
-        case 2:
+        case PROJ_LATLON:
             put(x, y, one_step(dlon), la);
             return 1;
-        case 3:
+        case PROJ_MERCATOR:
             return merc_tran(la, dlon, x, y);
-        case 4:
+        case PROJ_LAMBERT:
             return lamb_tran(la, dlon, x, y);
-        case 5:
+        case PROJ_ORTHOGRAPHIC:
             return ortho_tran(la, dlon, x, y);
-        case 7:
+        case PROJ_MOLLWEIDE:
             return moll_tran(la, dlon, x, y);
-        case 8:
+        case PROJ_EQUAL_AREA:
             return laea_tran(la, dlon, x, y);
-        case 9:
+        case PROJ_SATELLITE:
             return sat_tran(la, dlon, x, y);
         default:
             return 1; // code 6 has no transform: outputs untouched
@@ -508,31 +508,31 @@ int MAP_tran(float lat, float lon, float *x, float *y) {
     }
     const MAP_limits &lim = st.limits;
     switch (proj) {
-    case 20:
-    case 24:
+    case PROJ_XY:
+    case PROJ_CATEGORY:
         put(x, y, lim.x_min + (la - lim.x_min) * st.xfactor,
             lim.y_min + (lo - lim.y_min) * st.yfactor);
         return 1;
-    case 25:
+    case PROJ_XP:
         put(x, y, lim.x_min + (la - lim.x_min) * st.xfactor,
             lim.y_min + (lim.y_min - lo) * st.yfactor);
         return 1;
-    case 22:
-    case 42:
+    case PROJ_XLOGY:
+    case PROJ_EMAGRAM:
         put(x, y, la, -std::log(lo));
         return 1;
-    case 23:
+    case PROJ_HODOGRAPH:
         put(x, y, lo * std::sin(la * DEG2RAD), lo * std::cos(la * DEG2RAD));
         return 1;
-    case 41:
+    case PROJ_STUVE:
         put(x, y, la, -std::pow(lo, 0.285714));
         return 1;
-    case 99:
+    case PROJ_PIXEL:
         put(x, y, la, -lo);
         return 1;
-    case 40:
-    case 43:
-    case 44:
+    case PROJ_SKEWT:
+    case PROJ_TEPHIGRAM:
+    case PROJ_RAW_TEPHIGRAM:
         return therm_tran(proj, la, lo, x, y);
     default:
         return 1;
@@ -550,51 +550,51 @@ int MAP_untran(float x, float y, float *lat, float *lon) {
     case VEK_MISS:
         put(lat, lon, xv, yv);
         return 1;
-    case 1:
+    case PROJ_POLAR_STEREO:
         return ps_untran(xv, yv, lat, lon);
-    case 2:
+    case PROJ_LATLON:
         put(lat, lon, yv, one_step(st.domain.plon + xv));
         return 1;
-    case 3:
+    case PROJ_MERCATOR:
         return merc_untran(xv, yv, lat, lon);
-    case 4:
+    case PROJ_LAMBERT:
         return lamb_untran(xv, yv, lat, lon);
-    case 5:
+    case PROJ_ORTHOGRAPHIC:
         return ortho_untran(xv, yv, lat, lon);
-    case 7:
+    case PROJ_MOLLWEIDE:
         return moll_untran(xv, yv, lat, lon);
-    case 8:
+    case PROJ_EQUAL_AREA:
         return laea_untran(xv, yv, lat, lon);
-    case 9:
+    case PROJ_SATELLITE:
         return sat_untran(xv, yv, lat, lon);
-    case 20:
-    case 24:
-    case 25: {
+    case PROJ_XY:
+    case PROJ_CATEGORY:
+    case PROJ_XP: {
         if (st.xfactor == 0.0 || st.yfactor == 0.0 || st.xfactor == MISS) return hidden(lat, lon);
         const double dy = (yv - lim.y_min) / st.yfactor;
         put(lat, lon, lim.x_min + (xv - lim.x_min) / st.xfactor,
-            proj == 25 ? lim.y_min - dy : lim.y_min + dy);
+            proj == PROJ_XP ? lim.y_min - dy : lim.y_min + dy);
         return 1;
     }
-    case 22:
-    case 42:
+    case PROJ_XLOGY:
+    case PROJ_EMAGRAM:
         put(lat, lon, xv, std::exp(-yv));
         return 1;
-    case 23: {
+    case PROJ_HODOGRAPH: {
         double az = (xv == 0.0 && yv == 0.0) ? 0.0 : std::atan2(xv, yv) * RAD2DEG;
         if (az < 0.0) az += 360.0;
         put(lat, lon, az, std::sqrt(xv * xv + yv * yv));
         return 1;
     }
-    case 41:
+    case PROJ_STUVE:
         put(lat, lon, xv, std::pow(-yv, 3.5));
         return 1;
-    case 99:
+    case PROJ_PIXEL:
         put(lat, lon, xv, -yv);
         return 1;
-    case 40:
-    case 43:
-    case 44:
+    case PROJ_SKEWT:
+    case PROJ_TEPHIGRAM:
+    case PROJ_RAW_TEPHIGRAM:
         return therm_untran(proj, xv, yv, lat, lon);
     default:
         return 1;
@@ -618,9 +618,9 @@ int MAP_set_limits() {
         return 0;
     }
     switch (d.proj) {
-    case 40:
-    case 43:
-    case 44: {
+    case PROJ_SKEWT:
+    case PROJ_TEPHIGRAM:
+    case PROJ_RAW_TEPHIGRAM: {
         st.xfactor = 0.0;
         st.yfactor = 0.0;
         float y0;
@@ -632,13 +632,13 @@ int MAP_set_limits() {
         st.xfactor = MISS;
         break;
     }
-    case 23:
+    case PROJ_HODOGRAPH:
         lim = {d.clat, d.clat + d.dx, d.clon, d.clon + d.dy};
         break;
-    case 20:
-    case 24:
-    case 25: {
-        const float y0 = d.proj == 25 ? -d.clon : d.clon;
+    case PROJ_XY:
+    case PROJ_CATEGORY:
+    case PROJ_XP: {
+        const float y0 = d.proj == PROJ_XP ? -d.clon : d.clon;
         lim = {d.clat, d.clat + static_cast<float>(d.nx), y0, y0 + static_cast<float>(d.ny)};
         st.xfactor = static_cast<double>(d.nx) / d.dx;
         st.yfactor = static_cast<double>(d.ny) / d.dy;

@@ -51,17 +51,25 @@ struct ProjWord {
     bool exact;
 };
 
-const ProjWord proj_words[] = {
-    {"ll", 2, false},    {"lat", 2, false},    {"polar", 1, false},  {"ps", 1, false},
-    {"sat", 9, false},   {"lamb", 4, false},   {"lc", 4, false},     {"la", 8, false},
-    {"gn", 6, false},    {"or", 5, false},     {"mo", 7, false},     {"me", 3, false},
-    {"pix", 99, false},  {"xy", 20, false},    {"xlogy", 22, false}, {"xlogp", 22, false},
-    {"cat", 24, false},  {"skewt", 40, false}, {"therm", 40, false}, {"stuve", 41, false},
-    {"ema", 42, false},  {"teph", 43, false},  {"rteph", 44, false}, {"hodo", 23, false},
-    {"vert", 22, false}, {"xp", 25, true},     {"zoom", 50, false},  {"size", 51, false},
-};
-
+// Words that ask the decoder for a size or a zoom instead of a projection.
 constexpr int PROJ_ZOOM = 50, PROJ_SIZE = 51;
+
+const ProjWord proj_words[] = {
+    {"ll", PROJ_LATLON, false},           {"lat", PROJ_LATLON, false},
+    {"polar", PROJ_POLAR_STEREO, false},  {"ps", PROJ_POLAR_STEREO, false},
+    {"sat", PROJ_SATELLITE, false},       {"lamb", PROJ_LAMBERT, false},
+    {"lc", PROJ_LAMBERT, false},          {"la", PROJ_EQUAL_AREA, false},
+    {"gn", PROJ_GNOMONIC, false},         {"or", PROJ_ORTHOGRAPHIC, false},
+    {"mo", PROJ_MOLLWEIDE, false},        {"me", PROJ_MERCATOR, false},
+    {"pix", PROJ_PIXEL, false},           {"xy", PROJ_XY, false},
+    {"xlogy", PROJ_XLOGY, false},         {"xlogp", PROJ_XLOGY, false},
+    {"cat", PROJ_CATEGORY, false},        {"skewt", PROJ_SKEWT, false},
+    {"therm", PROJ_SKEWT, false},         {"stuve", PROJ_STUVE, false},
+    {"ema", PROJ_EMAGRAM, false},         {"teph", PROJ_TEPHIGRAM, false},
+    {"rteph", PROJ_RAW_TEPHIGRAM, false}, {"hodo", PROJ_HODOGRAPH, false},
+    {"vert", PROJ_XLOGY, false},          {"xp", PROJ_XP, true},
+    {"zoom", PROJ_ZOOM, false},           {"size", PROJ_SIZE, false},
+};
 
 struct DefRegion {
     const char *name;
@@ -273,7 +281,7 @@ int set_params(int paramc, char **paramv, Domain *d, const int (&codes)[8], int 
 }
 
 void fill_in(const Template &t, Domain *d) {
-    if (t.fill & PROJ1) d->proj = 1;
+    if (t.fill & PROJ1) d->proj = PROJ_POLAR_STEREO;
     if (t.fill & GRID) {
         d->nx = 25;
         d->ny = 17;

@@ -47,6 +47,29 @@ struct Domain {
     int ellipse;
 };
 
+// The projection codes of a Domain: the map projections (gnomonic has no
+// transform), then the diagram axes of the plotting programs.
+constexpr int PROJ_POLAR_STEREO = 1; // the projection of the MDR grid
+constexpr int PROJ_LATLON = 2;
+constexpr int PROJ_MERCATOR = 3;
+constexpr int PROJ_LAMBERT = 4; // Lambert conformal conic
+constexpr int PROJ_ORTHOGRAPHIC = 5;
+constexpr int PROJ_GNOMONIC = 6;
+constexpr int PROJ_MOLLWEIDE = 7;
+constexpr int PROJ_EQUAL_AREA = 8; // Lambert azimuthal equal-area
+constexpr int PROJ_SATELLITE = 9;  // geostationary view
+constexpr int PROJ_XY = 20;        // linear axes
+constexpr int PROJ_XLOGY = 22;     // logarithmic second axis
+constexpr int PROJ_HODOGRAPH = 23; // polar plot of azimuth and range
+constexpr int PROJ_CATEGORY = 24;  // linear axes
+constexpr int PROJ_XP = 25;        // linear, second axis reversed
+constexpr int PROJ_SKEWT = 40;
+constexpr int PROJ_STUVE = 41;
+constexpr int PROJ_EMAGRAM = 42;
+constexpr int PROJ_TEPHIGRAM = 43;     // turned by 45 degrees into the view
+constexpr int PROJ_RAW_TEPHIGRAM = 44; // temperature against ln theta
+constexpr int PROJ_PIXEL = 99;
+
 // The map-coordinate rectangle of the current grid.
 struct MAP_limits {
     float x_min;

@@ -123,8 +123,17 @@ struct RCM_report {
 // The MDR grid of the conversion: the polar stereographic grid on which the
 // stations are kept and placed, and the RCM sites' grids merged.
 constexpr Domain RAD_MDR_GRID = {
-    1,          90.0f,      -105.0f,  {VEK_FMISS, VEK_FMISS, VEK_FMISS, VEK_FMISS, VEK_FMISS},
-    39.578445f, -97.42146f, 0.47625f, 0.47625f,
-    114,        90,         0};
+    .proj = PROJ_POLAR_STEREO,
+    .plat = 90.0f,
+    .plon = -105.0f,
+    .param = {VEK_FMISS, VEK_FMISS, VEK_FMISS, VEK_FMISS, VEK_FMISS},
+    .clat = 39.578445f,
+    .clon = -97.42146f,
+    .dx = 0.47625f,
+    .dy = 0.47625f,
+    .nx = 114,
+    .ny = 90,
+    .ellipse = 0,
+};
 
 #endif
