@@ -2,8 +2,9 @@
 // is a mode byte, then a template and a name separated by a newline. The
 // template becomes the convention ("@" + template, or a type with keys after
 // colons); the name is read through the template walk, then a name is made
-// from the date read, the listing pattern is built (never run in fuzz builds)
-// and the name is resolved as a current or latest request. The name "exit"
+// from the date read, the listing pattern is built (its command is refused
+// by the scratch file system) and the name is resolved as a current or
+// latest request. The name "exit"
 // reaches the exit hook, which comes back here.
 
 #include <cstring>

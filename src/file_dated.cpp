@@ -12,6 +12,7 @@
 
 #include "date.h"
 #include "file_conv.h"
+#include "file_sys.h"
 #include "files.h"
 #include "mess.h"
 #include "numtext.h"
@@ -515,11 +516,9 @@ int FILE_list_file() {
     ListCommand cmd;
     list_walk(cmd);
     MESS_print(M_DEBUG, "SEARCH: %s\n", cmd.buf);
-#ifndef VEK_FUZZ_BUILD
     fflush(nullptr);
-    int rc = system(cmd.buf);
+    int rc = FILE_sys().run_command(cmd.buf);
     (void)rc;
-#endif
     return 0;
 }
 
