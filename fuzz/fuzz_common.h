@@ -1,6 +1,7 @@
 // fuzz_common.h - shared set-up of the fuzz targets: quiet standard streams,
-// an exit hook that unwinds (by an exception) instead of ending the fuzzer, a clean module
-// state per input, files and streams holding an input, and checks.
+// an exit hook that unwinds (by an exception) instead of ending the fuzzer,
+// the scratch file system (fuzz_file_sys.h), a clean module state per input,
+// files and streams holding an input, and checks.
 #ifndef FUZZ_COMMON_H
 #define FUZZ_COMMON_H
 
@@ -12,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "fuzz_file_sys.h"
 #include "system.h"
 #include "vekreset.h"
 
@@ -52,7 +54,8 @@ bool ends_process(Run run) {
 }
 
 // Called once: standard input reads nothing, standard output is discarded,
-// and VEK_exit comes back to the target.
+// VEK_exit comes back to the target, and files are made in the scratch
+// directory only.
 inline void setup() {
     static bool done = false;
     if (done) return;
@@ -60,6 +63,7 @@ inline void setup() {
     if (!freopen("/dev/null", "r", stdin)) abort();
     if (!freopen("/dev/null", "w", stdout)) abort();
     VEK_set_exit_hook(throwing_exit);
+    FILE_use_sys(&scratch_sys::table);
     // An empty search path: no defaults file of the machine is read.
     setenv("vekdefault", "/nonexistent-vek-defaults", 1);
 }
@@ -85,9 +89,9 @@ inline void write_text(const std::string &path, const std::string &text) {
     fclose(f);
 }
 
-// A file of this process that holds DATA; rewritten for every input.
+// A file of the scratch directory that holds DATA; rewritten for every input.
 inline std::string scratch_file(const uint8_t *data, size_t size, const char *tag) {
-    std::string path = "/tmp/vek-fuzz-input-" + std::to_string(getpid()) + "-" + tag;
+    std::string path = std::string(scratch_dir()) + "/input-" + tag;
     write_text(path, std::string(reinterpret_cast<const char *>(data), size));
     return path;
 }

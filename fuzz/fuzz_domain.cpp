@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 
 #include "cty_tool.h"
 #include "flag.h"
@@ -17,21 +16,9 @@
 
 namespace {
 
-const char *const files[] = {"vek.reg", "sao.cty", "my.cty", "fz.reg"};
-std::string scratch;
-
-void remove_dir() {
-    for (const char *f : files) unlink((scratch + "/" + f).c_str());
-    rmdir(scratch.c_str());
-}
-
-// A directory of this process with the fixed files, made the working one
-// and removed at exit.
+// The scratch directory with the fixed files, made the working one.
 std::string make_dir() {
-    std::string dir = "/tmp/vek-fuzz-domain-" + std::to_string(getpid());
-    mkdir(dir.c_str(), 0700);
-    scratch = dir;
-    atexit(remove_dir);
+    const std::string dir = fuzzing::scratch_dir();
     fuzzing::write_text(dir + "/vek.reg", "# regions\n"
                                           "den Denver_area 1 ps,39.8,-104.9,1.0\n"
                                           "us Whole_US 1 ll,38,-95,60,30,1.0,1.0\n"

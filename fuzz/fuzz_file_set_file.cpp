@@ -2,8 +2,9 @@
 // is a mode byte, then a template and a name separated by a newline. The
 // template becomes the convention ("@" + template, or a type with keys after
 // colons); the name is read through the template walk, then a name is made
-// from the date read, the listing pattern is built (never run in fuzz builds)
-// and the name is resolved as a current or latest request. The name "exit"
+// from the date read, the listing pattern is built (its command is refused
+// by the scratch file system) and the name is resolved as a current or
+// latest request. The name "exit"
 // reaches the exit hook, which comes back here.
 
 #include <cstring>
@@ -19,8 +20,8 @@ void check(const char *name) {
     if (strlen(name) >= FILE_NAME_LEN) abort();
 }
 
-// Everything that may end through VEK_exit; no object with a destructor
-// lives in these frames.
+// Everything that may end through VEK_exit, whose exception leaves these
+// frames in order (fuzzing::ends_process).
 void run(uint8_t mode, char *type, const char *name) {
     if (mode & 1) RES_put("data_path", "/data");
     if (mode & 2) FILE_set_key('X', "key value");

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <utility>
 
+#include "file_sys.h"
 #include "vekcdf.h"
 
 namespace {
@@ -110,11 +111,12 @@ int CDF_open(const char *filename, int access) {
         note_text("nccreate", "not a regular file");
         return -1;
     }
-    // nc_create is what nccreate calls; called directly, it tells why it
-    // failed, which the version-2 call reduces to "system error" when the
-    // library's clean-up has already changed errno.
+    // nc_create is what nccreate calls; called directly (through the
+    // file-system operations in force), it tells why it failed, which the
+    // version-2 call reduces to "system error" when the library's clean-up
+    // has already changed errno.
     int id = -1;
-    const int status = nc_create(filename, NC_CLOBBER, &id);
+    const int status = FILE_sys().create_cdf(filename, &id);
     if (status != NC_NOERR) {
         if (ncopts & NC_VERBOSE)
             fprintf(stderr, "nccreate: filename \"%s\": %s\n", filename, nc_strerror(status));

@@ -203,128 +203,170 @@ void store_field(char d, int v) {
     }
 }
 
-// The template walk of a typed NAME (no longer than a file name) into OUT.
-// Returns the final state.
-int read_walk(const char *name, Text &out) {
-    TplCursor tpl(state.conv);
-    size_t i = 0;
-    const size_t nlen = strlen(name);
-    int where = 0;
-    const bool slash = strchr(name, '/') != nullptr;
-    const bool full = FILE_fullpath(name) != 0;
-    bool brace = false;
+// Where the walk of a typed name stands (its number is shown in the trace).
+enum class WalkState {
+    START = 0,      // nothing read yet: a literal must be the name's next character
+    AFTER_DIR = 1,  // after a directory or a braced text: a literal missing from the
+                    // name is put in (taking the place of a character of a name
+                    // without "/")
+    AFTER_DATE = 2, // after a date field: a literal must match while the name goes on
+    NAME_USED = 3,  // the whole name is read: literals of the template are put in
+};
 
-    for (;;) {
-        MESS_print(DEBUG_D, "FILES:%s:%s:%s:%s:%s:%d\n", name, tpl.rest(), name + i, out.buf,
-                   state.ext, where);
-        const TplToken tok = tpl.next();
-        if (tok.kind == TplToken::END) break;
-        if (tok.kind == TplToken::LITERAL) {
-            const char c = tok.c;
-            if (brace) {
-                if (c == '}') {
-                    brace = false;
-                    where = 1;
-                } else {
-                    out.put(c);
-                }
-                continue;
-            }
-            if (c == '*') break;
-            if (c == '{') {
-                brace = true;
-                continue;
-            }
-            if (where > 0 && i < nlen && name[i] == c) {
-                out.put(c);
-                if (++i >= nlen) where = 3;
-            } else if (where > 1 && i < nlen) {
-                break;
-            } else if (where == 0 && (i >= nlen || name[i] != c)) {
-                break;
-            } else {
-                out.put(c);
-                if (i < nlen && (where > 1 || !slash)) ++i;
-            }
-            continue;
-        }
+// The walk of a typed NAME (no longer than a file name) through the current
+// template into OUT: each element of the template takes the part of the name
+// it stands for, and puts its text to OUT. Each step returns false when the
+// element cannot be read from the name, which ends the walk.
+class NameWalk {
+  public:
+    NameWalk(const char *name, Text &out)
+        : name_(name), nlen_(strlen(name)), out_(out), tpl_(state.conv),
+          slash_(strchr(name, '/') != nullptr), full_(FILE_fullpath(name) != 0) {}
 
-        switch (tok.kind) {
-        case TplToken::PERCENT:
-            out.put('%');
-            continue;
-        case TplToken::DATE: {
-            const size_t width = static_cast<size_t>(tok.width);
-            const size_t n = nlen - i < width ? nlen - i : width;
-            char field[5];
-            memcpy(field, name + i, n);
-            field[n] = '\0';
-            int v = 0;
-            if (tok.c == 'b') {
-                v = DATE_decode_month(field);
-                if (v == 0) break;
-            } else {
-                const char *p = field;
-                if (!take_digits(p, 0, &v)) break;
-            }
-            out.put(field, n);
-            i += n;
-            store_field(tok.c, v);
-            where = 2;
-            continue;
+    WalkState run() {
+        for (;;) {
+            MESS_print(DEBUG_D, "FILES:%s:%s:%s:%s:%s:%d\n", name_, tpl_.rest(), name_ + i_,
+                       out_.buf, state.ext, static_cast<int>(where_));
+            const TplToken tok = tpl_.next();
+            if (tok.kind == TplToken::END || !step(tok)) break;
         }
-        case TplToken::EXT: {
-            // The rest of the template is looked for in the rest of the name;
-            // an empty rest is found at the end of the name.
-            const char *rest = tpl.rest();
-            const char *found = *rest ? strstr(name + i, rest) : name + nlen;
-            if (state.ext[0]) {
-                out.put(state.ext);
-                if (found) i = static_cast<size_t>(found - name);
-            } else if (found) {
-                size_t n = static_cast<size_t>(found - (name + i));
-                vek_strlcpy(state.ext, name + i,
-                            n + 1 < sizeof state.ext ? n + 1 : sizeof state.ext);
-                out.put(name + i, n);
-                i += n;
-            } else {
-                break;
-            }
-            continue;
-        }
-        case TplToken::DIR:
-            if (!full) {
-                out.put(dir_value(tok.resource));
-                if (tpl.skip('/')) out.put('/');
-            } else {
-                int nsep = 0;
-                for (const char *p = tpl.from_last(); *p; ++p)
-                    if (*p == '/' || *p == '\\' || *p == ':') ++nsep;
-                long sep = nth_separator_from_end(name, nsep);
-                if (sep >= static_cast<long>(i)) {
-                    out.put(name + i, static_cast<size_t>(sep) - i);
-                    i = static_cast<size_t>(sep);
-                }
-            }
-            where = 1;
-            continue;
-        default: {
-            // A key: it stands for as many characters of the name as it has,
-            // or as the count says.
-            const char *key = state.keys[static_cast<unsigned char>(tok.c)];
-            if (!key[0]) break;
-            size_t klen = strlen(key);
-            size_t n = tok.count >= 0 ? static_cast<size_t>(tok.count) : klen;
-            out.put(key, n < klen ? n : klen);
-            i += n < nlen - i ? n : nlen - i;
-            continue;
-        }
-        }
-        break; // a field that cannot be read stops the walk
+        out_.put(name_ + i_);
+        return where_;
     }
-    out.put(name + i);
-    return where;
-}
+
+  private:
+    const char *name_;
+    size_t nlen_;
+    size_t i_ = 0; // the next character of the name
+    Text &out_;
+    TplCursor tpl_;
+    WalkState where_ = WalkState::START;
+    bool slash_; // the name holds a "/"
+    bool full_;  // the name is a full path
+    bool brace_ = false;
+
+    bool step(const TplToken &tok) {
+        switch (tok.kind) {
+        case TplToken::LITERAL:
+            return literal(tok.c);
+        case TplToken::PERCENT:
+            out_.put('%');
+            return true;
+        case TplToken::DATE:
+            return date(tok);
+        case TplToken::EXT:
+            return ext();
+        case TplToken::DIR:
+            dir(tok);
+            return true;
+        default:
+            return key(tok);
+        }
+    }
+
+    // Text inside braces is put as it stands; "*" ends the walk.
+    bool literal(char c) {
+        if (brace_) {
+            if (c == '}') {
+                brace_ = false;
+                where_ = WalkState::AFTER_DIR;
+            } else {
+                out_.put(c);
+            }
+            return true;
+        }
+        if (c == '*') return false;
+        if (c == '{') {
+            brace_ = true;
+            return true;
+        }
+        if (where_ > WalkState::START && i_ < nlen_ && name_[i_] == c) {
+            out_.put(c);
+            if (++i_ >= nlen_) where_ = WalkState::NAME_USED;
+        } else if (where_ > WalkState::AFTER_DIR && i_ < nlen_) {
+            return false;
+        } else if (where_ == WalkState::START && (i_ >= nlen_ || name_[i_] != c)) {
+            return false;
+        } else {
+            out_.put(c);
+            if (i_ < nlen_ && (where_ > WalkState::AFTER_DIR || !slash_)) ++i_;
+        }
+        return true;
+    }
+
+    // A month name or digits, as many as the field is wide.
+    bool date(const TplToken &tok) {
+        const size_t width = static_cast<size_t>(tok.width);
+        const size_t n = nlen_ - i_ < width ? nlen_ - i_ : width;
+        char field[5];
+        memcpy(field, name_ + i_, n);
+        field[n] = '\0';
+        int v = 0;
+        if (tok.c == 'b') {
+            v = DATE_decode_month(field);
+            if (v == 0) return false;
+        } else {
+            const char *p = field;
+            if (!take_digits(p, 0, &v)) return false;
+        }
+        out_.put(field, n);
+        i_ += n;
+        store_field(tok.c, v);
+        where_ = WalkState::AFTER_DATE;
+        return true;
+    }
+
+    // The rest of the template is looked for in the rest of the name; an
+    // empty rest is found at the end of the name.
+    bool ext() {
+        const char *rest = tpl_.rest();
+        const char *found = *rest ? strstr(name_ + i_, rest) : name_ + nlen_;
+        if (state.ext[0]) {
+            out_.put(state.ext);
+            if (found) i_ = static_cast<size_t>(found - name_);
+        } else if (found) {
+            size_t n = static_cast<size_t>(found - (name_ + i_));
+            vek_strlcpy(state.ext, name_ + i_, n + 1 < sizeof state.ext ? n + 1 : sizeof state.ext);
+            out_.put(name_ + i_, n);
+            i_ += n;
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // A name that is not a full path gets the directory of the resource; a
+    // full path keeps its own, up to the separator that the separators left
+    // in the template count back to.
+    void dir(const TplToken &tok) {
+        if (!full_) {
+            out_.put(dir_value(tok.resource));
+            if (tpl_.skip('/')) out_.put('/');
+        } else {
+            int nsep = 0;
+            for (const char *p = tpl_.from_last(); *p; ++p)
+                if (*p == '/' || *p == '\\' || *p == ':') ++nsep;
+            long sep = nth_separator_from_end(name_, nsep);
+            if (sep >= static_cast<long>(i_)) {
+                out_.put(name_ + i_, static_cast<size_t>(sep) - i_);
+                i_ = static_cast<size_t>(sep);
+            }
+        }
+        where_ = WalkState::AFTER_DIR;
+    }
+
+    // A key stands for as many characters of the name as it has, or as the
+    // count says.
+    bool key(const TplToken &tok) {
+        const char *text = state.keys[static_cast<unsigned char>(tok.c)];
+        if (!text[0]) return false;
+        size_t klen = strlen(text);
+        size_t n = tok.count >= 0 ? static_cast<size_t>(tok.count) : klen;
+        out_.put(text, n < klen ? n : klen);
+        i_ += n < nlen_ - i_ ? n : nlen_ - i_;
+        return true;
+    }
+};
 
 // The type itself is the template, without header template or minimum
 // size. A template longer than a line is refused: no name is made under it.
@@ -351,6 +393,111 @@ int FILE_set_key(char key, const char *str) {
     return 0;
 }
 
+namespace {
+
+// Reads the keys after colons in TYPE (":X=value" up to the next colon) and
+// ends the type at the first colon that defined a key.
+void take_type_keys(char *type) {
+    char *cut = nullptr;
+    for (char *colon = strchr(type, ':'); colon; colon = strchr(colon + 1, ':')) {
+        char k = colon[1];
+        if (!k || colon[2] != '=' || !colon[3] || colon[3] == ':') continue;
+        const char *value = colon + 3;
+        size_t n = strcspn(value, ":");
+        char buf[KEY_LEN];
+        vek_strlcpy(buf, value, n + 1 < sizeof buf ? n + 1 : sizeof buf);
+        FILE_set_key(k, buf);
+        MESS_print(DEBUG_D, "KEY: %c = %s\n", k, state.keys[static_cast<unsigned char>(k)]);
+        if (!cut) cut = colon;
+    }
+    if (cut) *cut = '\0';
+}
+
+// Opens the name convention file into CONV_FILE; null when there is none or
+// it may not be followed. Conventions are selected many times in a run: each
+// warning is given once.
+FILE *open_conventions(char (&conv_file)[FILE_NAME_LEN]) {
+    const char *res_name = RES_get("name_conv");
+    if (!res_name || !*res_name) res_name = "name_conv";
+    const char *dir = RES_get("file_path");
+    FILE *f = nullptr;
+    if (!FILE_add_path(dir, res_name, conv_file)) {
+        MESS_warn_once("FILE_set_name: No file name convention file: %s/%s: %s\n", dir ? dir : "",
+                       res_name, strerror(errno));
+    } else if (!(f = FILE_open(conv_file, "r"))) {
+        MESS_warn_once("FILE_set_name: No file name convention file: %s\n", conv_file);
+    } else if (!FILE_own_config(f, conv_file, "FILE_set_name")) {
+        FILE_close(f); // someone else's conventions could name commands
+        f = nullptr;
+    }
+    return f;
+}
+
+// Takes a line of the convention file into the convention: its type name
+// into NAME, then the template, the header template ("-": none) and the
+// minimum size, each when present. False for a blank line, which names no
+// type.
+bool take_convention(const char *line, char (&name)[TYPE_NAME_LEN]) {
+    state.conv[0] = state.hconv[0] = '\0';
+    state.min_size = 0;
+    char fields[4][TEMPLATE_LEN];
+    int nf = 0;
+    const char *p = line;
+    while (nf < 4) {
+        while (*p && isspace(static_cast<unsigned char>(*p))) ++p;
+        if (!*p) break;
+        size_t len = 0;
+        while (p[len] && !isspace(static_cast<unsigned char>(p[len]))) ++len;
+        vek_strlcpy(fields[nf++], p, len + 1);
+        p += len;
+    }
+    if (nf == 0) return false;
+    vek_copy(name, fields[0]);
+    if (nf > 1) vek_copy(state.conv, fields[1]);
+    if (nf > 2 && strcmp(fields[2], "-") != 0) vek_copy(state.hconv, fields[2]);
+    if (nf > 3) {
+        int v[1] = {0};
+        scan_ints(fields[3], "%d", v);
+        state.min_size = v[0];
+    }
+    return true;
+}
+
+// Whether the line of type NAME serves TYPE: the same name, or its
+// beginning (then what follows the last "_" of TYPE is what %e stands for).
+bool serves(const char *name, const char *type) {
+    if (stricmp(name, type) == 0) {
+        MESS_print(DEBUG_A, "File name match for: %s\n", type);
+        return true;
+    }
+    if (strnicmp(type, name, static_cast<int>(strlen(name))) == 0) {
+        const char *under = strrchr(type, '_');
+        vek_copy(state.ext, under ? under + 1 : "");
+        MESS_print(DEBUG_A, "File name partial match for: %s-%s ext: %s\n", type, name, state.ext);
+        return true;
+    }
+    return false;
+}
+
+// Reads the convention file F up to the line that serves TYPE, which is
+// then the convention. False when no line does.
+bool find_convention(FILE *f, const char *type) {
+    char line[TEMPLATE_LEN];
+    int n;
+    while ((n = fgetnline(f, line, TEMPLATE_LEN - 1)) >= 0) {
+        if (n == TEMPLATE_LEN - 1) {
+            int c;
+            while ((c = getc(f)) != EOF && c != '\n') {}
+        }
+        if (line[0] == '#') continue;
+        char name[TYPE_NAME_LEN];
+        if (take_convention(line, name) && serves(name, type)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
 // A type "@template" carries its own template; it has no header template and
 // no minimum size. When no line of the convention file matches, the type is
 // the template, again without header template or minimum size (nothing of
@@ -369,93 +516,17 @@ int FILE_set_name(char *type) {
         use_type_as_template(type + 1);
         return 1;
     }
+    take_type_keys(type);
 
-    // Keys after colons: ":X=value" up to the next colon. The type ends at the
-    // first colon that defined a key.
-    char *cut = nullptr;
-    for (char *colon = strchr(type, ':'); colon; colon = strchr(colon + 1, ':')) {
-        char k = colon[1];
-        if (!k || colon[2] != '=' || !colon[3] || colon[3] == ':') continue;
-        const char *value = colon + 3;
-        size_t n = strcspn(value, ":");
-        char buf[KEY_LEN];
-        vek_strlcpy(buf, value, n + 1 < sizeof buf ? n + 1 : sizeof buf);
-        FILE_set_key(k, buf);
-        MESS_print(DEBUG_D, "KEY: %c = %s\n", k, state.keys[static_cast<unsigned char>(k)]);
-        if (!cut) cut = colon;
-    }
-    if (cut) *cut = '\0';
-
-    const char *res_name = RES_get("name_conv");
-    if (!res_name || !*res_name) res_name = "name_conv";
     char conv_file[FILE_NAME_LEN];
-    const char *dir = RES_get("file_path");
-    FILE *f = nullptr;
-    // Conventions are selected many times in a run: each warning is given once.
-    if (!FILE_add_path(dir, res_name, conv_file)) {
-        MESS_warn_once("FILE_set_name: No file name convention file: %s/%s: %s\n", dir ? dir : "",
-                       res_name, strerror(errno));
-    } else if (!(f = FILE_open(conv_file, "r"))) {
-        MESS_warn_once("FILE_set_name: No file name convention file: %s\n", conv_file);
-    } else if (!FILE_own_config(f, conv_file, "FILE_set_name")) {
-        FILE_close(f); // someone else's conventions could name commands
-        f = nullptr;
-    }
+    FILE *f = open_conventions(conv_file);
     if (!f) {
         use_type_as_template(type);
         return 0;
     }
     MESS_print(DEBUG_A, "Opening name convention file: %s\n", conv_file);
     state.ext[0] = '\0';
-
-    char line[TEMPLATE_LEN];
-    int n;
-    int found = 0;
-    while ((n = fgetnline(f, line, TEMPLATE_LEN - 1)) >= 0) {
-        if (n == TEMPLATE_LEN - 1) {
-            int c;
-            while ((c = getc(f)) != EOF && c != '\n') {}
-        }
-        if (line[0] == '#') continue;
-        state.conv[0] = state.hconv[0] = '\0';
-        state.min_size = 0;
-
-        char fields[4][TEMPLATE_LEN];
-        int nf = 0;
-        const char *p = line;
-        while (nf < 4) {
-            while (*p && isspace(static_cast<unsigned char>(*p))) ++p;
-            if (!*p) break;
-            size_t len = 0;
-            while (p[len] && !isspace(static_cast<unsigned char>(p[len]))) ++len;
-            vek_strlcpy(fields[nf++], p, len + 1);
-            p += len;
-        }
-        if (nf == 0) continue; // a blank line names no type
-        char name[TYPE_NAME_LEN];
-        vek_copy(name, fields[0]);
-        if (nf > 1) vek_copy(state.conv, fields[1]);
-        if (nf > 2 && strcmp(fields[2], "-") != 0) vek_copy(state.hconv, fields[2]);
-        if (nf > 3) {
-            int v[1] = {0};
-            scan_ints(fields[3], "%d", v);
-            state.min_size = v[0];
-        }
-
-        if (stricmp(name, type) == 0) {
-            MESS_print(DEBUG_A, "File name match for: %s\n", type);
-            found = 1;
-            break;
-        }
-        if (strnicmp(type, name, static_cast<int>(strlen(name))) == 0) {
-            const char *under = strrchr(type, '_');
-            vek_copy(state.ext, under ? under + 1 : "");
-            MESS_print(DEBUG_A, "File name partial match for: %s-%s ext: %s\n", type, name,
-                       state.ext);
-            found = 1;
-            break;
-        }
-    }
+    const bool found = find_convention(f, type);
     FILE_close(f);
     if (found) return 1;
 
@@ -529,8 +600,8 @@ int FILE_set_file(const char *file, char *out_file) {
     } else if (stricmp(name, "none") == 0 || (FILE_fullpath(state.conv) && FILE_fullpath(name))) {
         result.put(name);
     } else {
-        int where = read_walk(name, result);
-        MESS_print(DEBUG_D, "FILES:%s:%s:%d\n", name, made, where);
+        const WalkState where = NameWalk(name, result).run();
+        MESS_print(DEBUG_D, "FILES:%s:%s:%d\n", name, made, static_cast<int>(where));
         DATE_print(M_DEBUG, &state.file_date);
     }
     if (result.overflow || result.len >= FILE_NAME_LEN) return refuse_name("FILE_set_file", result);

@@ -7,6 +7,8 @@
 // - files.cpp: the file system helpers (opening, testing, joining names,
 //   directories, the overwrite rule, converted files written under a
 //   temporary name); they know nothing of conventions;
+// - file_sys.cpp (file_sys.h): the file-system operations those helpers
+//   change the file system through, the real ones unless replaced;
 // - file_conv.cpp: the name convention file, keys, and reading a name the
 //   user typed (FILE_set_name, FILE_set_key, FILE_set_file);
 // - file_dated.cpp: making the name of a date, the listing pattern, and the

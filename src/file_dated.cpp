@@ -12,6 +12,7 @@
 
 #include "date.h"
 #include "file_conv.h"
+#include "file_sys.h"
 #include "files.h"
 #include "mess.h"
 #include "numtext.h"
@@ -46,113 +47,141 @@ int64_t request_step(int request) {
     return sk == 0 ? 1 : sk;
 }
 
+// The year field ("Y" four digits, "y" two) of D under the requested
+// year, rounded down to a multiple of N.
+void year_field(Text &out, char d, int n, const Date &D) {
+    const Date &S = state.set;
+    bool ok = true;
+    int64_t year = 0;
+    int two = 0;
+    if (S.year >= 0) {
+        year = S.year;
+        two = S.year % 100;
+    } else if (D.year < 0) {
+        ok = false;
+    } else if (d == 'Y') {
+        year = D.year / n * n;
+    } else {
+        two = D.year % 100 / n * n;
+        year = D.year - D.year % 100 + two;
+    }
+    char buf[32];
+    if (d == 'Y')
+        snprintf(buf, sizeof buf, ok ? "%4.4d" : "0000", static_cast<int>(year));
+    else
+        snprintf(buf, sizeof buf, ok ? "%2.2d" : "00", two);
+    out.put(buf);
+    state.file_date.year = ok ? static_cast<int>(year) : VEK_MISS;
+}
+
+// The month field ("m" two digits, "b" the month's name) of D under the
+// requested month, rounded down to a multiple of N.
+void month_field(Text &out, char d, int n, const Date &D) {
+    const Date &S = state.set;
+    int month = VEK_MISS;
+    if (S.month >= 0) {
+        month = S.month;
+    } else if (D.month >= 0) {
+        // A month that rounds down to 0 under a count is the first month.
+        month = D.month / n * n;
+        if (month == 0) month = 1;
+    }
+    if (d == 'm') {
+        char buf[32];
+        snprintf(buf, sizeof buf, month >= 0 ? "%2.2d" : "00", month);
+        out.put(buf);
+    } else {
+        out.put(month >= 1 && month <= 12 ? DATE_month_lower(month) : "xxx");
+    }
+    state.file_date.month = month;
+}
+
+// The day field ("d" the day of the month, "j" the day of the year) of D
+// under the requested day: a fixed day, every N days, or every so many days
+// when the request is negative (which also sets the step between files).
+void day_field(Text &out, char d, int n, const Date &D) {
+    const Date &S = state.set;
+    int64_t day = VEK_MISS;
+    if (S.day >= 0) {
+        day = S.day;
+    } else if (S.day == VEK_MISS) {
+        if (D.day >= 0) day = D.day / n * n;
+    } else if (D.day >= 0) {
+        int64_t every = -static_cast<int64_t>(S.day);
+        day = D.day / every * every;
+    }
+    if (S.day < 0 && S.day != VEK_MISS)
+        state.late_off = clamp_int(-static_cast<int64_t>(S.day) * 86400);
+    else
+        offer_step(int64_t{n} * 86400);
+    char buf[32];
+    if (d == 'd') {
+        snprintf(buf, sizeof buf, day >= 0 ? "%2.2d" : "00", static_cast<int>(day));
+        state.file_date.day = static_cast<int>(day);
+    } else if (day >= 0) {
+        int julian = 0;
+        DATE_monday_julian(D.year, D.month, static_cast<int>(day), &julian);
+        snprintf(buf, sizeof buf, "%3.3d", julian);
+        state.file_date.day = static_cast<int>(day);
+        state.file_date.jday = julian;
+    } else {
+        snprintf(buf, sizeof buf, "000");
+        state.file_date.day = VEK_MISS;
+    }
+    out.put(buf);
+}
+
+// The hour ("h") or minute ("n") field of D under the requested one: a
+// fixed value, every N, or rounded by a negative request (which also sets
+// the step between files).
+void clock_field(Text &out, char d, int n, const Date &D) {
+    const Date &S = state.set;
+    const int req = d == 'h' ? S.hour : S.min;
+    const int have = d == 'h' ? D.hour : D.min;
+    const int64_t unit = d == 'h' ? 3600 : 60;
+    int64_t v = VEK_MISS;
+    if (req >= 0) {
+        v = req / n * n;
+    } else if (req == VEK_MISS) {
+        if (have >= 0) v = have / n * n;
+    } else if (have >= 0) {
+        v = round_request(req, have);
+    }
+    if (req < 0 && req != VEK_MISS)
+        state.late_off = clamp_int(request_step(req) * unit);
+    else
+        offer_step(n * unit);
+    int value = clamp_int(v);
+    char buf[32];
+    snprintf(buf, sizeof buf, value >= 0 ? "%2.2d" : "00", value);
+    out.put(buf);
+    if (d == 'h')
+        state.file_date.hour = value;
+    else
+        state.file_date.min = value;
+}
+
 // Writes one date or time field of D under the requested time, stores it in
 // file_date (-9999 when it cannot be told) and offers or sets the step.
 void make_field(Text &out, char d, int count, const Date &D) {
-    const Date &S = state.set;
     const int n = count > 0 ? count : 1;
-    char buf[32];
     switch (d) {
     case 'Y':
-    case 'y': {
-        bool ok = true;
-        int64_t year = 0;
-        int two = 0;
-        if (S.year >= 0) {
-            year = S.year;
-            two = S.year % 100;
-        } else if (D.year < 0) {
-            ok = false;
-        } else if (d == 'Y') {
-            year = D.year / n * n;
-        } else {
-            two = D.year % 100 / n * n;
-            year = D.year - D.year % 100 + two;
-        }
-        if (d == 'Y')
-            snprintf(buf, sizeof buf, ok ? "%4.4d" : "0000", static_cast<int>(year));
-        else
-            snprintf(buf, sizeof buf, ok ? "%2.2d" : "00", two);
-        out.put(buf);
-        state.file_date.year = ok ? static_cast<int>(year) : VEK_MISS;
+    case 'y':
+        year_field(out, d, n, D);
         return;
-    }
     case 'm':
-    case 'b': {
-        int month = VEK_MISS;
-        if (S.month >= 0) {
-            month = S.month;
-        } else if (D.month >= 0) {
-            // A month that rounds down to 0 under a count is the first month.
-            month = D.month / n * n;
-            if (month == 0) month = 1;
-        }
-        if (d == 'm') {
-            snprintf(buf, sizeof buf, month >= 0 ? "%2.2d" : "00", month);
-            out.put(buf);
-        } else {
-            out.put(month >= 1 && month <= 12 ? DATE_month_lower(month) : "xxx");
-        }
-        state.file_date.month = month;
+    case 'b':
+        month_field(out, d, n, D);
         return;
-    }
     case 'd':
-    case 'j': {
-        int64_t day = VEK_MISS;
-        if (S.day >= 0) {
-            day = S.day;
-        } else if (S.day == VEK_MISS) {
-            if (D.day >= 0) day = D.day / n * n;
-        } else if (D.day >= 0) {
-            int64_t every = -static_cast<int64_t>(S.day);
-            day = D.day / every * every;
-        }
-        if (S.day < 0 && S.day != VEK_MISS)
-            state.late_off = clamp_int(-static_cast<int64_t>(S.day) * 86400);
-        else
-            offer_step(int64_t{n} * 86400);
-        if (d == 'd') {
-            snprintf(buf, sizeof buf, day >= 0 ? "%2.2d" : "00", static_cast<int>(day));
-            state.file_date.day = static_cast<int>(day);
-        } else if (day >= 0) {
-            int julian = 0;
-            DATE_monday_julian(D.year, D.month, static_cast<int>(day), &julian);
-            snprintf(buf, sizeof buf, "%3.3d", julian);
-            state.file_date.day = static_cast<int>(day);
-            state.file_date.jday = julian;
-        } else {
-            snprintf(buf, sizeof buf, "000");
-            state.file_date.day = VEK_MISS;
-        }
-        out.put(buf);
+    case 'j':
+        day_field(out, d, n, D);
         return;
-    }
     case 'h':
-    case 'n': {
-        const int req = d == 'h' ? S.hour : S.min;
-        const int have = d == 'h' ? D.hour : D.min;
-        const int64_t unit = d == 'h' ? 3600 : 60;
-        int64_t v = VEK_MISS;
-        if (req >= 0) {
-            v = req / n * n;
-        } else if (req == VEK_MISS) {
-            if (have >= 0) v = have / n * n;
-        } else if (have >= 0) {
-            v = round_request(req, have);
-        }
-        if (req < 0 && req != VEK_MISS)
-            state.late_off = clamp_int(request_step(req) * unit);
-        else
-            offer_step(n * unit);
-        int value = clamp_int(v);
-        snprintf(buf, sizeof buf, value >= 0 ? "%2.2d" : "00", value);
-        out.put(buf);
-        if (d == 'h')
-            state.file_date.hour = value;
-        else
-            state.file_date.min = value;
+    case 'n':
+        clock_field(out, d, n, D);
         return;
-    }
     default:
         return;
     }
@@ -405,18 +434,11 @@ int FILE_set_date(Date *datim, char *out_file) {
     return give(made, 0);
 }
 
-// A template without day, hour or minute fields has no step between files:
-// the latest-file search then tries the reference time only. An empty
-// "vekcurtime" counts as unset. Returns 0, or -1 (NAME_OUT empty, errno
-// ENAMETOOLONG) when the request is longer than a file name or a name
-// made does not fit.
-int FILE_set_current(const char *cur, char *name_out) {
-    if (name_out) name_out[0] = '\0';
-    if (!cur) cur = "la";
-    if (strlen(cur) >= TEMPLATE_LEN) return refuse_name("FILE_set_current", cur);
-    const char *p = cur;
-    state.filename_type = 0;
+namespace {
 
+// The reference time of a current-file request at P: the date digits after
+// a "#" (consumed), else "vekcurtime" when set, else now.
+long reference_time(const char *&p) {
     long T = 0;
     const char *env = getenv("vekcurtime");
     if (*p == '#' || (env && *env)) {
@@ -430,8 +452,11 @@ int FILE_set_current(const char *cur, char *name_out) {
     } else {
         DATE_get_time(&T);
     }
+    return T;
+}
 
-    // Back to the most recent time that agrees with the requested time.
+// Back from T to the most recent time that agrees with the requested time.
+long back_to_request(long T) {
     Date D;
     DATE_get_gmdate(&T, &D);
     if (state.set.month >= 0 && D.month < state.set.month) {
@@ -459,7 +484,51 @@ int FILE_set_current(const char *cur, char *name_out) {
         D.min = state.set.min;
         T = DATE_num_sec(&D);
     }
+    return T;
+}
 
+// The latest-file search of "la" or "la#N" at P (consumed): from T, steps
+// of the time between files in direction DIR, at most N (500) of them,
+// until the file of that time is larger than the minimum size; T ends at
+// the time found. False when a name made does not fit.
+bool search_latest(const char *&p, int dir, long &T) {
+    ++p;
+    if (*p == 'a') ++p;
+    int limit = 500;
+    if (*p == '#') {
+        ++p;
+        limit = 0;
+        take_digits(p, 4, &limit);
+    }
+    for (int tries = 0; tries < limit; ++tries) {
+        Date D;
+        DATE_get_gmdate(&T, &D);
+        MESS_print(M_DEBUG, "LATE:%d %d %d %d %d\n", D.year, D.month, D.day, D.hour, D.min);
+        if (FILE_set_date(&D, state.filename) < 0) return false;
+        MESS_print(M_DEBUG, "LATE: %s\n", state.filename);
+        if (FILE_size(state.filename) > state.min_size) break;
+        if (state.late_off <= 0) break;
+        T += dir * static_cast<long>(state.late_off);
+    }
+    MESS_print(M_DEBUG, "LATEST: %s %s %ld\n", p, state.filename, T);
+    return true;
+}
+
+} // namespace
+
+// A template without day, hour or minute fields has no step between files:
+// the latest-file search then tries the reference time only. An empty
+// "vekcurtime" counts as unset. Returns 0, or -1 (NAME_OUT empty, errno
+// ENAMETOOLONG) when the request is longer than a file name or a name
+// made does not fit.
+int FILE_set_current(const char *cur, char *name_out) {
+    if (name_out) name_out[0] = '\0';
+    if (!cur) cur = "la";
+    if (strlen(cur) >= TEMPLATE_LEN) return refuse_name("FILE_set_current", cur);
+    const char *p = cur;
+    state.filename_type = 0;
+
+    long T = back_to_request(reference_time(p));
     int dir = read_direction(p);
     if (is_digit(*p)) {
         Offset off = read_offset(p);
@@ -471,24 +540,7 @@ int FILE_set_current(const char *cur, char *name_out) {
     }
 
     if (*p == 'l') {
-        ++p;
-        if (*p == 'a') ++p;
-        int limit = 500;
-        if (*p == '#') {
-            ++p;
-            limit = 0;
-            take_digits(p, 4, &limit);
-        }
-        for (int tries = 0; tries < limit; ++tries) {
-            DATE_get_gmdate(&T, &D);
-            MESS_print(M_DEBUG, "LATE:%d %d %d %d %d\n", D.year, D.month, D.day, D.hour, D.min);
-            if (FILE_set_date(&D, state.filename) < 0) return -1;
-            MESS_print(M_DEBUG, "LATE: %s\n", state.filename);
-            if (FILE_size(state.filename) > state.min_size) break;
-            if (state.late_off <= 0) break;
-            T += dir * static_cast<long>(state.late_off);
-        }
-        MESS_print(M_DEBUG, "LATEST: %s %s %ld\n", p, state.filename, T);
+        if (!search_latest(p, dir, T)) return -1;
         dir = read_direction(p);
     }
 
@@ -504,6 +556,7 @@ int FILE_set_current(const char *cur, char *name_out) {
                        "-6 or #2024061512): only \"%.*s\" is read\n",
                        cur, static_cast<int>(p - cur), cur);
 
+    Date D;
     DATE_get_gmdate(&T, &D);
     MESS_print(M_DEBUG, "%d %d %d %d\n", D.year, D.month, D.day, D.hour);
     if (FILE_set_date(&D, state.filename) < 0) return -1;
@@ -515,11 +568,9 @@ int FILE_list_file() {
     ListCommand cmd;
     list_walk(cmd);
     MESS_print(M_DEBUG, "SEARCH: %s\n", cmd.buf);
-#ifndef VEK_FUZZ_BUILD
     fflush(nullptr);
-    int rc = system(cmd.buf);
+    int rc = FILE_sys().run_command(cmd.buf);
     (void)rc;
-#endif
     return 0;
 }
 

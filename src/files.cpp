@@ -7,10 +7,11 @@
 // a file for writing creates its missing directories. Name conventions are
 // the business of the other units of the module (see file_conv.h).
 //
-// State: the streams opened as commands, so that FILE_close can end them with
-// pclose. In fuzz builds FILE_open never runs commands, reads only regular
-// files and directories, and keeps every file it creates inside one scratch
-// directory.
+// Files are opened, directories made and commands started through the
+// operations in force (file_sys.h).
+//
+// State: the streams opened as commands, so that FILE_close can end them as
+// commands.
 
 #include <cctype>
 #include <cerrno>
@@ -23,6 +24,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "file_sys.h"
 #include "files.h"
 #include "flag.h"
 #include "mess.h"
@@ -33,7 +35,7 @@
 namespace {
 
 // Every stream opened as a command, however many, so that each is ended
-// with pclose.
+// as a command.
 std::vector<FILE *> pipes;
 
 bool is_std_stream(const FILE *f) {
@@ -42,7 +44,7 @@ bool is_std_stream(const FILE *f) {
 
 // False when the stream cannot be remembered (no memory): the caller then
 // ends the command at once rather than lose track of it.
-[[maybe_unused]] bool remember_pipe(FILE *f) {
+bool remember_pipe(FILE *f) {
     try {
         pipes.push_back(f);
         return true;
@@ -68,40 +70,6 @@ T too_long(T result) {
     errno = ENAMETOOLONG;
     return result;
 }
-
-#ifdef VEK_FUZZ_BUILD
-constexpr unsigned FUZZ_FILES = 32;
-char fuzz_dir_name[64] = "";
-
-void remove_fuzz_dir() {
-    char name[FILE_NAME_LEN];
-    for (unsigned i = 0; i < FUZZ_FILES; ++i) {
-        snprintf(name, sizeof name, "%s/f%02u", fuzz_dir_name, i);
-        unlink(name);
-    }
-    rmdir(fuzz_dir_name);
-}
-
-// Everything a fuzz run writes lands in one directory of its own, removed
-// when the process ends.
-const char *fuzz_dir() {
-    if (!fuzz_dir_name[0]) {
-        snprintf(fuzz_dir_name, sizeof fuzz_dir_name, "/tmp/vek-fuzz-%d",
-                 static_cast<int>(getpid()));
-        mkdir(fuzz_dir_name, 0755);
-        atexit(remove_fuzz_dir);
-    }
-    return fuzz_dir_name;
-}
-
-// One of a few fixed names inside the scratch directory stands for any name
-// a fuzz input writes, so a long run cannot fill the disk.
-void fuzz_target_name(const char *name, char *out, size_t cap) {
-    unsigned h = 0;
-    for (const char *p = name; *p; ++p) h = h * 31 + static_cast<unsigned char>(*p);
-    snprintf(out, cap, "%s/f%02u", fuzz_dir(), h % FUZZ_FILES);
-}
-#endif
 
 } // namespace
 
@@ -224,10 +192,6 @@ int FILE_make_dir(char *dir, int flag) {
         vek_strlcpy(parent, dir, n + 1 < sizeof parent ? n + 1 : sizeof parent);
         if (FILE_exist(parent)) return 1;
     }
-#ifdef VEK_FUZZ_BUILD
-    (void)flag;
-    return 0; // fuzz runs create nothing outside their scratch directory
-#else
     int argc = 0;
     char **argv = nullptr;
     if (parse_string(dir, '/', &argc, &argv) != 0) return 0;
@@ -251,52 +215,31 @@ int FILE_make_dir(char *dir, int flag) {
             len += plen;
             path[len++] = '/';
             path[len] = '\0';
-            if (pass == 1 && plen > 0) mkdir(path, 0755);
+            if (pass == 1 && plen > 0) FILE_sys().make_dir(path);
         }
     }
     free_parsed_array(argc, argv);
     return fits ? 0 : too_long(-1);
-#endif
 }
 
 FILE *FILE_open(const char *file, const char *access) {
     if (!file || !access) return nullptr;
-    bool reading = access[0] == 'r';
-    if (FILE_is_stdio(file)) {
-#ifdef VEK_FUZZ_BUILD
-        if (reading) return fopen("/dev/null", "r");
-#endif
-        return reading ? stdin : stdout;
-    }
+    if (FILE_is_stdio(file)) return access[0] == 'r' ? stdin : stdout;
     if (file[0] == '|') {
-#ifdef VEK_FUZZ_BUILD
-        return nullptr;
-#else
         fflush(nullptr);
-        FILE *f = popen(file + 1, access);
+        FILE *f = FILE_sys().open_command(file + 1, access);
         if (f && !remember_pipe(f)) {
-            pclose(f);
+            FILE_sys().close_command(f);
             errno = ENOMEM;
             return nullptr;
         }
         return f;
-#endif
     }
     char name[FILE_NAME_LEN];
     if (FILE_add_user_path(file, name) != 0) return nullptr;
     bool writing = access[0] == 'w' || access[0] == 'a';
-#ifdef VEK_FUZZ_BUILD
-    if (writing) {
-        char target[FILE_NAME_LEN];
-        fuzz_target_name(name, target, sizeof target);
-        return fopen(target, access);
-    }
-    struct stat st;
-    if (stat(name, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) return nullptr;
-#else
     if (writing && FILE_make_dir(name, 1) < 0) return nullptr;
-#endif
-    return fopen(name, access);
+    return FILE_sys().open(name, access);
 }
 
 int FILE_close(FILE *stream) {
@@ -306,7 +249,7 @@ int FILE_close(FILE *stream) {
         fflush(stream);
         return 0;
     }
-    if (forget_pipe(stream)) return pclose(stream);
+    if (forget_pipe(stream)) return FILE_sys().close_command(stream);
     return fclose(stream);
 }
 

@@ -2,7 +2,8 @@
 // names (standard streams, commands, home directories), file tests, joining
 // names, the overwrite rule, outputs written whole or not at all, name
 // conventions and templates, dated, current and latest files, and the
-// input-file dialogue.
+// input-file dialogue. What changes the file system goes through the
+// operations of file_sys.h.
 #ifndef FILES_H
 #define FILES_H
 

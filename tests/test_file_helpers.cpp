@@ -1,12 +1,17 @@
 // File system helpers: standard streams, home directories, directory
-// creation, joining names, names that do not fit, the overwrite rule, and
-// outputs written whole under a temporary name.
+// creation, joining names, names that do not fit, the overwrite rule,
+// outputs written whole under a temporary name, and the replaceable
+// file-system operations.
 
 #include "def_read.h"
+#include "file_sys.h"
 #include "files.h"
 #include "vek_test.h"
+#include "vekcdf.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <netcdf.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -158,4 +163,60 @@ TEST_F(FileHelpers, OutputsAreStagedUnderATemporaryName) {
     FILE_discard_output();
     EXPECT_EQ(FILE_stage_output(long_name.c_str(), temp, dir.path().size() + 8), -1);
     EXPECT_EQ(errno, ENAMETOOLONG);
+}
+
+namespace {
+
+// A file system that only records what it is asked: files and commands are
+// refused, everything else succeeds without doing anything.
+std::vector<std::string> seen;
+int note(const std::string &what) {
+    seen.push_back(what);
+    return 0;
+}
+const FileSys recorder = {
+    .open = [](const char *n, const char *a) -> FILE * {
+        return note(std::string("open ") + a + " " + n), nullptr;
+    },
+    .open_command = [](const char *c, const char *) -> FILE * {
+        return note(std::string("command ") + c), nullptr;
+    },
+    .close_command = [](FILE *) { return -1; },
+    .run_command = [](const char *c) { return note(std::string("run ") + c); },
+    .make_dir = [](const char *n) { return note(std::string("mkdir ") + n); },
+    .make_temp = [](char *p) { return note(std::string("temp ") + p); },
+    .set_mode = [](const char *n, unsigned) { return note(std::string("mode ") + n); },
+    .rename = [](const char *f,
+                 const char *t) { return note(std::string("rename ") + f + " " + t); },
+    .remove = [](const char *n) { return note(std::string("remove ") + n); },
+    .create_cdf = [](const char *n, int *) { return note(std::string("cdf ") + n), NC_EPERM; },
+};
+
+} // namespace
+
+// Every change to the file system goes through the operations in force:
+// opening for writing, a command, the listing, staging and committing an
+// output and creating a netCDF file all reach the recorder, and nothing
+// appears on the disk.
+TEST_F(FileHelpers, FileSystemChangesGoThroughTheOperationsInForce) {
+    TempDir dir;
+    const std::string out = dir.file("new/out.dat");
+    const std::string temp = dir.file("new/.out.dat.XXXXXX");
+    seen.clear();
+    const FileSys *real = FILE_use_sys(&recorder);
+    EXPECT_EQ(FILE_open(out.c_str(), "w"), nullptr);
+    EXPECT_EQ(FILE_open("|echo x", "r"), nullptr);
+    FILE_set_name(const_cast<char *>("@x"));
+    FILE_list_file();
+    char staged[FILE_NAME_LEN];
+    EXPECT_EQ(FILE_stage_output(out.c_str(), staged, sizeof staged), 1);
+    EXPECT_EQ(FILE_commit_output(), 0);
+    EXPECT_EQ(CDF_open(out.c_str(), 1), -1);
+    FILE_use_sys(real);
+    for (const std::string &op :
+         {"mkdir " + dir.file("new/"), "open w " + out, std::string("command echo x"),
+          std::string("run ls -x x"), "temp " + temp, "mode " + temp, "rename " + temp + " " + out,
+          "cdf " + out})
+        EXPECT_NE(std::find(seen.begin(), seen.end(), op), seen.end()) << op;
+    EXPECT_FALSE(file_exists(dir.file("new")));
 }
