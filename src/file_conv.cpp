@@ -225,7 +225,7 @@ class NameWalk {
 
     WalkState run() {
         for (;;) {
-            MESS_print(DEBUG_D, "FILES:%s:%s:%s:%s:%s:%d\n", name_, tpl_.rest(), name_ + i_,
+            MESS_print(M_DEBUG_D, "FILES:%s:%s:%s:%s:%s:%d\n", name_, tpl_.rest(), name_ + i_,
                        out_.buf, state.ext, static_cast<int>(where_));
             const TplToken tok = tpl_.next();
             if (tok.kind == TplToken::END || !step(tok)) break;
@@ -407,7 +407,7 @@ void take_type_keys(char *type) {
         char buf[KEY_LEN];
         vek_strlcpy(buf, value, n + 1 < sizeof buf ? n + 1 : sizeof buf);
         FILE_set_key(k, buf);
-        MESS_print(DEBUG_D, "KEY: %c = %s\n", k, state.keys[static_cast<unsigned char>(k)]);
+        MESS_print(M_DEBUG_D, "KEY: %c = %s\n", k, state.keys[static_cast<unsigned char>(k)]);
         if (!cut) cut = colon;
     }
     if (cut) *cut = '\0';
@@ -467,13 +467,14 @@ bool take_convention(const char *line, char (&name)[TYPE_NAME_LEN]) {
 // beginning (then what follows the last "_" of TYPE is what %e stands for).
 bool serves(const char *name, const char *type) {
     if (stricmp(name, type) == 0) {
-        MESS_print(DEBUG_A, "File name match for: %s\n", type);
+        MESS_print(M_DEBUG_A, "File name match for: %s\n", type);
         return true;
     }
     if (strnicmp(type, name, static_cast<int>(strlen(name))) == 0) {
         const char *under = strrchr(type, '_');
         vek_copy(state.ext, under ? under + 1 : "");
-        MESS_print(DEBUG_A, "File name partial match for: %s-%s ext: %s\n", type, name, state.ext);
+        MESS_print(M_DEBUG_A, "File name partial match for: %s-%s ext: %s\n", type, name,
+                   state.ext);
         return true;
     }
     return false;
@@ -524,14 +525,14 @@ int FILE_set_name(char *type) {
         use_type_as_template(type);
         return 0;
     }
-    MESS_print(DEBUG_A, "Opening name convention file: %s\n", conv_file);
+    MESS_print(M_DEBUG_A, "Opening name convention file: %s\n", conv_file);
     state.ext[0] = '\0';
     const bool found = find_convention(f, type);
     FILE_close(f);
     if (found) return 1;
 
     use_type_as_template(type);
-    MESS_print(DEBUG_A, "No file name conversion for: %s\n", type);
+    MESS_print(M_DEBUG_A, "No file name conversion for: %s\n", type);
     return 0;
 }
 
@@ -601,7 +602,7 @@ int FILE_set_file(const char *file, char *out_file) {
         result.put(name);
     } else {
         const WalkState where = NameWalk(name, result).run();
-        MESS_print(DEBUG_D, "FILES:%s:%s:%d\n", name, made, static_cast<int>(where));
+        MESS_print(M_DEBUG_D, "FILES:%s:%s:%d\n", name, made, static_cast<int>(where));
         DATE_print(M_DEBUG, &state.file_date);
     }
     if (result.overflow || result.len >= FILE_NAME_LEN) return refuse_name("FILE_set_file", result);

@@ -33,10 +33,6 @@ constexpr int EXT_LEN = 20;
 constexpr int EXT_INFO_LEN = 40;
 constexpr int PATH_LEN = FILE_NAME_LEN; // the extracted directory
 
-constexpr M_type DEBUG_A = 0x10000000;
-constexpr M_type DEBUG_C = 0x40000000;
-constexpr M_type DEBUG_D = 0x80000000;
-
 constexpr Date NO_DATE = {VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, VEK_MISS, 0};
 
 // The current convention and the last name read or made; one per process.

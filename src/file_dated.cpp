@@ -412,7 +412,7 @@ int FILE_set_date(Date *datim, char *out_file) {
             memcpy(state.extracted_path, state.filename, static_cast<size_t>(sep));
             state.extracted_path[sep] = '\0';
             state.has_extracted = true;
-            MESS_print(DEBUG_C, "Extracted path: %s\n", state.extracted_path);
+            MESS_print(M_DEBUG_C, "Extracted path: %s\n", state.extracted_path);
         }
     }
 

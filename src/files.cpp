@@ -278,10 +278,10 @@ int FILE_own_config(FILE *f, const char *name, const char *who) {
 }
 
 int FILE_overwrite(const char *filename, int flag) {
-    if (!filename || FILE_is_stdio(filename) || !FILE_exist(filename)) return 1;
+    if (!filename || FILE_is_stdio(filename) || !FILE_exist(filename)) return FILE_MODE_OVERWRITE;
     int mode = FLAG_get(FLAG_FILE_MODE);
-    if (mode >= 1) return mode;
-    if (FLAG_batch()) return 3;
+    if (mode >= FILE_MODE_OVERWRITE) return mode;
+    if (FLAG_batch()) return FILE_MODE_USE;
     if (flag != 1 && flag != 2) return 0;
 
     char prompt[FILE_NAME_LEN + 64];
@@ -296,11 +296,11 @@ int FILE_overwrite(const char *filename, int flag) {
     case 'y':
     case 'O':
     case 'o':
-        return 1;
+        return FILE_MODE_OVERWRITE;
     case 'A':
     case 'a':
-        return flag == 2 ? 2 : 3;
+        return flag == 2 ? FILE_MODE_APPEND : FILE_MODE_USE;
     default:
-        return 3;
+        return FILE_MODE_USE;
     }
 }

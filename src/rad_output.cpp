@@ -125,7 +125,8 @@ int rad_open_output(Date *date, int *fd) {
     }
     // A device or FIFO holds no file to keep: it is written in place. A
     // directory can never be replaced: opening it fails below.
-    if (!FILE_is_special(name) && !FILE_is_dir(name) && FILE_overwrite(name, 1) != 1) {
+    if (!FILE_is_special(name) && !FILE_is_dir(name) &&
+        FILE_overwrite(name, 1) != FILE_MODE_OVERWRITE) {
         MESS_print(M_WARN,
                    "RAD_set_out_file: Unable to overwrite converted data file: %s exists "
                    "and is kept\n",
