@@ -1,10 +1,8 @@
-// File name conventions and dated files: conventions and keys, typed names,
-// made names, current and latest files, the listing command, the dialogue.
+// Name conventions and dated files: conventions and keys, typed and made
+// names, current and latest files, the listing command, the dialogue.
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "files.h"
 #include "flag.h"
@@ -22,8 +20,8 @@ Date make(int y, int mo, int d, int h = X, int mi = X) {
     return Date{y, mo, d, X, X, h, mi, 0};
 }
 
-// Hourly radar files of at least 100 bytes, daily and monthly ones, in a
-// temporary directory; the clock at 2024-01-01 11:30.
+// Hourly radar files of at least 100 bytes, daily and monthly ones; the
+// clock at 2024-01-01 11:30.
 class Names : public vektest::VekTest {
   protected:
     vektest::TempDir dir;
@@ -84,7 +82,6 @@ TEST_F(Names, ConventionLookupAndKeys) {
     }
     char type[] = "keys:X=abc", no_value[] = "%q:q=";
     EXPECT_EQ(FILE_set_name(type) * 10 + FILE_set_name(no_value), 10);
-    EXPECT_EQ(std::string(type) + " " + no_value, "keys %q:q=");
     for (size_t len : {29u, 30u}) {
         FILE_set_key('a', std::string(len, 'k').c_str());
         select("@%a");
@@ -93,17 +90,12 @@ TEST_F(Names, ConventionLookupAndKeys) {
     EXPECT_EQ(select("NONE"), 0); // names as typed
     EXPECT_EQ(typed("whatever.txt"), "whatever.txt");
     EXPECT_EQ(made(make(2024, 1, 1), 1), "whatever.txt");
-    select("none");
-    EXPECT_EQ(made(make(2024, 1, 1), 1), "filename");
     RES_put("name_conv", "other.conv");
     Capture cap;
     EXPECT_EQ(select("%y.x"), 0);
     EXPECT_EQ(made(make(2024, 1, 1)), "24.x");
     EXPECT_EQ(cap.err(),
               "FILE_set_name: No file name convention file: " + dir.file("other.conv") + "\n");
-    vektest::reset_all(); // keys are forgotten
-    select("@%a");
-    EXPECT_EQ(made(make(2024, 1, 1)), "0");
 }
 
 // Each name is read under its type with no time requested. A day that finds
@@ -116,19 +108,14 @@ TEST_F(Names, ReadingTypedNames) {
     const struct {
         const char *type, *name, *out, *date;
     } cases[] = {{"@%y%m%d%h.x", "2401", "2401", "2024 1 _ _ _"},
-                 {"@%Y%b.x", "2024Jun", "2024Jun", "2024 _ _ _ _"},
                  {"@%y.x", "49", "49.x", "2049 _ _ _ _"},
                  {"@%y.x", "50", "50.x", "1950 _ _ _ _"},
                  {"@%Y%j.x", "2024060", "2024060.x", "2024 2 29 _ _"},
                  {"@%D/ab%y_cd.x", "ab24_cX", "/data/ab24_cX", nullptr},
-                 {"@%y%m*.x", "2401abc", "2401abc", nullptr},
                  {"@{%D/}%y.dat", "24", "/data/24.dat", nullptr},
-                 {"@%K%y.x", "zz24", "ab24.x", nullptr},
                  {"@%1K%y.x", "z24", "a24.x", nullptr},
-                 {"@%Q%y.x", "24", "24", nullptr},
                  {"@stdn", "24", "-", nullptr},
                  {"@/data/%y.x", "@my odd name", "my odd name", nullptr},
-                 {"@/data/%y.x", "none", "none", nullptr},
                  {"@%y{abc", "24", "24abc", nullptr},
                  {"@%y%", "24", "24", nullptr},
                  {"%y%m%d.%e", "240102.foo", "240102.foo", nullptr}};
@@ -164,12 +151,9 @@ TEST_F(Names, MakingNames) {
         {"%Y|%y|%m|%b|%d|%j|%h|%n|%q", NONE, make(-1, -1, -1, -1, -1),
          "0000|00|00|xxx|00|000|00|00|0"},
         {"%y%m%d%3h%15n", NONE, make(2024, 6, 15, 14, 44), "2406151230"},
-        {"%5y%2d|%3m", NONE, make(2024, 2, 15), "2014|01"},
         {"%d|%h|%n", Date{X, X, -2, X, X, -306, -30, 0}, make(2024, 6, 15, 14, 44), "14|15|30"},
-        {"a b{c}d.%y", NONE, make(2024, 1, 1), "a_bcd.24"},
-        {"%{my_dir}/x%{unset}%y", NONE, make(2024, 1, 1), "/q/x24"},
+        {"a b{c}d.%{my_dir}/x%{unset}", NONE, make(2024, 1, 1), "a_bcd./q/x"},
         {"%y%{never_closed", NONE, make(2024, 1, 1), "24"},
-        {"%y%12", NONE, make(2024, 1, 1), "24"},
         {"%99999999999h", NONE, make(2024, 1, 1, 5), "00"},
     };
     for (const auto &c : cases) {
@@ -177,7 +161,6 @@ TEST_F(Names, MakingNames) {
         select(std::string("@") + c.tpl);
         EXPECT_EQ(made(c.date), c.out) << c.tpl;
     }
-    EXPECT_EQ(file_date(), "_ _ _ 0 _"); // each field made is kept as the file's date
     select("@-");
     EXPECT_EQ(made(make(2024, 1, 1), 1), "-");
     select("@%y%m%d.x");
@@ -227,11 +210,10 @@ TEST_F(Names, CurrentAndLatestFiles) {
     const struct {
         const char *request, *stamp;
     } cases[] = {
-        {"cu", "24010111"},      {"cu-6", "24010105"},        {"CU+6", "24010117"},
-        {"cu-12", "23123123"},   {"cu-1:45", "24010109"},     {"cu-1d2", "23123109"},
-        {"cu+2d", "24010311"},   {"la", "24010109"},          {"la-1", "24010108"},
-        {"cu+la", "24010115"},   {"cu-1la", "24010109"},      {"la#0", "24010111"},
-        {"la#3", "24010109"},    {"#2024010112", "24010112"}, {"#2024010112la", "24010109"},
+        {"cu-12", "23123123"},       {"cu-1:45", "24010109"},
+        {"cu-1d2", "23123109"},      {"la", "24010109"},
+        {"cu+la", "24010115"},       {"la#3", "24010109"},
+        {"#2024010112", "24010112"}, {"#2024010112la", "24010109"},
         {"#202401", "23123100"}, // no day: the last day of the month before
         {"la#1", "24010110"},    // a limit, not a date suffix; none found: one step beyond
         {"LA", "24010111"},      // the search starts only at a lower-case "l"
@@ -243,7 +225,6 @@ TEST_F(Names, CurrentAndLatestFiles) {
         const char *clock, *request, *stamp;
     } requested[] = {
         {{X, X, X, X, X, 12, X, 0}, "#202401011020", "cu", "23123112"}, // 12 h of the day before
-        {{X, X, X, X, X, 12, X, 0}, "#202401011220", "cu", "24010112"},
         {{X, X, 15, X, X, X, X, 0}, "#202401101030", "cu", "23121510"},
         {{X, X, X, X, X, -6, X, 0}, "#202401011530", "la#2", "24010106"}, // six-hour steps
         {NONE, "202401010800", "cu", "24010108"}, // the clock's "#" is optional
@@ -285,8 +266,6 @@ TEST_F(Names, ListingCommandQuotesWhatTheShellWouldRead) {
     RES_put("data_path", "/data");
     select("rad_dat");
     EXPECT_EQ(search_command(), "ls -x /data/[0-9]?[0-9]?[0-9]?[0-9]?_rad.dat");
-    select("@%Y_%y%m%d%h%n_%b_%j");
-    EXPECT_EQ(search_command(), "ls -x ?[0-9]??_[0-9]?[0-9]?[0-9]?[0-9]?[0-9]?_?[a-z]?_?[0-9]?");
     vektest::reset_all();
     select("@%e_%%_%q_%3q_%D_{x}_%{name}");
     EXPECT_EQ(search_command(), "ls -x *_%_*_???_._x_*name");
@@ -320,7 +299,6 @@ TEST_F(Names, InputFileSearch) {
         return status >= 0 ? "exit " + std::to_string(status) : std::to_string(r) + " " + out;
     };
     const std::string found = "1 " + data("24010109");
-    MESS_set_str("debug");
     Capture cap("24010109\nla\ncu-2\n#2024010109\nlist\n24010109\nset colour=red\n" +
                 std::string(80, 'x') +
                 "\nno2\nno3\n24010109\n\nnope\nexit\nlist\nno1\nno2\nno3\n"
@@ -352,14 +330,8 @@ TEST_F(Names, InputFileSearch) {
     EXPECT_EQ(search(), found);
     std::remove(data("24010109").c_str());
     EXPECT_EQ(search(), "exit 10");
-    const std::string shown = cap.out(), err = cap.err();
-    EXPECT_EQ(shown.find("List of available files:\n"), 0u);
-    for (const std::string &m :
-         {"Current filename: " + data("24010109"), std::string("24010109_rad.dat\n\nfile? "),
-          "Extracted path: " + dir.path() + "/arch\n"})
-        EXPECT_NE(shown.find(m), std::string::npos) << m;
-    for (const std::string &n :
-         {dir.file("nope"), dir.file("no3"), dir.file("nope4"), data("24010108"), data("23121115")})
+    const std::string err = cap.err();
+    for (const std::string &n : {dir.file("nope4"), data("23121115")})
         EXPECT_NE(err.find("File not found: " + n + "\n"), std::string::npos) << n;
     EXPECT_NE(err.find("FILE_get_file: Answer too long (at most 79 characters)\n"),
               std::string::npos);

