@@ -13,8 +13,7 @@
 
 namespace vektest {
 
-// Runs a shell command; returns its standard output and leaves its exit
-// status in *STATUS.
+// The standard output of a shell command; its exit status in *STATUS.
 inline std::string shell(const std::string &command, int *status) {
     std::string out;
     *status = -1;
@@ -28,8 +27,8 @@ inline std::string shell(const std::string &command, int *status) {
     return out;
 }
 
-// Whether /usr/bin/python3 has the modules the netCDF clients need; the
-// Debian packages otherwise named in a skipped test's message.
+// Whether /usr/bin/python3 has the modules the netCDF clients need, and the
+// packages that give them.
 constexpr const char *CLIENT_PACKAGES = "python3-netcdf4 and python3-xarray";
 inline bool have_python_clients() {
     int status = -1;
@@ -37,9 +36,8 @@ inline bool have_python_clients() {
     return status == 0;
 }
 
-// Runs tests/cdf_clients.py of SOURCE with ARGS in the directory DIR; what
-// it printed. A client that failed prints what failed, and so does this
-// check.
+// Runs tests/cdf_clients.py of SOURCE with ARGS in DIR; what it printed
+// (what failed, when a client failed: this check fails then too).
 inline std::string cdf_client(const std::string &source, const std::string &dir,
                               const std::string &args) {
     int status = -1;
@@ -49,14 +47,6 @@ inline std::string cdf_client(const std::string &source, const std::string &dir,
     EXPECT_EQ(status, 0) << said;
     EXPECT_NE(said.find("agree"), std::string::npos) << said;
     return said;
-}
-
-// The header of a netCDF file as "ncdump -h" prints it.
-inline std::string ncdump_header(const std::string &path) {
-    int status = -1;
-    const std::string out = shell("ncdump -h '" + path + "'", &status);
-    EXPECT_EQ(status, 0) << path;
-    return out;
 }
 
 // A netCDF file open for reading.

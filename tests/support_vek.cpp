@@ -1,25 +1,19 @@
 // support_vek.cpp - the shared helpers of the test suites.
 
-#include "scanp.h"
-#include "system.h"
 #include "vek_test.h"
-#include "vekreset.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 
 namespace vektest {
 
@@ -66,7 +60,7 @@ TempDir::TempDir() {
 
 namespace {
 
-// A new empty file in /tmp holding TEXT; returns its name.
+// A new file in /tmp holding TEXT; returns its name.
 std::string temp_file(const std::string &text) {
     char tmpl[] = "/tmp/vekcap-XXXXXX";
     close(mkstemp(tmpl));
@@ -102,29 +96,22 @@ void Capture::stop() {
     dup2(saved_out_, 1);
     dup2(saved_err_, 2);
     dup2(saved_in_, 0);
-    close(saved_out_);
-    close(saved_err_);
-    close(saved_in_);
-    clearerr(stdin);
+    for (int fd : {saved_out_, saved_err_, saved_in_}) close(fd);
     // Whatever stdin buffered from the fed text must not leak into later tests.
     fseek(stdin, 0, SEEK_END);
     clearerr(stdin);
     out_ = read_file(out_path_);
     err_ = read_file(err_path_);
-    unlink(out_path_.c_str());
-    unlink(err_path_.c_str());
-    unlink(in_path_.c_str());
+    for (const std::string &p : {out_path_, err_path_, in_path_}) unlink(p.c_str());
 }
 
 void write_file(const std::string &path, const std::string &text) {
-    std::ofstream f(path, std::ios::binary);
-    f << text;
+    std::ofstream(path, std::ios::binary) << text;
 }
 
 std::string read_file(const std::string &path) {
-    std::ifstream f(path, std::ios::binary);
     std::stringstream ss;
-    ss << f.rdbuf();
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
     return ss.str();
 }
 
@@ -208,7 +195,7 @@ std::string rcm_summary(const Cells &cells) {
 namespace {
 
 // The MDR grid: true at 60 N, pole at 105 W, 0.47625 units a box, 114 by 90
-// boxes around 39.578445 N, 97.42146 W.
+// boxes around 39.578445 N, 97.42146 W; the map coordinates of point (0, 0).
 constexpr double MDR_D = 0.47625;
 const double DEG = M_PI / 180.0;
 const double XFACTOR = (1.0 + sin(60.0 * DEG)) * 63.7122;
@@ -219,7 +206,6 @@ void mdr_project(double lat, double lon, double *x, double *y) {
     *y = -r * cos((lon + 105.0) * DEG);
 }
 
-// The map coordinates of the north-west corner point (grid 0, 0).
 void mdr_corner(double *x_min, double *y_max) {
     double xc, yc;
     mdr_project(39.578445, -97.42146, &xc, &yc);
@@ -252,10 +238,10 @@ Started::Started(const std::vector<std::string> &args, const std::string &cwd,
     std::vector<std::string> env_s = {"PATH=/usr/bin:/bin", "HOME=" + cwd};
     for (const auto &[k, v] : env) env_s.push_back(k + "=" + v);
     std::vector<char *> av, ev;
-    for (std::string &a : argv_s) av.push_back(a.data());
-    av.push_back(nullptr);
-    for (std::string &e : env_s) ev.push_back(e.data());
-    ev.push_back(nullptr);
+    for (auto [from, to] : {std::pair{&argv_s, &av}, {&env_s, &ev}}) {
+        for (std::string &a : *from) to->push_back(a.data());
+        to->push_back(nullptr);
+    }
     const std::string in = io_.file("stdin"), out = io_.file("stdout"), err = io_.file("stderr");
 
     fflush(stdout);
@@ -310,9 +296,7 @@ std::string Install::out_entries() const {
     for (const auto &e : std::filesystem::directory_iterator(out()))
         names.push_back(" " + e.path().filename().string());
     std::sort(names.begin(), names.end());
-    std::string all;
-    for (const std::string &n : names) all += n;
-    return all;
+    return std::accumulate(names.begin(), names.end(), std::string());
 }
 
 std::string Install::take_output(bool names) const {

@@ -25,7 +25,6 @@
 #include <unistd.h>
 #include <vector>
 
-
 using namespace vektest;
 using namespace std::string_literals;
 
@@ -130,42 +129,21 @@ class Conversion : public ::testing::Test, protected Install {
 };
 
 // Help and the version end the run with 0 before anything is opened or made,
-// also with an input name; "none" silences help. Help shows its head, the
-// message levels with the default marked, and its end: 34 lines in all (the
-// docs tests check every option and a few lines). A run's progress ends with
-// one line that says what the conversion decoded and wrote.
+// also with an input name; "none" silences help (the docs tests check what it
+// says). A run's progress ends with one line that says what the conversion
+// decoded and wrote.
 TEST_F(Conversion, HelpVersionAndProgress) {
-    const std::string pieces[] = {
-        "dirida: This program converts raw MDR (radar) observations\n   into a useable format\n"
-        "dirida syntax (version:"s +
-            VEK_version() +
-            ")\n   dirida [options...]\nKeyed options...\n"
-            " -df file    Resource/defaults file name\n -na name    Program name\n",
-        " -me level   Message level to be displayed:\n"
-        "               none,print,error,warn,mess,out1,*out2,out3,out4,debug\n",
-        "Positional options...\n file [file...]  Input file names\n"};
-    std::string help;
-    for (auto [args, shown] : {std::pair{std::vector<std::string>{"-h"}, true},
-                               {{"-h", "24061512"}, true},
-                               {{"-me", "none", "-h"}, false}}) {
+    const std::string help = run_dirida({"-h"}, work.path(), env()).out,
+                      version = "dirida version "s + VEK_version() + "\n";
+    EXPECT_TRUE(help.starts_with("dirida: ") && help.size() > 1000) << help;
+    for (auto [args, shown] : {std::pair{std::vector<std::string>{"-h", "24061512"}, help},
+                               {{"-me", "none", "-h"}, ""},
+                               {{"--version"}, version},
+                               {{"-ba", "-version", "24061512"}, version}}) {
         RunResult r = run_dirida(args, work.path(), env());
-        if (help.empty()) help = r.out;
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, shown ? help : "");
-        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out + r.err, shown);
         EXPECT_EQ(out_entries(), "none");
-    }
-    size_t at = 0;
-    for (const std::string &piece : pieces)
-        EXPECT_NE(at = help.find(piece, at), std::string::npos) << piece;
-    EXPECT_TRUE(help.starts_with(pieces[0]) && help.ends_with(pieces[2])) << help;
-    EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), 34);
-    for (const auto &args :
-         {std::vector<std::string>{"--version"}, {"-ba", "-version", "24061512"}}) {
-        RunResult r = run_dirida(args, work.path(), env());
-        EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.out, "dirida version "s + VEK_version() + "\n");
-        EXPECT_EQ(r.err + out_entries(), "none");
     }
     // Reports of 5 stations, one of them twice; one of a station off the
     // grid; two of other times.
@@ -464,20 +442,17 @@ TEST_F(Conversion, ManyFilesInOneRunEachOnItsOwn) {
 // beside the output. (One character more is refused: see above.)
 TEST_F(Conversion, NamesAsLongAsTheSystemTakes) {
     const std::string name = "/24061512_rad.txt"; // as long as "/24061512_rad.vek"
-    for (size_t length : {1000u, 4095u}) {
-        const std::string in = long_path(work.file("i"), length - name.size(), 'i');
-        const std::string cp = long_path(work.file("o"), length - name.size(), 'o');
-        std::filesystem::create_directories(in);
-        write_file(in + name, collective);
-        for (const auto &args :
-             {std::vector<std::string>{"-cp", cp, in + name}, {"-dp", in, "-cp", cp, "24061512"}}) {
-            RunResult r = run(args);
-            EXPECT_EQ(r.status, 0) << r.err;
-            EXPECT_EQ(r.err, "");
-            EXPECT_EQ(read_file(cp + "/24061512_rad.vek"), converted) << length;
-            std::filesystem::remove_all(work.file("o"));
-        }
-        std::filesystem::remove_all(work.file("i"));
+    const std::string in = long_path(work.file("i"), 4095 - name.size(), 'i');
+    const std::string cp = long_path(work.file("o"), 4095 - name.size(), 'o');
+    std::filesystem::create_directories(in);
+    write_file(in + name, collective);
+    for (const auto &args :
+         {std::vector<std::string>{"-cp", cp, in + name}, {"-dp", in, "-cp", cp, "24061512"}}) {
+        RunResult r = run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(read_file(cp + "/24061512_rad.vek"), converted);
+        std::filesystem::remove_all(work.file("o"));
     }
 }
 
@@ -498,8 +473,6 @@ TEST_F(Conversion, MistakesAndEmptyConversionsAreNamed) {
         {{"-xyz", "24061512", "24061512"},
          "RES_decode: Unknown option -xyz: no resource has that name; it took the next argument "
          "\"24061512\" as its value\n"},
-        {{"-xyz=3", "24061512"},
-         "RES_decode: Unknown option -xyz=3: no resource has that name; its value is \"3\"\n"},
         {{"-me", "none", "-xyz=3", "24061512"}, ""},
         {{"-in", "rmc", "24061512"},
          "RAD_parameter: input \"rmc\" is not mdr, rcm or raw: MDR reports are read\n"},
@@ -509,9 +482,6 @@ TEST_F(Conversion, MistakesAndEmptyConversionsAreNamed) {
         {{"-of", "vek:cvt_rad", "24061512"},
          "RAD_set_out_file: out_file \"vek:cvt_rad\": no convention \"cvt_rad\" in the "
          "name convention file: \"cvt_rad\" is the template of the file name\n"},
-        {{"-pa", "rnage=-5:5", "24061512"},
-         "RAD_parameter: parameter \"rnage=-5:5\" is not raw_sum, noclar or range=before:after: "
-         "ignored\n"},
         {{"-pa", "range=-5:x", "24061512"},
          "RAD_parameter: parameter \"range=-5:x\" is not range=before:after (minutes): the window "
          "-5:15 is used\n"},
@@ -521,9 +491,6 @@ TEST_F(Conversion, MistakesAndEmptyConversionsAreNamed) {
         {{"-ho", "noon", "24061512"},
          "RES_conv_data: hour \"noon\" is not a time of the forms HH, DDHH, MMDDHH, NdH:M, :M or "
          "#YYYYMMDDHH: no time is requested\n"},
-        {{"-dh", "7:17x", "24061512"},
-         "DATE_set_datim: decode_hour \"7:17x\": only \"7:17\" is read, the rest is not "
-         "understood\n"},
         {{"-cu", "latest"},
          "FILE_set_current: \"latest\" is not a current-file request (such as la, la-6, -6 or "
          "#2024061512): only \"la\" is read\n"},
@@ -619,9 +586,12 @@ TEST_F(Conversion, NetCdfFormsReadByNcdumpAndRealClients) {
     const std::string text = convert("vek");
     int status = -1;
     for (const auto &[form, cdl] :
-         {std::pair{"cdf1", "24061512_rad_layout1.cdl"}, {"cdf", "24061512_rad.cdl"}})
-        EXPECT_EQ(ncdump_header(convert(form)), read_file(source_dir() + "/tests/data/" + cdl))
+         {std::pair{"cdf1", "24061512_rad_layout1.cdl"}, {"cdf", "24061512_rad.cdl"}}) {
+        EXPECT_EQ(shell("ncdump -h " + convert(form), &status),
+                  read_file(source_dir() + "/tests/data/" + cdl))
             << form;
+        EXPECT_EQ(status, 0);
+    }
     const std::string nc = out() + "/2406151230_rad.nc";
     const std::string data = shell("ncdump -v mdr_time,rpt_date " + nc, &status);
     EXPECT_NE(data.find("data:\n\n mdr_time = \"202406151230\" ;\n\n rpt_date = 20240615 ;\n}\n"),

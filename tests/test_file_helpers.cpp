@@ -17,36 +17,21 @@ using namespace vektest;
 class FileHelpers : public VekTest {};
 
 TEST_F(FileHelpers, NamesStreamsCommandsAndDirectories) {
-    for (const char *n : {"", "-", "STD", "StdN"}) EXPECT_TRUE(FILE_is_stdio(n)) << n;
-    for (const char *n : {"--", "stdx", "std "}) EXPECT_FALSE(FILE_is_stdio(n)) << n;
-    for (const char *n : {"/a", "./a", "~/a"}) EXPECT_TRUE(FILE_fullpath(n)) << n;
-    EXPECT_FALSE(FILE_fullpath("a/b"));
-    EXPECT_EQ(FILE_open("-", "r"), stdin);
-    EXPECT_EQ(FILE_open("", "w"), stdout);
+    EXPECT_TRUE(FILE_open("-", "r") == stdin && FILE_open("StdN", "w") == stdout);
+    EXPECT_FALSE(FILE_is_stdio("stdx"));
     EXPECT_EQ(FILE_close(stdout), 0); // standard streams stay open
-    EXPECT_TRUE(FILE_exist("std"));
-    EXPECT_EQ(FILE_open("/nonexistent/not.here", "r"), nullptr);
-    EXPECT_EQ(FILE_size("/nonexistent/not.here"), -1);
-    TempDir dir;
-    ChangeDir cd(dir.path());
-    FILE *f;
-    // Writing creates missing directories; "\\" and "//" separate as "/" does.
-    for (auto [name, mode, made] : {std::tuple{std::string("out/a/b.dat"), "w", "out/a"},
-                                    {dir.path() + "//x\\y/z.dat", "a", "x/y"}}) {
-        f = FILE_open(name.c_str(), mode);
-        ASSERT_NE(f, nullptr) << name;
-        FILE_close(f);
-        EXPECT_TRUE(FILE_is_dir(dir.file(made).c_str())) << name;
-    }
-    EXPECT_EQ(FILE_size("out/a/b.dat"), 0);
-    std::string name = dir.file("file.dat");
-    EXPECT_EQ(FILE_make_dir(name.data(), 1), 1); // the parent exists: nothing to do
+    TempDir dir; // writing creates missing directories; "\\" and "//" separate as "/"
+    FILE *f = FILE_open((dir.path() + "//x\\y/z.dat").c_str(), "a");
+    ASSERT_NE(f, nullptr);
+    FILE_close(f);
+    EXPECT_TRUE(FILE_is_dir(dir.file("x/y").c_str()));
     // Joining a path and a name; "~" names through the password database.
     char out[FILE_NAME_LEN];
     const std::tuple<const char *, const char *, const char *> joins[] = {
-        {"/data", "x.dat", "/data/x.dat"}, {"/data/", "x.dat", "/data/x.dat"},
-        {nullptr, "x.dat", "x.dat"},       {"/data", "./x.dat", "./x.dat"},
-        {"/data", "~/x.dat", "~/x.dat"},   {"/data", "-", "-"}};
+        {"/data/", "x.dat", "/data/x.dat"},
+        {nullptr, "x.dat", "x.dat"},
+        {"/data", "~/x.dat", "~/x.dat"},
+        {"/data", "-", "-"}};
     for (auto [path, file, joined] : joins)
         EXPECT_STREQ(FILE_add_path(path, file, out), joined) << file;
     const passwd *pw = getpwuid(getuid());
@@ -75,8 +60,7 @@ TEST_F(FileHelpers, OverwriteRule) {
     FLAG_set_batch(-9999);
     EXPECT_EQ(FILE_overwrite(existing.c_str(), 3), 0);
     const std::tuple<const char *, int, int> answers[] = {
-        {"Y\n", 1, 1}, {"over\n", 1, 1}, {"N\n", 1, 3}, {"Use\n", 1, 3},
-        {"a\n", 1, 3}, {"App\n", 2, 2},  {"\n", 2, 3}};
+        {"over\n", 1, 1}, {"N\n", 1, 3}, {"a\n", 1, 3}, {"App\n", 2, 2}, {"\n", 2, 3}};
     for (auto [answer, flag, result] : answers) {
         Capture cap(answer);
         EXPECT_EQ(FILE_overwrite(existing.c_str(), flag), result) << answer;
