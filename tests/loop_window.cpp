@@ -3,19 +3,17 @@
 // character and its text (newlines as "\n") and answers it, until SIGTERM or
 // 60 s have passed; then it removes its queue.
 //
-//   loop_window KEY LOG [--conn N] [--stale N] [--alarm] [--refuse]
-//                       [--not-running] [name=value ...]
+//   loop_window KEY LOG [--conn N] [--stale N] [--alarm] [--refuse] [name=value ...]
 //
 // A connection request gets --conn (default 5), or code -1 under --refuse.
 // --stale leaves N stale messages on channel 2 and on the connection channel
-// first. "query res NAME" gets one code-0 answer per NAME=value, then code 1
-// (code -3 under --not-running); anything else gets code 1. --alarm answers
+// first. "query res NAME" gets one code-0 answer per NAME=value, then code 1;
+// anything else gets code 1. --alarm answers
 // nothing and sends SIGALRM to the first sender, as its own time-out would.
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/ipc.h>
@@ -53,14 +51,14 @@ int main(int argc, char **argv) {
     key_t key = static_cast<key_t>(strtol(argv[1], nullptr, 10));
     FILE *log = fopen(argv[2], "w");
     int conn = 5, stale = 0;
-    bool refuse = false, not_running = false, alarm_sender = false;
+    bool refuse = false, alarm_sender = false;
     std::vector<std::pair<std::string, std::string>> table;
     for (int i = 3; i < argc; ++i) {
         const std::string a = argv[i];
         if ((a == "--conn" || a == "--stale") && i + 1 < argc)
             (a == "--conn" ? conn : stale) = atoi(argv[++i]);
-        else if (a == "--alarm" || a == "--refuse" || a == "--not-running")
-            (a == "--alarm" ? alarm_sender : a == "--refuse" ? refuse : not_running) = true;
+        else if (a == "--alarm" || a == "--refuse")
+            (a == "--alarm" ? alarm_sender : refuse) = true;
         else if (a.find('=') != std::string::npos)
             table.emplace_back(a.substr(0, a.find('=')), a.substr(a.find('=') + 1));
         else
@@ -114,8 +112,6 @@ int main(int argc, char **argv) {
             std::string name = text.substr(10);
             for (const auto &[n, v] : table)
                 if (n == name) send(q, conn, '0', v + "\n");
-            send(q, conn, not_running ? '-' : '1', "");
-            continue;
         }
         send(q, conn, '1', "");
     }

@@ -4,26 +4,19 @@
 
 #include "files.h"
 #include "nc_read.h"
-#include "scanp.h"
-#include "system.h"
 #include "vek_test.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <fcntl.h>
-#include <filesystem>
-#include <map>
 #include <memory>
 #include <pwd.h>
 #include <regex>
 #include <sstream>
-#include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 using namespace vektest;
 using namespace std::string_literals;

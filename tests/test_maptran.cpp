@@ -1,8 +1,6 @@
 // Map projections, grid limits and grid transforms of the current domain.
 
 #include <cmath>
-#include <string>
-#include <vector>
 
 #include "maptran.h"
 #include "vek_test.h"
@@ -18,7 +16,7 @@ Domain make_domain(int proj, float plat, float plon, float clat, float clon, flo
 }
 
 struct Point {
-    float a, b; // latitude and longitude, or the two values of a value code
+    float a, b; // latitude and longitude
 };
 
 // The points of a 5-degree grid within MAX_ARC degrees of arc from (lat, lon), |lat| <= LIM.
@@ -35,8 +33,7 @@ std::vector<Point> points_near(double lat, double lon, double max_arc, float lim
 
 // Forward then inverse for every point: each maps and comes back (a longitude
 // modulo whole turns, and the same position two turns back).
-void expect_round_trip(const std::vector<Point> &pts, double tol, const std::string &what,
-                       bool geographic = true) {
+void expect_round_trip(const std::vector<Point> &pts, double tol, const std::string &what) {
     ASSERT_FALSE(pts.empty()) << what;
     for (const Point &p : pts) {
         const std::string at = what + " at " + std::to_string(p.a) + "," + std::to_string(p.b);
@@ -44,8 +41,7 @@ void expect_round_trip(const std::vector<Point> &pts, double tol, const std::str
         ASSERT_EQ(MAP_tran(p.a, p.b, &x, &y), 1) << at;
         ASSERT_EQ(MAP_untran(x, y, &a, &b), 1) << at;
         EXPECT_NEAR(a, p.a, tol) << at;
-        EXPECT_NEAR(geographic ? std::remainder(b - p.b, 360.0) : b - p.b, 0.0, tol) << at;
-        if (!geographic) continue;
+        EXPECT_NEAR(std::remainder(b - p.b, 360.0), 0.0, tol) << at;
         float x2, y2; // longitudes are taken modulo whole turns
         ASSERT_EQ(MAP_tran(p.a, p.b - 720.0f, &x2, &y2), 1) << at;
         EXPECT_NEAR(x2, x, 1e-4 * (1 + std::fabs(x))) << at;
@@ -132,30 +128,6 @@ TEST_F(MapTest, PolarStereographicPositions) {
     EXPECT_EQ(std::vector<float>({lat, lon}), std::vector<float>({90.0f, -105.0f}));
 }
 
-// Linear, logarithmic, polar plot, pressure and plain codes: a point of known
-// position, then a grid of values. The linear codes start at (10, 100) with
-// 50 by 40 points over 2 units.
-TEST_F(MapTest, ValueCodesMapKnownPointsAndRoundTrip) {
-    const struct {
-        int proj;
-        float a, b, x, y;
-    } cases[] = {
-        {20, 12, 101, 60, 120}, {25, 12, 101, 60, -4120},    {22, 10, float(M_E * M_E), 10, -2},
-        {23, 180, 2, 0, -2},    {41, 5, 11.3137085f, 5, -2}, {99, 3, 4, 3, -4}};
-    std::vector<Point> pts;
-    for (float a = 10.0f; a < 360.0f; a += 35.0f) // azimuths all round for code 23
-        for (float b = 100.0f; b <= 1000.0f; b += 150.0f) pts.push_back({a, b});
-    for (const auto &c : cases) {
-        Domain d = make_domain(c.proj, MISS, MISS, 10.0f, 100.0f, 2.0f, 50, 40);
-        MAP_domain(&d);
-        float x, y;
-        ASSERT_EQ(MAP_tran(c.a, c.b, &x, &y), 1);
-        EXPECT_NEAR(x, c.x, 1e-3) << c.proj;
-        EXPECT_NEAR(y, c.y, 1e-3) << c.proj;
-        expect_round_trip(pts, 0.02, "code " + std::to_string(c.proj), false);
-    }
-}
-
 // A grid on the MDR projection: limits about the grid centre, grid points
 // from the top left corner and back, membership up to three spacings out.
 TEST_F(MapTest, GridLimitsPointsAndMargin) {
@@ -191,22 +163,6 @@ TEST_F(MapTest, GridLimitsPointsAndMargin) {
                   out < 3 ? 4 : 0);
     }
     EXPECT_EQ(MAP_in_grid_domain(NAN, yc), 0);
-}
-
-// Without a domain coordinates pass through and every point is inside; a
-// domain without a projection point takes the grid centre for it.
-TEST_F(MapTest, NoDomainAndMissingProjectionPoint) {
-    float x, y;
-    Domain d = make_domain(1, MISS, MISS, 40.0f, -100.0f);
-    EXPECT_EQ(MAP_domain(&d), 0);
-    EXPECT_EQ(MAP_in_grid_domain(1e6f, -1e6f), 0);
-    MAP_tran(50.0f, -100.0f, &x, &y); // -100 is the central meridian
-    EXPECT_NEAR(x, 0.0f, 1e-5);
-    EXPECT_LT(y, 0.0f); // and 40 north chose the north pole
-    EXPECT_EQ(MAP_domain(nullptr), -1);
-    EXPECT_EQ(MAP_in_grid_domain(1e6f, -1e6f), 1);
-    MAP_tran(12.5f, -97.0f, &x, &y);
-    EXPECT_EQ(std::vector<float>({x, y}), std::vector<float>({12.5f, -97.0f}));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The message facility: selection by class and sublevel, the "message"
-// string, message files, time stamps and paging.
+// string, message files and time stamps, long and composed texts.
 
 #include "mess.h"
 #include "vek_test.h"
@@ -77,22 +77,12 @@ TEST_F(Messages, MessageFilesAndTheLogStream) {
               "MESS_set_str: Unable to open message file /dev/null/x.log: Not a directory\n");
 }
 
-TEST_F(Messages, PagingCountsNewlinesOfTheFormatNotOfTheArguments) {
-    MESS_set_str("page,line=2");
-    Capture cap("\n");
-    MESS_print(M_PRINT, "a%s\n", "\n\n\n"); // one line
-    MESS_print(M_PRINT, "b\n");             // two
-    MESS_print_str(M_PRINT, "%s\n");        // a composed text counts its own: three
-    EXPECT_EQ(cap.out(), "a\n\n\n\nb\n%s\nPress return to continue\n");
-}
-
-TEST_F(Messages, LineCountsHeldAndLongMessagesWhole) {
-    MESS_set_str("line=-99999999999");
-    EXPECT_EQ(MESS_get_max_lines(), 22);
-    MESS_set_str("line=99999999999");
-    EXPECT_EQ(MESS_get_max_lines(), 2147483647);
-    std::string big(5000, 'z');
+// A message longer than any buffer is shown whole; a format's composed text
+// is never read as a format again.
+TEST_F(Messages, LongMessagesWholeAndComposedTextsNoFormats) {
+    const std::string big(5000, 'z');
     Capture cap;
     MESS_print(M_PRINT, "%s|\n", big.c_str());
-    EXPECT_EQ(cap.out(), big + "|\n");
+    MESS_print_str(M_PRINT, "%s%n\n");
+    EXPECT_EQ(cap.out(), big + "|\n%s%n\n");
 }

@@ -91,16 +91,12 @@ TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
          "ignored\n"},
         // a defaults file later in the path, the environment, the command line
         {"filename=win.dat", "", "*filename after.dat\n", "", "", "after.dat", "quit", ""},
-        {"filename=win.dat", "", "", "env.dat", "", "env.dat", "quit", ""},
-        {"filename=win.dat message=none", "", "", "", "-me error cl.dat", "cl.dat",
+        {"filename=win.dat message=none", "", "", "env.dat", "-me error", "env.dat",
          "set res message error|quit", ""},
         // a value that could run a command is refused
         {"filename=|true", "", "", "", "cl.dat", "cl.dat", "quit",
          "RES_decode: The loop window's value of filename is refused: it could run a command: "
          "|true\n"},
-        // answers that end "not running" still carry their values
-        {"--not-running filename=win.dat", "", "", "", "", "win.dat", "quit",
-         "ZOZiziz not running!\n"},
     };
     for (const auto &c : cases) {
         std::vector<std::string> options = {"--conn", "17", "--stale", "3"};
@@ -122,16 +118,15 @@ TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
     }
 }
 
-// No queue, a queue key that is no number, a window that refuses: a warning,
-// and the run goes on; a queue is never made, and texts that do not fit fail.
+// No queue, or a window that refuses: a warning, and the run goes on; a
+// queue is never made, and texts that do not fit fail.
 // A window that never answers ends the program with status 7 at its alarm
 // (sent here by the window, as its own time-out would).
 TEST_F(Link, WindowThatCannotBeUsedOrNeverAnswers) {
     write_file(before.file("vek.cfg"), "*filename before.dat\n");
     LoopWindow refusing({"--refuse"}), window({}), alarming({"--alarm"});
     const int absent = fresh_key();
-    for (const std::string &element :
-         {std::to_string(absent), "x" + std::to_string(absent), std::to_string(refusing.key())}) {
+    for (const std::string &element : {std::to_string(absent), std::to_string(refusing.key())}) {
         RunResult r = run(before.path() + ":#" + element, {});
         EXPECT_EQ(r.status, 10);
         EXPECT_EQ(r.err, "ZOZiziz window: " + element +

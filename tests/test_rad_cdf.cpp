@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <csignal>
-#include <filesystem>
 #include <memory>
 #include <sys/resource.h>
 

@@ -4,9 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <string>
 
 #include "rad_dec.h"
 #include "rad_read.h"

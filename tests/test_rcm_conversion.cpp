@@ -9,10 +9,6 @@
 
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 using namespace vektest;
 

@@ -6,10 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "scanp.h"
 #include "vek_test.h"
 
 namespace {

@@ -10,9 +10,7 @@
 #include <climits>
 #include <cstring>
 #include <random>
-#include <string>
 #include <tuple>
-#include <vector>
 
 using namespace vektest;
 
