@@ -133,8 +133,8 @@ std::string long_path(const std::string &base, size_t length, char fill) {
 
 FILE *stream_of(const std::string &bytes) {
     FILE *f = tmpfile();
-    if (!f) throw std::runtime_error("tmpfile failed");
-    fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        throw std::runtime_error("tmpfile");
     rewind(f);
     return f;
 }
@@ -147,6 +147,19 @@ int exit_status(const std::function<void()> &run) {
     }
     return -1;
 }
+
+namespace {
+
+// The text form's character of cell (X, Y): 1 to 6 as digits, else blank;
+// its value in *V.
+char cell_char(const Cells &cells, int x, int y, int *v = nullptr) {
+    auto it = cells.find({x, y});
+    const int value = it == cells.end() ? 0 : it->second;
+    if (v) *v = value;
+    return value >= 1 && value <= 6 ? static_cast<char>('0' + value) : ' ';
+}
+
+} // namespace
 
 std::string mdr_summary(const Cells &cells) {
     const struct {
@@ -161,14 +174,8 @@ std::string mdr_summary(const Cells &cells) {
     std::string text;
     for (const auto &p : pieces) {
         text += p.before;
-        for (int y = p.y0; y <= p.y1; ++y) {
-            for (int x = p.x0; x <= p.x1; ++x) {
-                auto it = cells.find({x, y});
-                const int v = it == cells.end() ? 0 : it->second;
-                text += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
-            }
-            text += '\n';
-        }
+        for (int y = p.y0; y <= p.y1; ++y, text += '\n')
+            for (int x = p.x0; x <= p.x1; ++x) text += cell_char(cells, x, y);
     }
     return text + "+ 90 002\nSDXX STATIONS\n";
 }
@@ -178,11 +185,9 @@ std::string rcm_summary(const Cells &cells) {
     for (int y = 0; y < 360; ++y) {
         std::string row;
         bool present = false;
-        for (int x = 0; x < 452; ++x) {
-            auto it = cells.find({x, y});
-            const int v = it == cells.end() ? 0 : it->second;
+        for (int x = 0, v; x < 452; ++x) {
+            row += cell_char(cells, x, y, &v);
             present |= v >= 1 && v <= 9;
-            row += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
             if ((x + 1) % 78 == 0 || x == 451) row += '\n';
         }
         char head[8];
@@ -258,9 +263,7 @@ Started::Started(const std::vector<std::string> &args, const std::string &cwd,
 }
 
 Started::~Started() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
+    if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
 }
 
 RunResult Started::finish() {

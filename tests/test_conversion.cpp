@@ -125,10 +125,9 @@ class Conversion : public ::testing::Test, protected Install {
 // (the docs tests check what help says). A run's progress ends with one line
 // that says what the conversion decoded and wrote.
 TEST_F(Conversion, HelpVersionAndProgress) {
-    for (const auto &args : {std::vector<std::string>{"-h", "24061512"}, {"-ba", "-version"}}) {
-        RunResult r = run_dirida(args, work.path(), env());
-        EXPECT_EQ(r.status, 0);
-        EXPECT_TRUE(r.out.starts_with("dirida") && r.err.empty()) << r.out << r.err;
+    for (const char *option : {"-h", "-version"}) {
+        RunResult r = run_dirida({"-ba", option, "24061512"}, work.path(), env());
+        EXPECT_TRUE(r.status == 0 && r.out.starts_with("dirida") && r.err.empty()) << r.err;
         EXPECT_EQ(out_entries(), "none");
     }
     // Reports of 5 stations, one of them twice; one of a station off the
@@ -158,7 +157,6 @@ TEST_F(Conversion, CollectiveToTheTextForms) {
         {{"24061512"}, output(), converted},
         {{work.file("arch/24061512_rad.txt")}, output(), converted},
         {{"-ou", "vek3", "24061512"}, output(), without},
-        {{"-ou", "vek3", "-of", "VEK", "24061512"}, output(), converted},
         {{"-of", "vek3:rad_cvt", "24061512"}, output(), without},
         {{"-of", "vek:@%y%m%d%h.x", "24061512"}, work.file("24061512.x"), converted},
         {{"-ou", "vek3", "-of", "@plain.name", "24061512"}, work.file("plain.name"), without},

@@ -1,5 +1,6 @@
-// The station database: station files, the selection language, the store,
-// and WMO numbers as identifiers.
+// The station database: station files read from hostile lines, and the
+// store: stations on the grid within the priority and a selection, found by
+// identifier or WMO string.
 
 #include <cstring>
 
@@ -100,41 +101,6 @@ TEST_F(CtyTest, StationLines) {
     for (const auto &c : cases) EXPECT_EQ(read_all(c.text), c.recs) << c.text.substr(0, 60);
 }
 
-// The index of the first comma-separated selection string that accepts D.
-int select(const char *sel, const CTY_data &d) {
-    int argc;
-    char **argv;
-    parse_string(sel, ',', &argc, &argv);
-    const int result = CTY_data_cmp(argc, argv, &d);
-    free_parsed_array(argc, argv);
-    return result;
-}
-
-TEST_F(CtyTest, SelectionStrings) {
-    const CTY_data tlx = {"OKLAHOMA_CITY", "OK",    "US", "TLX", 2, ' ', ' ',
-                          35.33f,          -97.28f, 370,  72357, 0};
-    const CTY_data ama = {"AMARILLO", "TX",   "US",    "AMA", 4,     ' ',
-                          ' ',        35.23f, -101.7f, 1093,  72363, 0};
-    // Oklahoma City is about 30 km from 35.0 N 97.5 W, Amarillo about 380 km.
-    // "," is one empty selection string.
-    const Strings lists[4] = {{"CN=US", "RA<35.0:-97.5:400", "P<99999999999", "Lat<1e999"},
-                              {"tlx", "72357", "oklah", "ST=OK_US", "P<3", "lon>-100", "WMO<72360",
-                               "ST:OK:P<3", "RA<35.0:-97.5:100:P=2"},
-                              {"ST:TX", "Name=Amar", "P>4", "Lat<35.3", "Elev>1000"},
-                              {"okla", "ST", "P<x", "P<3:ST=TX", "STATE=OK", ",", "RA<35.0:-97.5"}};
-    // accepting both, Oklahoma City, Amarillo, neither
-    for (int i = 0; i < 4; i++) {
-        for (const std::string &sel : lists[i]) {
-            EXPECT_EQ(select(sel.c_str(), tlx), i < 2 ? 0 : -1) << sel;
-            EXPECT_EQ(select(sel.c_str(), ama), i == 0 || i == 2 ? 0 : -1) << sel;
-        }
-    }
-    EXPECT_EQ(select("AMA,TLX", tlx), 1);
-    CTY_data q = tlx;
-    vek_copy(q.state, "Q");
-    EXPECT_EQ(select("ST= Q_US", q), 0); // a one-letter state is right-aligned
-}
-
 // Stations on the grid within the priority and the selection, in file order,
 // found by identifier or by WMO string ("b" for B_).
 TEST_F(CtyTest, StoreKeepsStationsOnTheGridAndFindsThem) {
@@ -151,6 +117,7 @@ TEST_F(CtyTest, StoreKeepsStationsOnTheGridAndFindsThem) {
         int prior;
         const char *stat_prior, *identifier, *ids;
     } runs[] = {{2, "", "", " TLX K-XX HGX B-OX MLB"},
+                {10, "", "ST:TX,RA<35.0:-97.5:100:P=1,Name=Melb", " TLX AMA HGX MLB"},
                 {-9999, "1", "", " TLX K-XX HGX B-OX"},
                 {-9999, "", "ALL", " TLX AMA K-XX HGX B-OX MLB"},
                 {10, "", "ST=TX,MLB", " AMA HGX MLB"},
@@ -161,7 +128,7 @@ TEST_F(CtyTest, StoreKeepsStationsOnTheGridAndFindsThem) {
         EXPECT_GT(CTY_store("rad.cty", 2, &MDR, r.prior), 0);
         EXPECT_EQ(walk(), r.ids) << r.prior << " " << r.identifier;
     }
-    EXPECT_EQ(entry_calls, 6 + 5 + 4 + 6 + 3);
+    EXPECT_EQ(entry_calls, 6 + 4 + 5 + 4 + 6 + 3);
     // KEY=ID: KEY finds the station ID, or none.
     for (const std::string &kv :
          vektest::split("TLX=TLX 72357=TLX tlx= LFPG= 72450=K-XX K-XX= b01234=B-OX 01234=")) {
@@ -189,35 +156,6 @@ TEST_F(CtyTest, StoreKeepsStationsOnTheGridAndFindsThem) {
         EXPECT_EQ(CTY_get("rad.cty", key, &d), found) << key;
         EXPECT_EQ(d.num, num) << key;
     }
-}
-
-std::string to_id(int wmo) {
-    char id[7];
-    EXPECT_EQ(wmo_to_id(id, wmo), 0);
-    return id;
-}
-
-// Every number from 0 to 99999 comes back from the identifier made of it:
-// five digits below and above the table's ranges, a prefix of letters within
-// them. Identifiers of other shapes give no number; a number beyond five
-// digits never runs past the identifier's field.
-TEST(WmoConversion, EveryNumberComesBackFromItsIdentifier) {
-    for (int wmo = 0; wmo <= 99999; wmo++) {
-        const std::string id = to_id(wmo);
-        int back = -1;
-        ASSERT_EQ(id_to_wmo(id.c_str(), &back), id[0] >= 'A' && id[0] <= 'Z' ? 0 : -1) << id;
-        ASSERT_EQ(back, wmo) << id;
-    }
-    EXPECT_EQ(to_id(999) + to_id(1000) + to_id(72403), "00999EN000K2403");
-    for (const char *bad : {"KOKC", "EN23A", "EN2345", ""}) {
-        int wmo = -1;
-        EXPECT_EQ(id_to_wmo(bad, &wmo) * 100000 + wmo, -100000 + 99999) << bad;
-    }
-    char id[8];
-    std::memset(id, 'x', sizeof id);
-    wmo_to_id(id, -2147483647 - 1); // cut to the seven-byte field
-    EXPECT_EQ(id[7], 'x');
-    EXPECT_EQ(std::strlen(id), 6u);
 }
 
 } // namespace

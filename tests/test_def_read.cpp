@@ -34,17 +34,6 @@ class DefaultsFiles : public VekTest {
     char *argv0[2] = {prog, nullptr};
 };
 
-TEST_F(DefaultsFiles, PatternsMatchTheQualifiedName) {
-    for (const char *pat : {"dirida.message", "*.message", "*ida.mess*age"})
-        EXPECT_TRUE(DEF_cmp("message", pat)) << pat;
-    for (const char *pat : {"message", "other.message", "dirida.*", "dirida.messagex"})
-        EXPECT_FALSE(DEF_cmp("message", pat)) << pat;
-    DEF_name("+alt");
-    EXPECT_TRUE(DEF_cmp("message", "dirida.alt.message"));
-    DEF_name("alt");
-    EXPECT_TRUE(DEF_cmp("message", "alt.message"));
-}
-
 TEST_F(DefaultsFiles, LinesTakenFromAFile) {
     EXPECT_EQ(lines_of("# a comment\n\nlonely\nDirida.Message: debug\nx.y  z  extra\n"
                        "*label \"two words\" ignored\n*title \"open ended\n"

@@ -76,7 +76,6 @@ TEST_F(RadRead, MdrReportLines) {
         const char *line;
     } cases[] = {
         {0, 2, {M, 250, 80}, {' ', M, M}, "ABC AREA * * * * * *\n"},
-        {1, 1, {450, M, M}, {'C', 255, 7}, "ABC AREA RW- * 450,000000 * C2507 *\n"},
         {1, 4, {12, 5, 7}, {'A', 5, 15}, "ABC AREA RW++ * 12,005007 * A0015 *\n"},
         {1, 5, {M, M, M}, {'L', 360, 0}, "ABC AREA RWx * * * L3600 *\n"},
         {1, 6, {M, M, M}, {'X', 250, 20}, "ABC AREA RWxx * * * * *\n"},

@@ -1,5 +1,5 @@
 // The Radar Coded Message decoder: real and small messages, hostile ones
-// included; the merge of a site's grid into the summary; the listing.
+// included; the merge of a site's grid into the summary.
 
 #include "files.h"
 #include "maptran.h"
@@ -243,24 +243,6 @@ TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
             if (s[x][y] >= 0 && s[x][y] != RAD_EMPTY) filled += fmt(" %d,%d=%d", x, y, s[x][y]);
     EXPECT_EQ(filled, " 0,0=2 1,0=0 460,356=3");
     EXPECT_EQ(none->echo[0][0], 5);
-}
-
-// The listing at its level only, each feature with its grid position.
-TEST_F(RcmRead, Listing) {
-    const std::string input =
-        message("OKX", {head + " RADNE /MDPCPN /SC /NI1: MMA1 /MT10:MMA /NCEN01: CA1MMB 123045",
-                        "/ENDAA /NEXRCC 0515 2808110717 /NTVS01: TVSA2MMC, /NMES01: M03MMD,"});
-    auto r = std::make_unique<RCM_report>();
-    FILE *f = stream_of(input);
-    EXPECT_EQ(RCM_read_site(f, r.get()), 1);
-    FILE_close(f);
-    MESS_set(1, M_OUT3);
-    Capture cap;
-    RCM_print(M_OUT3, r.get());
-    RCM_print(M_OUT4, r.get()); // not selected
-    EXPECT_EQ(cap.out(), "ID: OKX\nNum: 515\nLoc: -9999.000 -9999.000\nDate: 0717Z 28 AUG 11\n"
-                         "Status: no echos\nMax Top: 10  48, 48\nTVS:  A2  48, 50\n"
-                         "MESO: 03  48, 51\nSTRM: A1  48, 49 123-045 -9999 0\n");
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "rcm_test.h"
 #include "vek_test.h"
 
-
 #include <cmath>
 
 using namespace vektest;

@@ -113,8 +113,7 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
         }
         EXPECT_EQ(result, row.result) << row.str;
         EXPECT_EQ(text(got), text(row.want)) << row.str;
-        // The result goes to flag slot 5 and the string to file-name key "r".
-        EXPECT_EQ(FLAG_get(FLAG_DOMAIN), result == VEK_MISS ? VEK_MISS : result) << row.str;
+        // The string goes to file-name key "r".
         char type[] = "@%r", name[FILE_NAME_LEN];
         Date date{};
         FILE_set_name(type);
@@ -124,14 +123,6 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
     Domain d;
     EXPECT_EQ(DOM_decode(nullptr, &d), VEK_MISS);
     EXPECT_EQ(d.proj, VEK_MISS);
-}
-
-// A projection word is the first in the table that it begins.
-TEST_F(Domains, ProjectionWordsByPrefixInTableOrder) {
-    for (const std::string &wp : split("ll=2 la=8 LAMBERT=4 hodo=23 XP=25 xpx=-1 MISS=-9999 =-1"))
-        EXPECT_EQ(DOM_proj_str(wp.substr(0, wp.find('=')).c_str()),
-                  std::stoi(wp.substr(wp.find('=') + 1)))
-            << wp;
 }
 
 TEST_F(Domains, PriorityAtTheSizeBoundariesAndStatPrior) {

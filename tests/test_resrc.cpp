@@ -55,8 +55,7 @@ TEST_F(Resources, CommandLineWords) {
                  {{"-xyz", "3", "-abc", "-5", "-nov", "-q"},
                   {{"xyz", "3"}, {"abc", "-5"}, {"nov", ""}, {"q", ""}}},
                  {{"-5", "-", "--", "x"}, {{"filename", "-5\n-\nx"}}},
-                 {{"-NAME=foo", "--name=foo"}, {{"name", "<absent>"}, {"NAME", "<absent>"}}},
-                 {{"-n=alt"}, {{"name", "alt"}}},
+                 {{"-NAME=foo", "-n=alt"}, {{"name", "alt"}, {"NAME", "<absent>"}}},
                  {{"-" + std::string(3000, 'k') + "=x", "-xy", std::string(5000, 'v')},
                   {{std::string(49, 'k'), "x"}, {"xy", std::string(5000, 'v')}}}};
     for (const Case &c : cases) {
@@ -97,15 +96,10 @@ TEST_F(Resources, Precedence) {
     }
 }
 
-TEST_F(Resources, BatchAndMessageInEitherOrder) {
-    for (const char *order : {"-ba -me debug", "-me debug -ba", "-ba"}) {
-        init(split(order));
-        EXPECT_EQ(MESS_get(), order[3] ? 0xFFFFFFFFu : 0xFFu) << order;
-    }
-    write_file(dir.file("vek.cfg"), "*batch no\n");
+// The program's name, cut to the room given.
+TEST_F(Resources, ProgramNameCutToItsRoom) {
     init({});
-    EXPECT_TRUE(FLAG_batch()); // whatever its value
-    char name[8], tiny[4];     // the program's name, cut to the room given
+    char name[8], tiny[4];
     EXPECT_STREQ(RES_get_progname(name, sizeof name), "dirida");
     EXPECT_STREQ(RES_get_progname(tiny, sizeof tiny), "dir");
 }
