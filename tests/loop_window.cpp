@@ -1,15 +1,10 @@
-// loop_window.cpp - a stand-in loop window for the link tests. It owns a
-// System V message queue, leaves three stale messages on the channels it
-// answers on, prints "ready", then logs each request as its code character
-// and its text (newlines as "\n") and answers it, until SIGTERM or 60 s;
-// then it removes its queue.
-//
+// loop_window.cpp - a stand-in loop window for the link tests:
 //   loop_window KEY LOG [--alarm] [name=value ...]
-//
-// A connection request gets channel 17. "query res NAME" gets one code-0
-// answer per NAME=value, then code 1; anything else gets code 1. --alarm
-// answers nothing and sends SIGALRM to the first sender, as its own
-// time-out would.
+// owns queue KEY (three stale messages first), prints "ready", logs each
+// request (code character, text) to LOG and answers it until SIGTERM or 60 s:
+// a connection with channel 17, "query res NAME" with a code-0 answer per
+// NAME=value then code 1, anything else code 1. --alarm answers nothing and
+// sends SIGALRM to the first sender, as its own time-out would.
 
 #include <cerrno>
 #include <csignal>

@@ -26,12 +26,10 @@ std::string noise(std::mt19937 &rng, size_t n, bool line_feeds) {
     return s;
 }
 
-// One input for all three readers. Each MDR report, summary bulletin or RCM
-// message (of the two real files, under other sites' heads too) starts at,
-// just before or just after the start of a new piece of 160 or 5000 bytes:
-// after a line of that width less one, that width or one more without line
-// feed, or after a line of its own. Lines end in LF, CRLF, CR CR LF or LF
-// and an empty line; the last has no line feed.
+// One input for all three readers: each MDR report, summary bulletin or RCM
+// message (the real ones, under other heads too) starts at, just before or
+// just after a new piece of 160 or 5000 bytes; lines end in LF, CRLF, CR CR
+// LF or LF and an empty line; the last has no line feed.
 std::string generate(unsigned seed) {
     static const char *const sites[] = {"TLX", "AMA", "FWS", "OKX", "BMX", "XYZ"};
     static const char *const ends[] = {"\r\n", "\r\r\n", "\n\n", "\n", "\n", "\n"};

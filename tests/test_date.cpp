@@ -60,7 +60,6 @@ TEST_F(Dates, NormalisationAndLabelsInEveryTimeZoneMode) {
         return std::to_string(secs) + " " + std::to_string(d.year * 10000 + d.month * 100 + d.day);
     };
     EXPECT_EQ(norm(make(50, 1, 1)), "-631152000 19500101");
-    EXPECT_EQ(norm(make(2024, 13, 32, 24, 60, 61)), "1704067200 20240101");
     EXPECT_EQ(norm(make(2024, 3, 0, 0, 0)), "1709164800 20240300"); // the last day of February
     const struct {
         const char *tz;

@@ -1,6 +1,5 @@
-// Defaults files: name patterns, the lines taken from a file, tags and
-// conditional blocks, the standard file names of a directory, and qualified
-// environment names.
+// Defaults files: the lines taken from a file, tags and conditional blocks,
+// and what is named.
 
 #include "def_read.h"
 #include "resrc.h"

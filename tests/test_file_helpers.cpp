@@ -64,10 +64,8 @@ TEST_F(FileHelpers, OverwriteRule) {
     }
 }
 
-// Names one character under, at and over each limit: a joined name, the
-// directories to make (with the final "/") and a defaults file name as long
-// as a file name (4095 characters), a user name of 19. One that does not fit
-// is refused (errno ENAMETOOLONG), never cut.
+// Names one character under, at and over each limit (joined names, directories
+// to make, a defaults file name, a user name of 19): refused, never cut.
 TEST_F(FileHelpers, NamesAtTheirLimits) {
     TempDir dir;
     char out[FILE_NAME_LEN];

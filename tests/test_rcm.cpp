@@ -146,10 +146,6 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
                          "MMA3B5,MMP1,AAB2", "/MT45:MMA", "/NCEN01: CA1MMB 123045", "/ENDAA"}),
          "1 TLX 1 1995-06-15 12:30 m2 s0 cells 0,1=2 48,48=3 49,48=3 50,48=3 51,48=5 51,51=1 "
          "Z45@48,48 SA1@48,49 123/45 -9999/0"},
-        {"no echoes, a mode with a blank",
-         message("FWS",
-                 {"1234 ROBUU 0002 /NEXRAA 0002 0101050005 UNEDITED RADNE /MD CLAR", "/ENDAA"}),
-         "1 FWS 2 2005-01-01 00:05 m-9999 s1"},
         {"groups past the grid, bad letters, a repeat before any digit",
          message("OKX",
                  {part_a + " AZP99999,BZA5Z, AaA5,A[B5,aAA6,CAA1,DAAB3 /MT5:ZZZ /MT", "/ENDAA"}),
@@ -171,11 +167,6 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
          "1 OKX 515 2011-08-28 07:17 m1 s0 Z10@48,48 SA1@48,48 100/10 80/0 SB2@48,49 200/20 60/1 "
          "SC3@48,50 -9999/-9999 70/0" +
              vad20 + " TA1@48,50 M07@48,51 M08@-9999,-9999"},
-        {"CRLF line ends, a short body joined over lines",
-         "RCMOKX\r\n1234 ROBUU 0515\r\n/NEXRAA 0515 2808110717 UNEDITED /MDPCPN /SC /NI2: MMA5,"
-         "\r\nMMB6 /MT10:MMC\r\n/ENDAA" +
-             pad + "\r\n",
-         "1 OKX 515 2011-08-28 07:17 m1 s0 cells 48,48=5 48,49=6 Z10@48,50"},
         {"a short body at the end of input", "RCMOKX\r\n1234 ROBUU 0515\r\n/NEXRAA 0515\r\n",
          "-1 OKX -9999 nodate m-9999 s-9999"},
         {"binary form", binary,

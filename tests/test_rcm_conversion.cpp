@@ -247,11 +247,8 @@ std::string full_tlx() {
 }
 
 // Converted to netCDF, each reads in xarray as the text form of the same run
-// shows it (tests/cdf_clients.py: the fine grid and its MDR boxes, every
-// site's record with its features, part B's levels as the message gives
-// them): a feed with a site at every capacity, one with no echoes, one in
-// maintenance and one expected but silent; a feed of no message; and the two
-// real messages read with the shipped station file.
+// shows it (tests/cdf_clients.py): a feed with a site at every capacity and
+// others of each status, a feed of no message, and the real messages.
 TEST_F(RcmConversion, NetCdfReadByXarrayAsTheTextFormShows) {
     if (!have_python_clients()) GTEST_SKIP() << "scripts/deps.sh installs " << CLIENT_PACKAGES;
     const std::string feed =

@@ -140,20 +140,3 @@ TEST_F(Domains, PriorityAtTheSizeBoundariesAndStatPrior) {
         EXPECT_EQ(DOM_get_base_prior(), priority) << stat_prior;
     }
 }
-
-// Shown entries only, at most 19; lines that do not fit are named.
-TEST_F(Domains, RegionMenuKeepsShownEntriesOnly) {
-    std::string many =
-        "a First_Region 1 ps,40,-100\nb Hidden 0 ps,1,2\nd Name_that_is_far_too_long 1 x\n";
-    for (int i = 1; i <= 25; ++i) many += "r" + std::to_string(i) + " R 1 x\n";
-    write_file(dir.file("many.reg"), many);
-    int n = 0;
-    Capture cap;
-    EXPECT_EQ(DOM_read_menu("many.reg"), 1);
-    const MENU_item *menu = DOM_get_menu(&n);
-    EXPECT_EQ(n, 20);
-    EXPECT_STREQ(menu[1].name, "First Region");
-    EXPECT_STREQ(menu[19].abbr, "r18");
-    EXPECT_EQ(menu[20].name, nullptr);
-    EXPECT_EQ(cap.err(), "DOM_read_menu: Invalid region line: d Name_that_is_far_too_long 1 x\n");
-}

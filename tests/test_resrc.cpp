@@ -37,11 +37,8 @@ class Resources : public VekTest {
     std::vector<std::unique_ptr<Args>> kept;
 };
 
-// Help is a flag: the next word stays positional, and bare words accumulate.
-// Options: the exact name, a double dash, an abbreviation of the name, the
-// abbreviation, the first registered name that begins with the option; free
-// resources, where a dash and a digit is a value, a dash and a letter not.
-// The title comes from one lower-case dash only. Names are cut at 49
+// Options by name, abbreviation or prefix, free resources (a dash and a digit
+// is a value), the title from one lower-case dash only; names are cut at 49
 // characters, values never.
 TEST_F(Resources, CommandLineWords) {
     struct Case {
@@ -81,7 +78,6 @@ TEST_F(Resources, Precedence) {
         // word replaces the file's, the next append
         {"vekmess=mess|vekin=raw", "-me debug a b",
          "message=debug|input=raw|output=vek|foo=bar|zap=<absent>|filename=a\nb"},
-        {"vekmessage=none|vekmess=warn", "", "message=warn"},
         {"vekmess=warn|vekdirida.message=debug", "", "message=debug"},
         {"", "-df " + a.path() + ":+radar:" + b.path(), "input=mdr|output=vek|parameter=rcm"},
         {"", "-na alt -df " + a.path() + ":" + b.path(),
