@@ -58,51 +58,31 @@ TempDir::TempDir() {
     path_ = dir;
 }
 
-namespace {
-
-// A new file in /tmp holding TEXT; returns its name.
-std::string temp_file(const std::string &text) {
-    char tmpl[] = "/tmp/vekcap-XXXXXX";
-    close(mkstemp(tmpl));
-    write_file(tmpl, text);
-    return tmpl;
-}
-
-// Points file descriptor FD at PATH, returning a copy of what it was.
-int redirect(int fd, const std::string &path, int flags) {
+Capture::Capture(const std::string &input) {
     fflush(nullptr);
-    const int saved = dup(fd);
-    const int f = open(path.c_str(), flags);
-    dup2(f, fd);
-    close(f);
-    return saved;
-}
-
-} // namespace
-
-Capture::Capture(const std::string &input)
-    : out_path_(temp_file("")), err_path_(temp_file("")), in_path_(temp_file(input)) {
-    saved_out_ = redirect(1, out_path_, O_WRONLY | O_TRUNC);
-    saved_err_ = redirect(2, err_path_, O_WRONLY | O_TRUNC);
-    saved_in_ = redirect(0, in_path_, O_RDONLY);
+    for (int fd = 0; fd < 3; ++fd) {
+        files_[fd] = fd ? tmpfile() : stream_of(input);
+        saved_[fd] = dup(fd);
+        dup2(fileno(files_[fd]), fd);
+    }
     clearerr(stdin);
 }
 
 void Capture::stop() {
     if (stopped_) return;
     stopped_ = true;
-    fflush(stdout);
-    fflush(stderr);
-    dup2(saved_out_, 1);
-    dup2(saved_err_, 2);
-    dup2(saved_in_, 0);
-    for (int fd : {saved_out_, saved_err_, saved_in_}) close(fd);
+    fflush(nullptr);
+    for (int fd = 0; fd < 3; ++fd) {
+        dup2(saved_[fd], fd);
+        close(saved_[fd]);
+        std::string &text = fd == 1 ? out_ : err_;
+        rewind(files_[fd]);
+        for (int c; fd && (c = getc(files_[fd])) != EOF;) text += static_cast<char>(c);
+        fclose(files_[fd]);
+    }
     // Whatever stdin buffered from the fed text must not leak into later tests.
     fseek(stdin, 0, SEEK_END);
     clearerr(stdin);
-    out_ = read_file(out_path_);
-    err_ = read_file(err_path_);
-    for (const std::string &p : {out_path_, err_path_, in_path_}) unlink(p.c_str());
 }
 
 void write_file(const std::string &path, const std::string &text) {

@@ -187,7 +187,7 @@ TEST_F(Conversion, MissingStationsAndSummaryBulletins) {
     // words of "input" (a later one wins, an unknown one counts for nothing)
     // or "parameter".
     write_file(work.file("24061512.raw"), "SDUS21 KWBC 151215\n+ 10 020\n 123\n");
-    for (auto [option, words] : {std::pair{"-in", "rcm,bogus,raw"}, {"-pa", "noclar,raw_sum"}}) {
+    for (auto [option, words] : {std::pair{"-in", "rcm,bogus,raw"}, {"-pa", "raw_sum"}}) {
         r = run({"-pf", "over", "-if", "@%y%m%d%h.raw", option, words, "24061512"});
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(read_file(output()),

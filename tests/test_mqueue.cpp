@@ -90,7 +90,6 @@ TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
          "RAD_parameter: parameter \"p1\" is not raw_sum, noclar or range=before:after: "
          "ignored\n"},
         // a defaults file later in the path, the environment, the command line
-        {"filename=win.dat", "", "*filename after.dat\n", "", "", "after.dat", "quit", ""},
         {"filename=win.dat message=none", "", "", "env.dat", "-me error", "env.dat",
          "set res message error|quit", ""},
         // a value that could run a command is refused

@@ -16,7 +16,7 @@
 #include "vekstr.h"
 
 using vektest::Capture;
-using vektest::NcRead;
+using vektest::nc_values;
 
 namespace {
 
@@ -95,8 +95,7 @@ TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {
         vektest::write_file(dir.file("rad_loc.dat"), text);
         Capture cap;
         EXPECT_EQ(write(12, {}), "0 0 0: ");
-        NcRead nc(path);
-        const std::vector<double> lon = nc.values("lon"), lat = nc.values("lat");
+        const std::vector<double> lon = nc_values(path, "lon"), lat = nc_values(path, "lat");
         for (auto [x, y] : {std::pair{0, 0}, {119, 0}, {119, 89}}) {
             double elon = -125 + x * 0.5 + y * 0.001, elat = 50 - y * 0.3 + x * 0.001;
             if (why) grid_lonlat(x, y, &elon, &elat);

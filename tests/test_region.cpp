@@ -81,8 +81,6 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
         {"ps,-105,40,-100,30,20,1.5,1.4", false, 1, grid(1, 40, -100, 30, 20, 1.5, 1.4, -105)},
         // six fields after a projection: template 3 before template 4
         {"me,id:DEN,50,30,0.5", true, 1, grid(3, 39.77f, -104.87f, 50, 30, 0.5, 0.5)},
-        {"ps:60:-105,40,-100,1.5", false, 1, grid(1, 40, -100, 25, 17, 1.5, 1.5, -105, 60)},
-        {"lambert,40,-100", false, 1, grid(4, 40, -100, 25, 17, 1.2, 1.2)},
         // projection parameters: one is plon; "e", plat, plon, up to four more
         {"sat:e:0:-75:1:2::4:9,0,-75,1.5", false, 1, grid(9, 0, -75, 25, 17, 1.5, 1.5, -75, 0, 1)},
         // stations, in a file named or "sao.cty"
@@ -91,7 +89,6 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
         // regions: files first, then the default regions
         {"var", false, 2, grid(1, 35, -90, 25, 17, 1.2, 1.2, -90)},
         {"us", true, 2, grid(2, 38, -95, 60, 30, 1, 1)},
-        {"fi:other.reg", true, 2, grid(1, 45, -90, 25, 17, 1.1f, 1.1f)},
         // a line with only its abbreviation ends the search
         {"other.reg:d", true, 2, grid(-1, M, M, 25, 17, 1.2, 1.2)},
         {"other.reg:", true, 2, unset, "DOM_read_menu: Invalid region line: abbronly\n"},

@@ -69,8 +69,9 @@ class Capture {
 
   private:
     void stop();
-    int saved_out_ = -1, saved_err_ = -1, saved_in_ = -1;
-    std::string out_path_, err_path_, in_path_, out_, err_;
+    FILE *files_[3] = {}; // standard input, output and error in their place
+    int saved_[3] = {-1, -1, -1};
+    std::string out_, err_;
     bool stopped_ = false;
 };
 
