@@ -1,6 +1,6 @@
-// The program as a user runs it: help, MDR collectives converted, every way a
-// run fails, the run parameters, and the netCDF forms read by ncdump and the
-// Python clients. Converted text is compared whole with text worked out here.
+// The program as a user runs it on MDR collectives: every way a run fails,
+// the run parameters, and the netCDF forms read by ncdump and real clients.
+// Converted text is compared whole with text worked out here.
 
 #include "files.h"
 #include "nc_read.h"
@@ -23,9 +23,8 @@ using namespace std::string_literals;
 
 namespace {
 
-// The installation: station file order is the order of the reports in the
-// converted file. No station lies within 0.001 of a box edge, where float
-// and double arithmetic could round apart; Guam lies far off the grid.
+// In the order of the converted reports; none within 0.001 of a box edge,
+// where float and double could round apart; Guam far off the grid.
 const std::vector<std::string> stations = {
     "Norman OK US TLX 1 35.32 -97.27 370 99999 1",
     "Amarillo TX US AMA 1 35.23 -101.70 1093 99999 313",
@@ -85,9 +84,8 @@ class Conversion : public ::testing::Test, protected Install {
     void TearDown() override { keep_devices(); }
     std::string output() const { return out() + "/24061512_rad.vek"; }
 
-    // Starts the conversion of 24061512 with its input a FIFO in DATA and
-    // returns once the run has its temporary beside the output open for
-    // writing: it then waits for its input, which feed() gives it via *FIFO.
+    // Starts converting 24061512 from a FIFO in DATA; returns once the run has
+    // its temporary open for writing and waits for the input feed() gives.
     std::unique_ptr<Started> start_waiting(const std::string &data, int *fifo) {
         std::filesystem::create_directories(data);
         const std::string input = data + "/24061512_rad.txt";
@@ -121,9 +119,8 @@ class Conversion : public ::testing::Test, protected Install {
     }
 };
 
-// Help and the version end the run with 0 before anything is opened or made
-// (the docs tests check what help says). A run's progress ends with one line
-// that says what the conversion decoded and wrote.
+// Help and the version end the run with 0 before anything is made; a run's
+// progress ends with a line saying what it decoded and wrote.
 TEST_F(Conversion, HelpVersionAndProgress) {
     for (const char *option : {"-h", "-version"}) {
         RunResult r = run_dirida({"-ba", option, "24061512"}, work.path(), env());
@@ -183,9 +180,8 @@ TEST_F(Conversion, MissingStationsAndSummaryBulletins) {
     RunResult r = run({"-me", "+out3c", "24061512"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Station not in database: GUA\n");
-    // Summary bulletins, in a file named by "in_file", as asked for by the
-    // words of "input" (a later one wins, an unknown one counts for nothing)
-    // or "parameter".
+    // Summary bulletins, in a file named by "in_file", asked for by "input"
+    // (a later word wins, an unknown one is ignored) or "parameter".
     write_file(work.file("24061512.raw"), "SDUS21 KWBC 151215\n+ 10 020\n 123\n");
     for (auto [option, words] : {std::pair{"-in", "rcm,bogus,raw"}, {"-pa", "raw_sum"}}) {
         r = run({"-pf", "over", "-if", "@%y%m%d%h.raw", option, words, "24061512"});
@@ -207,23 +203,6 @@ TEST_F(Conversion, MissingStationsAndSummaryBulletins) {
                          "/24061512_rad.txt: 2 reports lie outside 12:20-12:40 UTC and 6 are of "
                          "stations not in the station file\n");
     EXPECT_EQ(read_file(output()), head + mdr_summary({}));
-}
-
-// An existing file is kept at the end of standard input (and in batch mode:
-// see the many-files runs), and replaced when replacing is asked for.
-TEST_F(Conversion, ExistingOutputIsReplacedOnlyWhenAsked) {
-    std::filesystem::create_directories(out());
-    write_file(output(), "precious\n");
-    RunResult kept = run({"24061512"}, false);
-    EXPECT_EQ(kept.status, 0);
-    EXPECT_NE(kept.err.find("RAD_set_out_file: Unable to overwrite converted data file: " +
-                            output() + " exists and is kept\n"),
-              std::string::npos);
-    EXPECT_EQ(out_entries() + read_file(output()), " 24061512_rad.vek"
-                                                   "precious\n");
-    RunResult r = run({"-pf", "over", "24061512"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(read_file(output()), converted);
 }
 
 // Runs that cannot convert end with 10 when the input cannot be found, read,
@@ -317,10 +296,8 @@ TEST_F(Conversion, AFullFileSystemEndsWith12AndLeavesNoFile) {
     EXPECT_EQ(entries, " filler");
 }
 
-// A run interrupted by a signal, or whose output directory vanishes while it
-// writes, leaves no file. Two runs on one output each write their own
-// temporary: the last to finish wins, whole. A signal ignored when a run
-// starts (nohup) stays ignored.
+// A run interrupted, or whose output directory vanishes, leaves no file; of
+// two runs on one output the last to finish wins, whole; nohup is kept.
 TEST_F(Conversion, InterruptedVanishingAndRacingRuns) {
     const struct {
         int sig;
@@ -361,10 +338,8 @@ TEST_F(Conversion, InterruptedVanishingAndRacingRuns) {
     EXPECT_EQ(out_entries(), " 24061512_rad.vek");
 }
 
-// Every file named is converted on its own, in any order, as a run of its
-// own converts it (a date given after one name is not the next one's): each
-// that fails is named, the others are still converted, nothing is asked, and
-// the run ends with the highest status.
+// Every file named is converted on its own, in any order, as a run of its own
+// converts it; each that fails is named, and the run ends with the highest status.
 TEST_F(Conversion, ManyFilesInOneRunEachOnItsOwn) {
     // The collective with its reports of 12 UTC moved to hour H.
     const auto at_hour = [](const char *h) {
@@ -405,7 +380,7 @@ TEST_F(Conversion, ManyFilesInOneRunEachOnItsOwn) {
     for (int round = 0; round < 3; ++round) {
         if (round == 1) std::reverse(order.begin(), order.end());
         if (round == 2) std::rotate(order.begin(), order.begin() + 2, order.end());
-        RunResult r = run(order, round != 2); // the last without batch mode: still no question
+        RunResult r = run(order, round != 2); // without batch mode: no question, files kept
         std::string err;
         for (const std::string &name : order) err += said[name];
         EXPECT_EQ(r.status, 10);
@@ -469,9 +444,8 @@ TEST_F(Conversion, MistakesAndEmptyConversionsAreNamed) {
     }
 }
 
-// Only one's own configuration is followed: a defaults file or a name
-// convention file of another user, or one that others may write, is skipped
-// with a warning, and a command named in it never runs. One's own still is.
+// A defaults or name convention file of another user, or that others may
+// write, is skipped with a warning, and a command in it never runs.
 TEST_F(Conversion, OnlyOnesOwnConfigurationIsFollowed) {
     const passwd *nobody = getpwnam("nobody");
     if (geteuid() != 0 || !nobody) GTEST_SKIP() << "needs root and the user nobody";

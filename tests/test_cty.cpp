@@ -7,9 +7,7 @@
 #include "cty_read.h"
 #include "cty_tool.h"
 #include "resrc.h"
-#include "tools.h"
 #include "vek_test.h"
-#include "vekstr.h"
 
 namespace {
 
@@ -70,13 +68,6 @@ TEST_F(CtyTest, StationLines) {
     } cases[] = {
         {"OKLAHOMA_CITY OK US KTLX 5 35.33 -97.28 370 72357 1\n",
          {"10|OKLAHOMA_CITY|OK|US|KTLX| 5 |35.33|-97.28|370|72357|1"}},
-        // Stars before or after the digit; an overlong priority token is consumed whole.
-        {"A OK US A1 *5* 1 2 3 1 1\nB OK US B1 *3 1 2 3 1 1\nC OK US C1 4* 1 2 3 1 1\n"
-         "D OK US D1 *7***** 1 2 3 1 1\n",
-         {"10|A|OK|US|A1|*5*|1|2|3|1|1", "10|B|OK|US|B1|*3 |1|2|3|1|1",
-          "10|C|OK|US|C1| 4*|1|2|3|1|1", "10|D|OK|US|D1|*7*|1|2|3|1|1"}},
-        {"A OK US A1 1 1 2 9000 1 1\nB OK US B1 1 1 2 9000.5 1 1\n", // above 9000 is missing
-         {"10|A|OK|US|A1| 1 |1|2|9000|1|1", "10|B|OK|US|B1| 1 |1|2|-9999|1|1"}},
         // Any white space separates fields; the station number may be absent.
         {"   A OK\nUS A1\n\n 1 35 -97\t370 72357\n\nB TX US B1 2 30 -95 5 72250 7",
          {"9|A|OK|US|A1| 1 |35|-97|370|72357|0", "10|B|TX|US|B1| 2 |30|-95|5|72250|7"}},

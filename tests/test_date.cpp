@@ -5,7 +5,6 @@
 #include <ctime>
 
 #include "date.h"
-#include "files.h"
 #include "resrc.h"
 #include "vek_test.h"
 

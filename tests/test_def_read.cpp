@@ -5,8 +5,6 @@
 #include "resrc.h"
 #include "vek_test.h"
 
-#include <utility>
-
 using namespace vektest;
 
 using Lines = std::vector<std::pair<std::string, std::string>>;

@@ -166,13 +166,12 @@ TEST_F(Names, CurrentAndLatestFiles) {
     for (const char *stamp : {"24010106", "24010109", "24010115"}) present(stamp);
     present("24010110", 100);
     Capture quiet;
-    for (auto [request, stamp] : {std::pair{"cu-1:45", "24010109"},
-                                  {"cu+la", "24010115"},
-                                  {"#2024010112la", "24010109"},
-                                  {"#202401", "23123100"}, // no day: the month before's last
-                                  {"la#1", "24010110"},    // none found: one step beyond
-                                  {"LA", "24010111"}})     // only a lower-case "l" searches
-        EXPECT_EQ(typed(request), data(stamp)) << request;
+    // "#202401": no day, the last of the month before; "la#1": a limit, none
+    // found, one step beyond; "LA": only a lower-case "l" searches.
+    for (const std::string &rs : vektest::split("cu-1:45=24010109 cu+la=24010115 "
+                                                "#2024010112la=24010109 #202401=23123100 "
+                                                "la#1=24010110 LA=24010111"))
+        EXPECT_EQ(typed(rs.substr(0, rs.find('='))), data(rs.substr(rs.find('=') + 1))) << rs;
     Date every_sixth = {X, X, X, X, X, -6, X, 0}; // six-hour steps back from 15:30
     FILE_set_time(&every_sixth);
     setenv("vekcurtime", "#202401011530", 1);

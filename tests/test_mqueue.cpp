@@ -74,37 +74,35 @@ class Link : public VekTest {
         env["vekdefault"] = path;
         return run_dirida(args, work.path(), env);
     }
-    TempDir work, before, after;
+    TempDir work, before;
 };
 
-// Each case: the window's values, the defaults files before and after it in
-// the path, an environment variable, the arguments, the input the run then
-// fails to open, what the window hears after its queries and what is said.
+// Each case: the window's values, the defaults file before it in the path, an
+// environment variable, the arguments, the input the run then fails to open,
+// what the window hears after its queries and what is said.
 TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
     const struct {
-        const char *window, *before_cfg, *after_cfg, *env, *args, *input, *later, *err;
+        const char *window, *before_cfg, *env, *args, *input, *later, *err;
     } cases[] = {
         // the window's value, a value "!" that is none, values it lacks told to it
-        {"filename=win.dat parameter=!none", "*input mdr\n*parameter p1\n*filename b.dat\n", "", "",
+        {"filename=win.dat parameter=!none", "*input mdr\n*parameter p1\n*filename b.dat\n", "",
          "-ba", "win.dat", "set res input mdr|set res parameter p1|set res batch |quit",
          "RAD_parameter: parameter \"p1\" is not raw_sum, noclar or range=before:after: "
          "ignored\n"},
-        // a defaults file later in the path, the environment, the command line
-        {"filename=win.dat message=none", "", "", "env.dat", "-me error", "env.dat",
+        // the environment and the command line come after it
+        {"filename=win.dat message=none", "", "env.dat", "-me error", "env.dat",
          "set res message error|quit", ""},
         // a value that could run a command is refused
-        {"filename=|true", "", "", "", "cl.dat", "cl.dat", "quit",
+        {"filename=|true", "", "", "cl.dat", "cl.dat", "quit",
          "RES_decode: The loop window's value of filename is refused: it could run a command: "
          "|true\n"},
     };
     for (const auto &c : cases) {
         LoopWindow window(split(c.window));
         write_file(before.file("vek.cfg"), c.before_cfg);
-        write_file(after.file("vek.cfg"), c.after_cfg);
         std::map<std::string, std::string> env;
         if (*c.env) env["vekfilename"] = c.env;
-        RunResult r = run(before.path() + ":#" + std::to_string(window.key()) + ":" + after.path(),
-                          split(c.args), env);
+        RunResult r = run(before.path() + ":#" + std::to_string(window.key()), split(c.args), env);
         EXPECT_EQ(r.status, 10) << c.input;
         EXPECT_EQ(r.err, c.err + no_input(c.input));
         std::string later;

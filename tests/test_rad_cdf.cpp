@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <csignal>
-#include <memory>
 #include <sys/resource.h>
 
 #include "files.h"
@@ -13,7 +12,6 @@
 #include "rad_read.h"
 #include "resrc.h"
 #include "vek_test.h"
-#include "vekstr.h"
 
 using vektest::Capture;
 using vektest::nc_values;

@@ -3,7 +3,6 @@
 
 #include "files.h"
 #include "maptran.h"
-#include "mess.h"
 #include "rad_dec.h"
 #include "rcm_read.h"
 #include "rcm_test.h"

@@ -1,7 +1,6 @@
-// The program converting feeds of Radar Coded Messages ("-in rcm") as a user
-// runs it. Every converted file is compared whole with text worked out here:
-// grid origins and feature positions from the polar stereographic formula,
-// the summary rows from the coded cells.
+// The program converting feeds of Radar Coded Messages ("-in rcm"); every file
+// is compared whole with text worked out here from the coded cells and the
+// polar stereographic formula.
 
 #include "nc_read.h"
 #include "rcm_test.h"
@@ -86,10 +85,9 @@ std::string ama(const std::string &time, const std::string &rest) {
                            "/MDCLAR /SC     " + rest, "/ENDAA"});
 }
 
-// The feed of 12:45: TLX in precipitation mode (and once outside the
-// window), AMA in clear-air mode twice, FWS in the binary form reporting no
-// echoes, LOC out for maintenance with CRLF line ends (the cells of these two
-// are not merged), and two sites the store does not hold.
+// The feed of 12:45: TLX (once outside the window), AMA in clear air twice,
+// FWS in the binary form with no echoes, LOC out for maintenance with CRLF
+// line ends, and two sites the store does not hold.
 std::string feed_1245() {
     const std::string fws_text =
         records({"1234 ROBUU 0345", "/NEXRAA 0345 1506241244 UNEDITED RADNE", "/MDPCPN /NI1: MMA5",
@@ -149,9 +147,8 @@ class RcmConversion : public ::testing::Test, protected Install {
     }
 };
 
-// A feed of several sites, with and without clear-air echoes, and one of no
-// message: the sites of the station file that did not report. A file dated
-// at minute 50 decodes for 12:45 too.
+// A feed of several sites, with and without clear-air echoes (a file of
+// minute 50 decodes for 12:45), and one of no message.
 TEST_F(RcmConversion, FeedsOfSeveralSitesOrNone) {
     const std::string name = "\n@2406151245_rcm.vek";
     EXPECT_EQ(convert("2406151245", feed_1245()), "VEKRAD\n" + converted_1245(true) + name);

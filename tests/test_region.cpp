@@ -2,7 +2,6 @@
 // present and absent, the region menu, projection words, station priorities.
 
 #include "files.h"
-#include "flag.h"
 #include "region.h"
 #include "resrc.h"
 #include "vek_test.h"

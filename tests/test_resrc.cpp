@@ -1,8 +1,6 @@
 // The resource database: the command line, the precedence of defaults files,
 // environment and command line, and the conversions that take effect at start.
 
-#include "flag.h"
-#include "mess.h"
 #include "rad_dec.h"
 #include "res_init.h"
 #include "resrc.h"

@@ -1,7 +1,6 @@
 // Splitting, cleaning and copying strings, reading lines piece-wise, the
 // byte-run search, and reading numbers from text.
 
-#include "files.h"
 #include "numtext.h"
 #include "vek_test.h"
 #include "vekstr.h"

@@ -118,9 +118,8 @@ struct RunResult {
     std::string out, err;
 };
 
-// build/dirida started with ARGS in directory CWD, with an environment of
-// PATH, HOME and ENV only and INPUT on standard input; it runs on while the
-// test acts, until finish() waits for it. One not finished is killed.
+// build/dirida run with ARGS in CWD, an environment of PATH, HOME and ENV
+// and INPUT on standard input, until finish(); one not finished is killed.
 class Started {
   public:
     Started(const std::vector<std::string> &args, const std::string &cwd,
@@ -141,9 +140,8 @@ inline RunResult run_dirida(const std::vector<std::string> &args, const std::str
     return Started(args, cwd, env, input).finish();
 }
 
-// An installation as a user runs the program: etc/ with the station file
-// and the shipped name conventions, raw/ for the inputs, defaults/ as
-// "vekdefault" (empty unless a test writes to it), the outputs in out/.
+// An installation: etc/ with the station file and the shipped conventions,
+// raw/ for inputs, defaults/ as "vekdefault", the outputs in out/.
 class Install {
   public:
     // STATIONS are the lines of the station file; none: the shipped one.
@@ -159,11 +157,9 @@ class Install {
                   const std::string &input = "") const {
         return run_dirida(args(more, batch), work.path(), env(), input);
     }
-    // The entries of out/, temporaries included, each after a blank; "none"
-    // when there is no out/.
+    // The entries of out/ each after a blank; "none" without out/.
     std::string out_entries() const;
-    // Every file in out/ as its text, then "\n@" and its name when NAMES;
-    // out/ is then removed.
+    // Every file in out/, then "\n@" and its name when NAMES; removes out/.
     std::string take_output(bool names = true) const;
     TempDir work;
 };
@@ -179,9 +175,8 @@ std::string mdr_summary(const Cells &cells);
 // "+row" and its cells (1 to 6 as digits) in lines of 78.
 std::string rcm_summary(const Cells &cells);
 
-// The MDR grid worked out in double precision from the polar stereographic
-// formula, apart from the program's map transforms: the grid column and row
-// of a position (0-based, row 0 in the north), and a grid point's position.
+// The MDR grid in double precision from the polar stereographic formula,
+// apart from the program's: a position's column and row (row 0 north), and back.
 struct GridPos {
     double gx, gy;
 };
