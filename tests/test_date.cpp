@@ -67,6 +67,7 @@ TEST_F(Dates, NormalisationAndLabelsInEveryTimeZoneMode) {
     } cases[] = {{nullptr, make(2024, 6, X), "JUN 24"},
                  {nullptr, make(-5, 13, 40, 30, 75), "0000Z  1 JAN 80"},
                  {"-EST:-5", make(2024, 1, 1, 3, 15), "10:15 PM EST [0315Z] 31 DEC 23"},
+                 {"WEST:1", make(2024, 12, 31, 23, 30), "0030 WEST  1 JAN 25"},
                  {"+EST:0", make(2024, 6, 15, 12), "12 PM EST 15 JUN 24"}};
     char buf[DATE_LABEL_LEN];
     for (auto c : cases) {

@@ -1,5 +1,5 @@
 // Domain strings: templates and field rules with region and station files
-// present and absent, the region menu, projection words, station priorities.
+// present and absent, and the station priority of a domain's size.
 
 #include "files.h"
 #include "region.h"

@@ -1,5 +1,5 @@
 // The resource database: the command line, the precedence of defaults files,
-// environment and command line, and the conversions that take effect at start.
+// environment and command line, and the program's name.
 
 #include "rad_dec.h"
 #include "res_init.h"
