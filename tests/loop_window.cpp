@@ -1,25 +1,16 @@
-// loop_window.cpp - a stand-in loop window for the link tests. It owns a
-// System V message queue, prints "ready", then logs each request as its code
-// character and its text (newlines as "\n") and answers it, until SIGTERM or
-// 60 s have passed; then it removes its queue.
-//
-//   loop_window KEY LOG [--conn N] [--stale N] [--silent | --alarm]
-//                       [--refuse] [--not-running] [name=value ...]
-//
-// A connection request gets --conn (default 5), or code -1 under --refuse.
-// --stale leaves N stale messages on channel 2 and on the connection channel
-// first. "query res NAME" gets one code-0 answer per NAME=value, then code 1
-// (code -3 under --not-running); anything else gets code 1. --silent answers
-// nothing; --alarm also sends SIGALRM to the first sender, as its own
-// time-out would.
+// loop_window.cpp - a stand-in loop window for the link tests:
+//   loop_window KEY LOG [--alarm] [name=value ...]
+// owns queue KEY (three stale messages first), prints "ready", logs each
+// request (code character, text) to LOG and answers it until SIGTERM or 60 s:
+// a connection with channel 17, "query res NAME" with a code-0 answer per
+// NAME=value then code 1, anything else code 1. --alarm answers nothing and
+// sends SIGALRM to the first sender, as its own time-out would.
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/ipc.h>
 #include <sys/msg.h>
 #include <unistd.h>
 #include <utility>
@@ -33,6 +24,7 @@ struct Message {
 };
 
 constexpr size_t TRANSFER = 120;
+constexpr long CONN = 17;
 
 volatile sig_atomic_t stop = 0;
 void on_stop(int) {
@@ -51,19 +43,13 @@ int send(int q, long channel, char code, const std::string &text) {
 
 int main(int argc, char **argv) {
     if (argc < 3) return 2;
-    key_t key = static_cast<key_t>(strtol(argv[1], nullptr, 10));
     FILE *log = fopen(argv[2], "w");
-    int conn = 5, stale = 0;
-    bool silent = false, refuse = false, not_running = false, alarm_sender = false;
+    bool alarm_sender = false;
     std::vector<std::pair<std::string, std::string>> table;
     for (int i = 3; i < argc; ++i) {
         const std::string a = argv[i];
-        if ((a == "--conn" || a == "--stale") && i + 1 < argc)
-            (a == "--conn" ? conn : stale) = atoi(argv[++i]);
-        else if (a == "--silent" || a == "--alarm")
-            silent = true, alarm_sender = a == "--alarm";
-        else if (a == "--refuse" || a == "--not-running")
-            (a == "--refuse" ? refuse : not_running) = true;
+        if (a == "--alarm")
+            alarm_sender = true;
         else if (a.find('=') != std::string::npos)
             table.emplace_back(a.substr(0, a.find('=')), a.substr(a.find('=') + 1));
         else
@@ -77,50 +63,36 @@ int main(int argc, char **argv) {
     sigaction(SIGALRM, &sa, nullptr);
     alarm(60);
 
-    int q = msgget(key, IPC_CREAT | IPC_EXCL | 0600);
+    const int q = msgget(static_cast<key_t>(std::stol(argv[1])), IPC_CREAT | IPC_EXCL | 0600);
     if (q < 0) {
         perror("loop_window: msgget");
         return 1;
     }
-    for (int i = 0; i < stale; ++i) {
-        send(q, 2, '2', "9");
-        send(q, conn, '1', "stale");
-    }
+    for (int i = 0; i < 3; ++i) send(q, 2, '2', "9"), send(q, CONN, '1', "stale");
     printf("ready\n");
     fflush(stdout);
 
-    bool alarmed = false;
-    while (!stop) {
+    for (bool alarmed = false; !stop;) {
         Message m{};
-        ssize_t got = msgrcv(q, &m, TRANSFER, 1, 0);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        std::string text(m.mtext + 1, strnlen(m.mtext + 1, got > 1 ? got - 1 : 0));
-        std::string logged;
+        const ssize_t got = msgrcv(q, &m, TRANSFER, 1, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) break;
+        std::string text(m.mtext + 1, strnlen(m.mtext + 1, got > 1 ? got - 1 : 0)), logged;
         for (char c : text) logged += c == '\n' ? std::string("\\n") : std::string(1, c);
         fprintf(log, "%c%s\n", m.mtext[0], logged.c_str());
         fflush(log);
-
-        if (alarm_sender && !alarmed) {
+        if (alarm_sender) {
             msqid_ds ds{};
-            if (msgctl(q, IPC_STAT, &ds) == 0) kill(ds.msg_lspid, SIGALRM);
+            if (!alarmed && msgctl(q, IPC_STAT, &ds) == 0) kill(ds.msg_lspid, SIGALRM);
             alarmed = true;
+        } else if (m.mtext[0] == '/') {
+            send(q, 2, '2', std::to_string(CONN));
+        } else {
+            if (text.starts_with("query res "))
+                for (const auto &[n, v] : table)
+                    if (n == text.substr(10)) send(q, CONN, '0', v + "\n");
+            send(q, CONN, '1', "");
         }
-        if (silent) continue;
-        if (m.mtext[0] == '/') {
-            refuse ? send(q, 2, '/', "") : send(q, 2, '2', std::to_string(conn));
-            continue;
-        }
-        if (text.starts_with("query res ")) {
-            std::string name = text.substr(10);
-            for (const auto &[n, v] : table)
-                if (n == name) send(q, conn, '0', v + "\n");
-            send(q, conn, not_running ? '-' : '1', "");
-            continue;
-        }
-        send(q, conn, '1', "");
     }
     msgctl(q, IPC_RMID, nullptr);
     fclose(log);

@@ -1,5 +1,5 @@
-// nc_read.h - reads netCDF files back for the tests: every value of a
-// variable with the netCDF C library, and the header as ncdump shows it.
+// nc_read.h - netCDF files read back for the tests: every value of a
+// variable with the netCDF C library, and the real clients run on them.
 #ifndef NC_READ_H
 #define NC_READ_H
 
@@ -13,8 +13,7 @@
 
 namespace vektest {
 
-// Runs a shell command; returns its standard output and leaves its exit
-// status in *STATUS.
+// The standard output of a shell command; its exit status in *STATUS.
 inline std::string shell(const std::string &command, int *status) {
     std::string out;
     *status = -1;
@@ -28,8 +27,8 @@ inline std::string shell(const std::string &command, int *status) {
     return out;
 }
 
-// Whether /usr/bin/python3 has the modules the netCDF clients need; the
-// Debian packages otherwise named in a skipped test's message.
+// Whether /usr/bin/python3 has the modules the netCDF clients need, and the
+// packages that give them.
 constexpr const char *CLIENT_PACKAGES = "python3-netcdf4 and python3-xarray";
 inline bool have_python_clients() {
     int status = -1;
@@ -37,9 +36,8 @@ inline bool have_python_clients() {
     return status == 0;
 }
 
-// Runs tests/cdf_clients.py of SOURCE with ARGS in the directory DIR; what
-// it printed. A client that failed prints what failed, and so does this
-// check.
+// Runs tests/cdf_clients.py of SOURCE with ARGS in DIR; what it printed
+// (what failed, when a client failed: this check fails then too).
 inline std::string cdf_client(const std::string &source, const std::string &dir,
                               const std::string &args) {
     int status = -1;
@@ -51,47 +49,19 @@ inline std::string cdf_client(const std::string &source, const std::string &dir,
     return said;
 }
 
-// The header of a netCDF file as "ncdump -h" prints it.
-inline std::string ncdump_header(const std::string &path) {
-    int status = -1;
-    const std::string out = shell("ncdump -h '" + path + "'", &status);
-    EXPECT_EQ(status, 0) << path;
+// Every value of number variable VAR of netCDF file PATH, in storage order.
+inline std::vector<double> nc_values(const std::string &path, const char *var) {
+    int id = -1, v = -1, ndims = 0, dimids[NC_MAX_VAR_DIMS];
+    EXPECT_EQ(nc_open(path.c_str(), NC_NOWRITE, &id), NC_NOERR) << path;
+    EXPECT_EQ(nc_inq_varid(id, var, &v), NC_NOERR) << var;
+    nc_inq_var(id, v, nullptr, nullptr, &ndims, dimids, nullptr);
+    size_t n = 1, len = 0;
+    for (int i = 0; i < ndims; ++i) n *= nc_inq_dimlen(id, dimids[i], &len) ? 0 : len;
+    std::vector<double> out(n);
+    EXPECT_EQ(nc_get_var_double(id, v, out.data()), NC_NOERR) << var;
+    nc_close(id);
     return out;
 }
-
-// A netCDF file open for reading.
-class NcRead {
-  public:
-    explicit NcRead(const std::string &path)
-        : ok_(nc_open(path.c_str(), NC_NOWRITE, &id_) == NC_NOERR) {}
-    ~NcRead() {
-        if (ok_) nc_close(id_);
-    }
-    NcRead(const NcRead &) = delete;
-    NcRead &operator=(const NcRead &) = delete;
-    bool ok() const { return ok_; }
-    // Every value of a number variable, in storage order.
-    std::vector<double> values(const char *var) const {
-        return get<std::vector<double>>(var, nc_get_var_double);
-    }
-    // The characters of a char variable, in storage order.
-    std::string chars(const char *var) const { return get<std::string>(var, nc_get_var_text); }
-
-  private:
-    template <class Out, class Elem>
-    Out get(const char *var, int (*read)(int, int, Elem *)) const {
-        int v = -1, ndims = 0, dimids[NC_MAX_VAR_DIMS];
-        EXPECT_EQ(nc_inq_varid(id_, var, &v), NC_NOERR) << var;
-        nc_inq_var(id_, v, nullptr, nullptr, &ndims, dimids, nullptr);
-        size_t n = 1, len = 0;
-        for (int i = 0; i < ndims; ++i) n *= nc_inq_dimlen(id_, dimids[i], &len) ? 0 : len;
-        Out out(n, Elem{});
-        EXPECT_EQ(read(id_, v, out.data()), NC_NOERR) << var;
-        return out;
-    }
-    int id_ = -1;
-    bool ok_;
-};
 
 } // namespace vektest
 

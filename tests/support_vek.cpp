@@ -1,25 +1,19 @@
 // support_vek.cpp - the shared helpers of the test suites.
 
-#include "scanp.h"
-#include "system.h"
 #include "vek_test.h"
-#include "vekreset.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 
 namespace vektest {
 
@@ -64,67 +58,40 @@ TempDir::TempDir() {
     path_ = dir;
 }
 
-namespace {
-
-// A new empty file in /tmp holding TEXT; returns its name.
-std::string temp_file(const std::string &text) {
-    char tmpl[] = "/tmp/vekcap-XXXXXX";
-    close(mkstemp(tmpl));
-    write_file(tmpl, text);
-    return tmpl;
-}
-
-// Points file descriptor FD at PATH, returning a copy of what it was.
-int redirect(int fd, const std::string &path, int flags) {
+Capture::Capture(const std::string &input) {
     fflush(nullptr);
-    const int saved = dup(fd);
-    const int f = open(path.c_str(), flags);
-    dup2(f, fd);
-    close(f);
-    return saved;
-}
-
-} // namespace
-
-Capture::Capture(const std::string &input)
-    : out_path_(temp_file("")), err_path_(temp_file("")), in_path_(temp_file(input)) {
-    saved_out_ = redirect(1, out_path_, O_WRONLY | O_TRUNC);
-    saved_err_ = redirect(2, err_path_, O_WRONLY | O_TRUNC);
-    saved_in_ = redirect(0, in_path_, O_RDONLY);
+    for (int fd = 0; fd < 3; ++fd) {
+        files_[fd] = fd ? tmpfile() : stream_of(input);
+        saved_[fd] = dup(fd);
+        dup2(fileno(files_[fd]), fd);
+    }
     clearerr(stdin);
 }
 
 void Capture::stop() {
     if (stopped_) return;
     stopped_ = true;
-    fflush(stdout);
-    fflush(stderr);
-    dup2(saved_out_, 1);
-    dup2(saved_err_, 2);
-    dup2(saved_in_, 0);
-    close(saved_out_);
-    close(saved_err_);
-    close(saved_in_);
-    clearerr(stdin);
+    fflush(nullptr);
+    for (int fd = 0; fd < 3; ++fd) {
+        dup2(saved_[fd], fd);
+        close(saved_[fd]);
+        std::string &text = fd == 1 ? out_ : err_;
+        rewind(files_[fd]);
+        for (int c; fd && (c = getc(files_[fd])) != EOF;) text += static_cast<char>(c);
+        fclose(files_[fd]);
+    }
     // Whatever stdin buffered from the fed text must not leak into later tests.
     fseek(stdin, 0, SEEK_END);
     clearerr(stdin);
-    out_ = read_file(out_path_);
-    err_ = read_file(err_path_);
-    unlink(out_path_.c_str());
-    unlink(err_path_.c_str());
-    unlink(in_path_.c_str());
 }
 
 void write_file(const std::string &path, const std::string &text) {
-    std::ofstream f(path, std::ios::binary);
-    f << text;
+    std::ofstream(path, std::ios::binary) << text;
 }
 
 std::string read_file(const std::string &path) {
-    std::ifstream f(path, std::ios::binary);
     std::stringstream ss;
-    ss << f.rdbuf();
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
     return ss.str();
 }
 
@@ -146,8 +113,8 @@ std::string long_path(const std::string &base, size_t length, char fill) {
 
 FILE *stream_of(const std::string &bytes) {
     FILE *f = tmpfile();
-    if (!f) throw std::runtime_error("tmpfile failed");
-    fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        throw std::runtime_error("tmpfile");
     rewind(f);
     return f;
 }
@@ -160,6 +127,19 @@ int exit_status(const std::function<void()> &run) {
     }
     return -1;
 }
+
+namespace {
+
+// The text form's character of cell (X, Y): 1 to 6 as digits, else blank;
+// its value in *V.
+char cell_char(const Cells &cells, int x, int y, int *v = nullptr) {
+    auto it = cells.find({x, y});
+    const int value = it == cells.end() ? 0 : it->second;
+    if (v) *v = value;
+    return value >= 1 && value <= 6 ? static_cast<char>('0' + value) : ' ';
+}
+
+} // namespace
 
 std::string mdr_summary(const Cells &cells) {
     const struct {
@@ -174,14 +154,8 @@ std::string mdr_summary(const Cells &cells) {
     std::string text;
     for (const auto &p : pieces) {
         text += p.before;
-        for (int y = p.y0; y <= p.y1; ++y) {
-            for (int x = p.x0; x <= p.x1; ++x) {
-                auto it = cells.find({x, y});
-                const int v = it == cells.end() ? 0 : it->second;
-                text += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
-            }
-            text += '\n';
-        }
+        for (int y = p.y0; y <= p.y1; ++y, text += '\n')
+            for (int x = p.x0; x <= p.x1; ++x) text += cell_char(cells, x, y);
     }
     return text + "+ 90 002\nSDXX STATIONS\n";
 }
@@ -191,11 +165,9 @@ std::string rcm_summary(const Cells &cells) {
     for (int y = 0; y < 360; ++y) {
         std::string row;
         bool present = false;
-        for (int x = 0; x < 452; ++x) {
-            auto it = cells.find({x, y});
-            const int v = it == cells.end() ? 0 : it->second;
+        for (int x = 0, v; x < 452; ++x) {
+            row += cell_char(cells, x, y, &v);
             present |= v >= 1 && v <= 9;
-            row += v >= 1 && v <= 6 ? static_cast<char>('0' + v) : ' ';
             if ((x + 1) % 78 == 0 || x == 451) row += '\n';
         }
         char head[8];
@@ -208,7 +180,7 @@ std::string rcm_summary(const Cells &cells) {
 namespace {
 
 // The MDR grid: true at 60 N, pole at 105 W, 0.47625 units a box, 114 by 90
-// boxes around 39.578445 N, 97.42146 W.
+// boxes around 39.578445 N, 97.42146 W; the map coordinates of point (0, 0).
 constexpr double MDR_D = 0.47625;
 const double DEG = M_PI / 180.0;
 const double XFACTOR = (1.0 + sin(60.0 * DEG)) * 63.7122;
@@ -219,7 +191,6 @@ void mdr_project(double lat, double lon, double *x, double *y) {
     *y = -r * cos((lon + 105.0) * DEG);
 }
 
-// The map coordinates of the north-west corner point (grid 0, 0).
 void mdr_corner(double *x_min, double *y_max) {
     double xc, yc;
     mdr_project(39.578445, -97.42146, &xc, &yc);
@@ -252,10 +223,10 @@ Started::Started(const std::vector<std::string> &args, const std::string &cwd,
     std::vector<std::string> env_s = {"PATH=/usr/bin:/bin", "HOME=" + cwd};
     for (const auto &[k, v] : env) env_s.push_back(k + "=" + v);
     std::vector<char *> av, ev;
-    for (std::string &a : argv_s) av.push_back(a.data());
-    av.push_back(nullptr);
-    for (std::string &e : env_s) ev.push_back(e.data());
-    ev.push_back(nullptr);
+    for (auto [from, to] : {std::pair{&argv_s, &av}, {&env_s, &ev}}) {
+        for (std::string &a : *from) to->push_back(a.data());
+        to->push_back(nullptr);
+    }
     const std::string in = io_.file("stdin"), out = io_.file("stdout"), err = io_.file("stderr");
 
     fflush(stdout);
@@ -272,9 +243,7 @@ Started::Started(const std::vector<std::string> &args, const std::string &cwd,
 }
 
 Started::~Started() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
+    if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
 }
 
 RunResult Started::finish() {
@@ -310,9 +279,7 @@ std::string Install::out_entries() const {
     for (const auto &e : std::filesystem::directory_iterator(out()))
         names.push_back(" " + e.path().filename().string());
     std::sort(names.begin(), names.end());
-    std::string all;
-    for (const std::string &n : names) all += n;
-    return all;
+    return std::accumulate(names.begin(), names.end(), std::string());
 }
 
 std::string Install::take_output(bool names) const {

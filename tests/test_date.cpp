@@ -1,11 +1,10 @@
-// Dates against the platform's calendar, normalisation, labels in every
-// time-zone mode, and the decoding window with its decode_hour forms.
+// Dates against the platform's calendar, normalisation, labels, and the
+// decoding window with its decode_hour forms.
 
 #include <cctype>
 #include <ctime>
 
 #include "date.h"
-#include "files.h"
 #include "resrc.h"
 #include "vek_test.h"
 
@@ -43,68 +42,32 @@ TEST_F(Dates, EveryDayFrom1970To2099AgreesWithThePlatformCalendar) {
         Date g;
         ASSERT_EQ(DATE_get_gmdate(&secs, &g), 0);
         ASSERT_EQ(fields(g), fields(d));
-        int month = 0, mday = 0, jday = 0;
-        DATE_julian_monday(d.year, d.jday, &month, &mday);
-        DATE_monday_julian(d.year, d.month, d.day, &jday);
-        ASSERT_EQ(std::tie(month, mday, jday), std::tie(d.month, d.day, d.jday));
         ASSERT_EQ(DATE_make_label(&d, label), 0);
         ASSERT_EQ(label, platform("%H%MZ %e %b %y", p, toupper));
         ASSERT_EQ(DATE_make_seq(&d, seq), 0);
         ASSERT_EQ(seq, platform("%Y%m%d%H%M", p, toupper));
-        ASSERT_EQ(DATE_month_lower(d.month), platform("%b", p, tolower));
-        ASSERT_EQ(DATE_decode_month(label + 9) * 100 + DATE_decode_month(DATE_month_lower(d.month)),
-                  d.month * 101);
-        ASSERT_TRUE(p.tm_mon < 11 || p.tm_mday < 31 || DATE_is_leap(d.year) == (p.tm_yday == 365));
+        ASSERT_EQ(DATE_decode_month(label + 9), d.month);
     }
 }
 
-TEST_F(Dates, NormalisationClampsAndMonthNameCases) {
-    // The seconds of a date, and the date as normalised in place.
+// Two-digit years, fields out of range and day 0 normalised; labels in the
+// time-zone modes (a zone shows every field; offsets beyond two days count
+// as none).
+TEST_F(Dates, NormalisationAndLabelsInEveryTimeZoneMode) {
     auto norm = [](Date d) {
         const long secs = DATE_num_sec(&d);
         return std::to_string(secs) + " " + std::to_string(d.year * 10000 + d.month * 100 + d.day);
     };
-    EXPECT_EQ(norm(Date{X, X, X, X, X, X, X, X}), "315532800 19800101");
-    EXPECT_EQ(norm(make(24, 6, 15)), "1718409600 20240615");
-    EXPECT_EQ(norm(make(124, 6, 15)), "1718409600 20240615");
     EXPECT_EQ(norm(make(50, 1, 1)), "-631152000 19500101");
-    EXPECT_EQ(norm(make(2024, 13, 32, 24, 60, 61)), "1704067200 20240101");
     EXPECT_EQ(norm(make(2024, 3, 0, 0, 0)), "1709164800 20240300"); // the last day of February
-    int m = 0, d = 0, j = 0, k = 0;
-    DATE_julian_monday(2023, 400, &m, &d); // beyond the year: its last day
-    DATE_monday_julian(2023, 13, 1, &j);   // the month is clamped, the day is not checked
-    DATE_monday_julian(2023, 0, 40, &k);
-    EXPECT_EQ(std::tie(m, d, j, k), std::make_tuple(12, 31, 335, 40));
-    DATE_julian_monday(2024, 0, &m, &d);
-    EXPECT_EQ(m * 100 + d, 101);
-    EXPECT_EQ(DATE_is_leap(1900) * 100 + DATE_is_leap(2000) * 10 + DATE_is_leap(2100), 10);
-    for (const char *name : {"Jan", "Mar", "jUL", "xyz", "J", "JU", ""})
-        EXPECT_EQ(DATE_decode_month(name), 0) << name;
-    EXPECT_EQ(DATE_decode_month("Feb") * 100 + DATE_decode_month("dEC"), 212);
-    EXPECT_EQ(std::string(DATE_month_lower(0)) + DATE_month_lower(13), "");
-}
-
-// A zone shows every field; offsets beyond two days count as none.
-TEST_F(Dates, LabelsInEveryTimeZoneMode) {
     const struct {
         const char *tz;
         Date date;
         const char *label;
-    } cases[] = {{nullptr, make(2024, 6, 15, 12), "12Z 15 JUN 24"},
-                 {nullptr, make(2024, 6, 5), " 5 JUN 24"},
-                 {nullptr, make(2024, 6, X), "JUN 24"},
-                 {nullptr, make(2005, X, X), "05"},
+    } cases[] = {{nullptr, make(2024, 6, X), "JUN 24"},
                  {nullptr, make(-5, 13, 40, 30, 75), "0000Z  1 JAN 80"},
-                 {"-UTC:0", make(2024, 6, 15, 18), "6 PM UTC [18Z] 15 JUN 24"},
                  {"-EST:-5", make(2024, 1, 1, 3, 15), "10:15 PM EST [0315Z] 31 DEC 23"},
-                 {"IST:5.5", make(2024, 6, 15, 12, 30), "1800 IST 15 JUN 24"},
                  {"WEST:1", make(2024, 12, 31, 23, 30), "0030 WEST  1 JAN 25"},
-                 {"EST:-5", make(2024, 6, 15, 12), "0700 EST 15 JUN 24"},
-                 {"X:99999999999", make(2024, 6, 15, 12, 30), "1230 X 15 JUN 24"},
-                 {"X:-1e999", make(2024, 6, 15, 12, 30), "1230 X 15 JUN 24"},
-                 {"+EST:0", make(2024, 6, 15, 13, 5), "1:05 PM EST 15 JUN 24"},
-                 {"+EST:0", make(2024, 6, 15, 0, 30), "12:30 AM EST 15 JUN 24"},
-                 {"+EST:0", make(2024, 6, 15, 9), "9 AM EST 15 JUN 24"},
                  {"+EST:0", make(2024, 6, 15, 12), "12 PM EST 15 JUN 24"}};
     char buf[DATE_LABEL_LEN];
     for (auto c : cases) {
@@ -113,13 +76,6 @@ TEST_F(Dates, LabelsInEveryTimeZoneMode) {
         EXPECT_EQ(DATE_make_label(&c.date, buf), 0);
         EXPECT_STREQ(buf, c.label) << (c.tz ? c.tz : "Z");
     }
-    DATE_set_TZ("CST:-6"); // without a sign the 12-hour mode stays
-    Date d = make(2024, 6, 15, 18, 0);
-    EXPECT_EQ(DATE_make_label(&d, buf) + DATE_make_label(&d, nullptr), -1);
-    EXPECT_STREQ(buf, "12:00 PM CST 15 JUN 24");
-    d = make(24, 6, 15);
-    DATE_make_seq(&d, buf);
-    EXPECT_STREQ(buf, "202406150000");
 }
 
 // HHMM moved by BY minutes around the clock.
@@ -135,56 +91,28 @@ void expect_window(const Date &date, int first, int last) {
         << first << "-" << last;
 }
 
-TEST_F(Dates, WindowsAcrossMidnight) {
-    expect_window(make(2024, 6, 15, 12, 0), 1145, 1210); // -15 to +10 at start
-    EXPECT_EQ(DATE_chk_range(X), 0);
-    DATE_set_range(-15, 15);
-    expect_window(make(2024, 6, 15, 23, 50), 2335, 5);
-    expect_window(make(2024, 6, 15, 0, 5), 2350, 20);
-    expect_window(make(2024, 6, 15, 12, X), 1145, 1215);
-    Date req = {X, X, X, X, X, -306, X, 0}; // every sixth hour plus 3: 14 h gives 15 h
-    FILE_set_time(&req);
-    expect_window(make(2024, 6, 15, 14, 0), 1445, 1515);
-    DATE_set_range(-720, 0); // 12 h after the reference hour is the day before
-    expect_window(make(2024, 6, 15, 3, 0), 1500, 300);
-}
-
+// The decode_hour forms move the window; numbers beyond the range of int are
+// held at it (a window beyond any day).
 TEST_F(Dates, DecodeHourForms) {
     const struct {
         const char *text;
         int hour, min, first, last;
-        const char *decoding, *range; // the messages, when shown
-    } cases[] = {
-        {"14:30", 12, 0, 1415, 1440, "14:30", nullptr},
-        {"14:30-20+5", 12, 0, 1410, 1435, "14:30", "-20 +5"},
-        {"6-30+40", 12, 30, 530, 640, "06:00", "-30 +40"},
-        {"-3", 14, 20, 1145, 1210, "12:00", nullptr}, // every third hour
-        {":-30+40", 12, 0, 1130, 1240, nullptr, "-30 +40"},
-        {"CU:CU-5+5", 12, 40, 1235, 1245, "12:40", "-5 +5"},
-        {"cu-6", 3, 0, 2045, 2110, "21:00", nullptr}, // 21 h of the day before
-        {"cu-2-30+10", 12, 20, 950, 1030, "10:20", "-30 +10"},
-        {"cu-10+20", 12, 40, 1150, 1220, "12:00", "-10 +20"},
-        {"cu:45", 12, 10, 1230, 1255, "12:45", nullptr},
-        {"cu:45-5+5", 12, 10, 1240, 1250, "12:45", "-5 +5"},
-        {"cu", 12, 40, 1145, 1210, "12:00", nullptr},
-        {":-10", 12, 0, 1145, 1210, nullptr, nullptr}, // no form: nothing changes
-    };
+    } cases[] = {{"14:30-20+5", 12, 0, 1410, 1435},
+                 {"-3", 14, 20, 1145, 1210}, // every third hour
+                 {":-30+40", 12, 0, 1130, 1240},
+                 {"cu-6", 3, 0, 2045, 2110}, // 21 h of the day before
+                 {"cu:45-5+5", 12, 10, 1240, 1250},
+                 {":-10", 12, 0, 1145, 1210}, // no form: nothing changes
+                 {"99999999999:99999999999-99999999999+99999999999", 12, 0, 0, 2359}};
+    vektest::Capture quiet;
     for (auto c : cases) {
         date_reset_state();
         RES_put("decode_hour", c.text);
-        vektest::Capture cap;
-        expect_window(make(2024, 1, 1, c.hour, c.min), c.first, c.last);
-        EXPECT_EQ(cap.out(),
-                  (c.decoding ? "Decoding for: " + std::string(c.decoding) + "Z\n" : "") +
-                      (c.range ? "Decoding range: " + std::string(c.range) + " mins\n" : ""))
-            << c.text;
+        const Date d = make(2024, 1, 1, c.hour, c.min);
+        DATE_set_datim(&d);
+        EXPECT_EQ(DATE_chk_range(c.first) + DATE_chk_range(c.last), 2) << c.text;
+        if (c.last != 2359) expect_window(d, c.first, c.last);
     }
-    // Numbers beyond the range of int are held at it: a window beyond any day.
-    RES_put("decode_hour", "99999999999:99999999999-99999999999+99999999999");
-    vektest::Capture quiet;
-    const Date d = make(2024, 1, 1, 12, 0);
-    DATE_set_datim(&d);
-    EXPECT_EQ(DATE_chk_range(1200) + DATE_chk_range(2147483647), 2);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
-// Conversion of resource values by kind, the flag slots and plot switches.
+// Conversion of resource values by kind: numbers held at their type's range,
+// names never cut, the file-parameter words and the requested-time forms.
 
 #include "files.h"
 #include "flag.h"
 #include "res_conv.h"
-#include "scanp.h"
 #include "vek_test.h"
 
 #include <climits>
@@ -13,21 +13,16 @@ using namespace vektest;
 
 class ValueConversion : public VekTest {};
 
-TEST_F(ValueConversion, NumbersByKind) {
+TEST_F(ValueConversion, NumbersByKindHeldAtTheirRange) {
     struct {
         const char *text;
         DEF_convert cvt;
         long expect; // from a start of 77
     } cases[] = {{"0x10", CV_int, 16},
-                 {"-12", CV_int, -12},
-                 {"+7", CV_int, 7},
                  {"x10", CV_int, 77},
-                 {"-12", CV_short, 77},
                  {"12", CV_short, 12},
-                 {"abc", CV_long, 77},
-                 {"-3", CV_color, -3},
-                 {"99999999999999999999", CV_int, 2147483647},
-                 {"-99999999999999999999", CV_int, -2147483647 - 1},
+                 {"99999999999999999999", CV_int, INT_MAX},
+                 {"-99999999999999999999", CV_int, INT_MIN},
                  {"999999999999999999999999", CV_long, LONG_MAX},
                  {"123456789012", CV_long, 123456789012L}};
     for (auto c : cases) {
@@ -38,61 +33,35 @@ TEST_F(ValueConversion, NumbersByKind) {
                     : c.cvt == CV_short ? static_cast<void *>(&s)
                                         : static_cast<void *>(&l);
         RES_conv_data(c.text, out, c.cvt);
-        long got = c.cvt == CV_int ? i : c.cvt == CV_short ? s : l;
-        EXPECT_EQ(got, c.expect) << c.text;
+        EXPECT_EQ(c.cvt == CV_int ? i : c.cvt == CV_short ? s : l, c.expect) << c.text;
     }
     float f = 0;
-    RES_conv_data("2.5", &f, CV_float);
-    EXPECT_FLOAT_EQ(f, 2.5f);
     RES_conv_data("1e999", &f, CV_float);
     EXPECT_TRUE(std::isinf(f));
+    int b = 7;
+    EXPECT_EQ(RES_conv_data(nullptr, &b, CV_bool) * 10 + b, 11); // an option given alone
+    RES_conv_data("OFF", &b, CV_bool);
+    EXPECT_EQ(b, 0);
 }
 
-TEST_F(ValueConversion, BooleansPathsStringsAndMissingParts) {
-    int b = 7;
-    EXPECT_EQ(RES_conv_data(nullptr, &b, CV_bool), 1);
-    EXPECT_EQ(b, 1); // an option given alone
-    RES_conv_data("OFF", &b, CV_bool);
-    RES_conv_data("maybe", &b, CV_bool);
-    EXPECT_EQ(b, 0);
-    EXPECT_EQ(RES_conv_data("5", nullptr, CV_int), 0);
-    EXPECT_EQ(RES_conv_data(nullptr, nullptr, CV_help), 1);
-    EXPECT_TRUE(FLAG_help());
-
+TEST_F(ValueConversion, PathsAndNamesAreNeverCut) {
     char *path = nullptr;
     RES_conv_data("data", &path, CV_path);
     EXPECT_STREQ(path, "data/");
     free(path);
-    const char *none = nullptr;
-    RES_conv_data("NONE", &none, CV_path);
-    EXPECT_STREQ(none, "");
     char buf[FILE_NAME_LEN];
     RES_conv_data(std::string(FILE_NAME_LEN - 1, 'a').c_str(), buf, CV_strcpy);
     EXPECT_EQ(std::string(buf), std::string(FILE_NAME_LEN - 1, 'a'));
     Capture cap;
-    EXPECT_EQ(RES_conv_data(std::string(FILE_NAME_LEN, 'a').c_str(), buf, CV_strcpy),
-              0); // never cut
+    EXPECT_EQ(RES_conv_data(std::string(FILE_NAME_LEN, 'a').c_str(), buf, CV_strcpy), 0);
     EXPECT_STREQ(buf, "");
     EXPECT_NE(cap.err().find("RES_conv_data: Name too long"), std::string::npos);
-}
-
-// The file-parameter words set flag slot 15; the slots hold 64 bits and
-// there are fewer than 31.
-TEST_F(ValueConversion, WordsThatSetFlagSlots) {
-    struct {
-        const char *word;
-        int value;
-    } cases[] = {{"use", 3}, {"REUSE", 3}, {"recalc", 1}, {"app", 2}, {"append", -9999}};
-    for (auto c : cases) {
+    for (auto [word, mode] : {std::pair{"use", 3}, {"REUSE", 3}, {"app", 2}, {"append", -9999}}) {
         flag_reset_state();
         const char *name = nullptr;
-        RES_conv_data(c.word, &name, CV_file_param);
-        EXPECT_EQ(FLAG_get(FLAG_FILE_MODE), c.value) << c.word;
+        RES_conv_data(word, &name, CV_file_param);
+        EXPECT_EQ(FLAG_get(FLAG_FILE_MODE), mode) << word;
     }
-    EXPECT_EQ(FLAG_set(30, 1), -1);
-    EXPECT_EQ(FLAG_get(30), 0);
-    FLAG_setl(3, 1L << 40);
-    EXPECT_EQ(FLAG_getl(3), 1L << 40);
 }
 
 // The requested time as "year month day hour minute" ("_" missing); numbers
@@ -101,19 +70,10 @@ TEST_F(ValueConversion, RequestedTimeForms) {
     const struct {
         const char *text, *date;
     } cases[] = {{"061512", "_ 6 15 12 _"},
-                 {"1512", "_ _ 15 12 _"},
-                 {"912", "_ _ 9 12 _"},
                  {"2d06:30", "_ _ 2 6 30"},
-                 {":45", "_ _ _ _ 45"},
-                 {"-:30", "_ _ _ _ -30"},
                  {"#2024031512", "2024 3 15 12 _"},
-                 {"#2024", "2024 _ _ _ _"},
-                 {"12:30", "_ _ _ 12 30"},
-                 {"-0:30", "_ _ _ _ -30"},
-                 {"-3", "_ _ _ -3 _"},
                  {"garbage", "_ _ _ _ _"},
                  {"99999999999:99999999999", "_ _ _ 2147483647 2147483647"},
-                 {"-:99999999999", "_ _ _ _ -2147483647"},
                  {"-0:99999999999", "_ _ _ _ -2147483647"},
                  {"99999999999d99999999999:9", "_ _ 2147483647 2147483647 9"}};
     for (auto c : cases) {

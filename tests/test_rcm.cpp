@@ -1,9 +1,8 @@
 // The Radar Coded Message decoder: real and small messages, hostile ones
-// included; the merge of a site's grid into the summary; the listing.
+// included; the merge of a site's grid into the summary.
 
 #include "files.h"
 #include "maptran.h"
-#include "mess.h"
 #include "rad_dec.h"
 #include "rcm_read.h"
 #include "rcm_test.h"
@@ -11,9 +10,6 @@
 
 #include <cstring>
 #include <memory>
-#include <string>
-#include <vector>
-
 
 using namespace vektest;
 
@@ -149,10 +145,6 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
                          "MMA3B5,MMP1,AAB2", "/MT45:MMA", "/NCEN01: CA1MMB 123045", "/ENDAA"}),
          "1 TLX 1 1995-06-15 12:30 m2 s0 cells 0,1=2 48,48=3 49,48=3 50,48=3 51,48=5 51,51=1 "
          "Z45@48,48 SA1@48,49 123/45 -9999/0"},
-        {"no echoes, a mode with a blank",
-         message("FWS",
-                 {"1234 ROBUU 0002 /NEXRAA 0002 0101050005 UNEDITED RADNE /MD CLAR", "/ENDAA"}),
-         "1 FWS 2 2005-01-01 00:05 m-9999 s1"},
         {"groups past the grid, bad letters, a repeat before any digit",
          message("OKX",
                  {part_a + " AZP99999,BZA5Z, AaA5,A[B5,aAA6,CAA1,DAAB3 /MT5:ZZZ /MT", "/ENDAA"}),
@@ -174,11 +166,6 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
          "1 OKX 515 2011-08-28 07:17 m1 s0 Z10@48,48 SA1@48,48 100/10 80/0 SB2@48,49 200/20 60/1 "
          "SC3@48,50 -9999/-9999 70/0" +
              vad20 + " TA1@48,50 M07@48,51 M08@-9999,-9999"},
-        {"CRLF line ends, a short body joined over lines",
-         "RCMOKX\r\n1234 ROBUU 0515\r\n/NEXRAA 0515 2808110717 UNEDITED /MDPCPN /SC /NI2: MMA5,"
-         "\r\nMMB6 /MT10:MMC\r\n/ENDAA" +
-             pad + "\r\n",
-         "1 OKX 515 2011-08-28 07:17 m1 s0 cells 48,48=5 48,49=6 Z10@48,50"},
         {"a short body at the end of input", "RCMOKX\r\n1234 ROBUU 0515\r\n/NEXRAA 0515\r\n",
          "-1 OKX -9999 nodate m-9999 s-9999"},
         {"binary form", binary,
@@ -214,39 +201,6 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
     for (const Case &c : cases) EXPECT_EQ(describe_all(c.input), c.expect) << c.name;
 }
 
-// The groups read sixteen bytes at a time give the grid of the one-value reader
-// (run when every value is traced): random groups of every byte class, to the end.
-TEST_F(RcmRead, GroupsReadAsWithEveryValueTraced) {
-    unsigned seed = 7;
-    auto rnd = [&seed](size_t n) { return ((seed = seed * 1103515245u + 12345u) >> 8) % n; };
-    auto pick = [&rnd](const char *from) { return from[rnd(strlen(from))]; };
-    auto fast = std::make_unique<RCM_report>(), traced = std::make_unique<RCM_report>();
-    const char *const kinds[] = {"0123456789", "ABHQZaqzz", " \t\r", ",.:/*\x80"};
-    for (int round = 0; round < 400; ++round) {
-        std::string groups;
-        for (int g = 0, n = 1 + int(rnd(40)); g < n; ++g) {
-            groups += g ? "," : "";
-            for (int k = 0; k < 3; ++k) groups += char('A' + rnd(28) % 26 + (rnd(40) == 0) * 32);
-            // Letters and blanks, then digits, repeats, blanks and rarely a group's end.
-            for (int k = 0, lead = int(rnd(24)); k < lead; ++k) groups += pick("ABQZaz \t\r");
-            for (int k = 0, len = int(rnd(40)), c; k < len; ++k)
-                groups += pick(kinds[(c = int(rnd(100))) < 45 ? 0 : c < 80 ? 1 : c < 95 ? 2 : 3]);
-        }
-        // Half end before "/MT", half at the end of the text (blanks and all).
-        const std::string input =
-            message("OKX", {part_a + " " + groups + (round % 2 ? "" : " /MT1:MMA") +
-                            std::string(100, ' ')});
-        for (auto *r : {fast.get(), traced.get()}) {
-            MESS_set(r == traced.get() ? 1 : -1, 0x40000000); // debug c: every value traced
-            MESS_set_out(0);
-            FILE *f = stream_of(input);
-            EXPECT_EQ(RCM_read_site(f, r), 1);
-            FILE_close(f);
-        }
-        ASSERT_EQ(describe(1, *fast), describe(1, *traced)) << input;
-    }
-}
-
 TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
     Domain d;
     RAD_mdr_domain(&d);
@@ -263,34 +217,13 @@ TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
         r->lat = static_cast<float>(lat), r->lon = static_cast<float>(lon), r->status = 0;
         return r;
     };
-    // Row 112 from column 152, the site's origin: a covered cell without value
-    // (-1) keeps a value under it, 7 and more is 0, and the higher value stays.
-    const int under[] = {RAD_EMPTY, RAD_EMPTY, RAD_EMPTY, 4, 5, 1}, given[] = {3, 7, -1, -1, 2, 6},
-              merged[] = {3, 0, -1, 4, 5, 6};
-    auto r = site(50.7, 40.2);
-    for (int i = 0; i < 6; ++i) s[152 + i][112] = under[i], r->echo[i][0] = given[i];
-    r->echo[99][99] = 9;
-    r->echo[100][0] = 5; // beyond the 100 columns and rows merged
-    r->echo[0][100] = 8;
-    r->maxt = 1; // a top without position keeps none
-    for (int j = 0; j < 100; ++j) r->echo[10][j] = 1 + j % 6, r->echo[11][j] = 7 + j % 3;
-    EXPECT_EQ(RCM_set_summary(info.get(), r.get()), 1);
-    for (int j = 0; j < 100; ++j) { // every row of a column, in whatever blocks it is done
-        EXPECT_EQ(s[162][112 + j], 1 + j % 6) << j;
-        EXPECT_EQ(s[163][112 + j], 0) << j; // 7 to 9 become 0 in both
-        EXPECT_EQ(r->echo[11][j], 0) << j;
-    }
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(s[152 + i][112], merged[i]) << i;
-    EXPECT_EQ(r->echo[1][0] + r->echo[99][99] + s[251][211], 0);
-    EXPECT_EQ(r->echo[100][0] + r->echo[0][100], 13);
-    EXPECT_EQ(s[252][112] + s[152][212], 2 * RAD_EMPTY);
-    EXPECT_EQ(r->maxt_x + r->maxt_y, 2 * VEK_FMISS);
-
     // Near the western and northern edges the cells off the summary are skipped;
-    // it ends at 460 and 356. A report without position changes nothing.
-    RAD_summary_init(info.get());
+    // it ends at 460 and 356; beyond its 100 columns and rows a grid is not
+    // merged, and values 7 to 9 count as 0. A report without position changes
+    // nothing.
     auto w = site(5.3, 2.4), e = site(110.5, 87.6), none = site(50.7, 40.2); // origins -28, -40
     w->echo[27][40] = w->echo[28][39] = 1, w->echo[28][40] = 2;              // and 392, 300
+    w->echo[100][40] = w->echo[28][100] = 6, w->echo[29][40] = 8;
     e->echo[68][56] = 3, e->echo[69][56] = e->echo[68][57] = 4;
     none->lat = VEK_FMISS, none->echo[0][0] = 5;
     for (auto *r : {w.get(), e.get(), none.get()}) RCM_set_summary(info.get(), r);
@@ -298,34 +231,8 @@ TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
     for (int x = 0; x < RAD_SUM_NX; ++x)
         for (int y = 0; y < RAD_SUM_NY; ++y)
             if (s[x][y] >= 0 && s[x][y] != RAD_EMPTY) filled += fmt(" %d,%d=%d", x, y, s[x][y]);
-    EXPECT_EQ(filled, " 0,0=2 460,356=3");
+    EXPECT_EQ(filled, " 0,0=2 1,0=0 460,356=3");
     EXPECT_EQ(none->echo[0][0], 5);
-}
-
-TEST_F(RcmRead, ListingAndTraces) {
-    const std::string input = message(
-        "OKX", {head + " RADNE /MDPCPN /SC /NI2: MMA1B,MNP2 /MT10:MMA /NCEN01: CA1MMB 123045",
-                "/ENDAA /NEXRCC 0515 2808110717 /NTVS01: TVSA2MMC, /NMES01: M03MMD,"});
-    auto r = std::make_unique<RCM_report>();
-    Capture cap;
-    MESS_set(1, M_OUT3 | 0x70000000); // out3, and debug a to c
-    FILE *f = stream_of(input);
-    EXPECT_EQ(RCM_read_site(f, r.get()), 1);
-    FILE_close(f);
-    RCM_print(M_OUT3, r.get());
-    RCM_print(M_OUT4, r.get()); // not selected
-    const std::string out = cap.out();
-    const std::string parts[] = {
-        "RCM OKX: 2 intensity groups\n",
-        "ECHO: 48 48 1 = 1\nECHO-REP: 49 48 2 = 1\n"
-        "ECHO-REP: 50 48 3 = 1\nECHO: 55 51 4 = 2\n",
-        "    FFFFGGGG", "MA: " + std::string(28, '.') + "111" + std::string(53, '.') + "\n",
-        "ID: OKX\nNum: 515\nLoc: -9999.000 -9999.000\nDate: 0717Z 28 AUG 11\n"
-        "Status: no echos\nMax Top: 10  48, 48\nTVS:  A2  48, 50\n"
-        "MESO: 03  48, 51\nSTRM: A1  48, 49 123-045 -9999 0\n"};
-    for (const std::string &part : parts)
-        EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
-    EXPECT_EQ(out.rfind("ID: OKX"), out.find("ID: OKX")); // listed once
 }
 
 } // namespace

@@ -1,16 +1,11 @@
 // The resource database: the command line, the precedence of defaults files,
-// environment and command line, and the conversions that take effect at start.
+// environment and command line, and the program's name.
 
-#include "flag.h"
-#include "mess.h"
 #include "rad_dec.h"
-#include "res_conv.h"
 #include "res_init.h"
 #include "resrc.h"
 #include "vek_test.h"
 
-
-#include <cstdlib>
 #include <memory>
 
 using namespace vektest;
@@ -40,18 +35,14 @@ class Resources : public VekTest {
     std::vector<std::unique_ptr<Args>> kept;
 };
 
-// Help is a flag: the next word stays positional, and bare words accumulate.
-// Options: the exact name, a double dash, an abbreviation of the name, the
-// abbreviation, the first registered name that begins with the option; free
-// resources, where a dash and a digit is a value, a dash and a letter not.
-// The title comes from one lower-case dash only. Names are cut at 49
+// Options by name, abbreviation or prefix, free resources (a dash and a digit
+// is a value), the title from one lower-case dash only; names are cut at 49
 // characters, values never.
 TEST_F(Resources, CommandLineWords) {
     struct Case {
         std::vector<std::string> args;
         std::map<std::string, std::string> expect;
     } cases[] = {{{"-h", "file1", "file2"}, {{"help", ""}, {"filename", "file1\nfile2"}}},
-                 {{"-me", "debug", "f"}, {{"message", "debug"}, {"filename", "f"}}},
                  {{"-message=warn", "--input", "mdr", "-outp", "vek", "-fp=/x"},
                   {{"message", "warn"}, {"input", "mdr"}, {"output", "vek"}, {"file_path", "/x"}}},
                  {{"-d", "x", "-in", "rcm", "-OU", "cdf"},
@@ -59,9 +50,7 @@ TEST_F(Resources, CommandLineWords) {
                  {{"-xyz", "3", "-abc", "-5", "-nov", "-q"},
                   {{"xyz", "3"}, {"abc", "-5"}, {"nov", ""}, {"q", ""}}},
                  {{"-5", "-", "--", "x"}, {{"filename", "-5\n-\nx"}}},
-                 {{"-ba", "in.dat"}, {{"batch", ""}, {"filename", "in.dat"}}},
-                 {{"-NAME=foo", "--name=foo"}, {{"name", "<absent>"}, {"NAME", "<absent>"}}},
-                 {{"-n=alt"}, {{"name", "alt"}}},
+                 {{"-NAME=foo", "-n=alt"}, {{"name", "alt"}, {"NAME", "<absent>"}}},
                  {{"-" + std::string(3000, 'k') + "=x", "-xy", std::string(5000, 'v')},
                   {{std::string(49, 'k'), "x"}, {"xy", std::string(5000, 'v')}}}};
     for (const Case &c : cases) {
@@ -87,8 +76,6 @@ TEST_F(Resources, Precedence) {
         // word replaces the file's, the next append
         {"vekmess=mess|vekin=raw", "-me debug a b",
          "message=debug|input=raw|output=vek|foo=bar|zap=<absent>|filename=a\nb"},
-        {"vekmessage=none", "", "message=none"},
-        {"vekmessage=none|vekmess=warn", "", "message=warn"},
         {"vekmess=warn|vekdirida.message=debug", "", "message=debug"},
         {"", "-df " + a.path() + ":+radar:" + b.path(), "input=mdr|output=vek|parameter=rcm"},
         {"", "-na alt -df " + a.path() + ":" + b.path(),
@@ -103,44 +90,10 @@ TEST_F(Resources, Precedence) {
     }
 }
 
-TEST_F(Resources, BatchAndMessageInEitherOrder) {
-    for (const char *order : {"-ba -me debug", "-me debug -ba", "-ba"}) {
-        init(split(order));
-        EXPECT_EQ(MESS_get(), order[3] ? 0xFFFFFFFFu : 0xFFu) << order;
-    }
-    write_file(dir.file("vek.cfg"), "*batch no\n");
-    init({});
-    EXPECT_TRUE(FLAG_batch()); // whatever its value
-}
-
-TEST_F(Resources, StoreOperations) {
-    RES_new(-9999, "a", nullptr, CV_string);
-    EXPECT_STREQ(RES_get("a"), "");
-    RES_append(-9999, "a", "x", CV_string);
-    RES_append(-9999, "a", "y", CV_string);
-    EXPECT_STREQ(RES_get("a"), "x\ny");
-    RES_put("a", "z");
-    EXPECT_EQ(RES_get("A"), nullptr); // names are case-sensitive
-    RES_put("b", "0x1F");
-    int v = 0, n;
-    char **list;
-    EXPECT_EQ(RES_getval("b", &v, CV_int) * 100 + v, 131);
-    EXPECT_EQ(RES_getvals("missing", &n, &list), 0);
-    EXPECT_EQ(list, nullptr);
-    Capture cap;
-    RES_list();
-    EXPECT_EQ(cap.out(), "a: z\nb: 0x1F\n");
-}
-
-TEST_F(Resources, ProgramNameAndInertIds) {
+// The program's name, cut to the room given.
+TEST_F(Resources, ProgramNameCutToItsRoom) {
     init({});
     char name[8], tiny[4];
     EXPECT_STREQ(RES_get_progname(name, sizeof name), "dirida");
     EXPECT_STREQ(RES_get_progname(tiny, sizeof tiny), "dir");
-    const res_type keys[] = {RES_age, RES_message, RES_null}, none[] = {RES_null};
-    Args args{"prog", "-me", "warn"};
-    Capture cap;
-    RES_init(args.argc(), args.argv(), keys, none);
-    EXPECT_EQ(cap.out(), "1\n");
-    EXPECT_EQ(get("message"), "warn");
 }

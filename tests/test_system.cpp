@@ -1,8 +1,9 @@
-// Prompts with their "set" and "exit" commands, and the process utilities.
+// Prompts: answers cut to their room, "set" names cut to theirs, numbers
+// held, and prompt texts that are never formats. (The dialogue of the input
+// file search shows "set" and "exit" at work.)
 
 #include "mess.h"
 #include "resrc.h"
-#include "system.h"
 #include "vek_test.h"
 
 #include <cmath>
@@ -10,32 +11,6 @@
 using namespace vektest;
 
 class Prompts : public VekTest {};
-
-// "set" stores resources without converting them and asks again; its forms;
-// "exit" ends with status 0.
-TEST_F(Prompts, SetAndExitCommands) {
-    RES_put("alpha", "1");
-    Capture cap("set message debug\nset\nanswer\nexit\nEXIT now\n");
-    char buf[20] = "";
-    VEK_prompts("Name? ", buf, sizeof buf);
-    EXPECT_STREQ(buf, "answer");
-    EXPECT_STREQ(RES_get("message"), "debug");
-    EXPECT_EQ(MESS_get(), 0x000FFFFFu); // stored, not applied
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(exit_status([&] { VEK_prompts("? ", buf, 8); }), 0);
-    EXPECT_EQ(cap.out(), "Name? Name? Set resources\nalpha: 1\nmessage: debug\n\nName? ? ? ");
-    const struct {
-        const char *line, *name, *value;
-    } cases[] = {{"set out_file=x.dat", "out_file", "x.dat"},
-                 {"SET out_file = y.dat", "out_file", "y.dat"},
-                 {"settings path /a b", "path", "/a b"},
-                 {"set flagonly", "flagonly", ""},
-                 {"set averyveryverylongresourcename=1", "averyveryverylongre", "1"}};
-    for (auto c : cases) {
-        EXPECT_EQ(VEK_set_command(c.line), 1) << c.line;
-        EXPECT_STREQ(RES_get(c.name), c.value) << c.line;
-    }
-    EXPECT_EQ(VEK_set_command("sunset"), 0);
-}
 
 TEST_F(Prompts, AnswersAreCutKeptOrAllocatedUpToTheEndOfInput) {
     Capture cap("abcdefgh\n\n" + std::string(200, 'x') + "\nsecond\nword\n");
@@ -55,6 +30,8 @@ TEST_F(Prompts, AnswersAreCutKeptOrAllocatedUpToTheEndOfInput) {
     EXPECT_EQ(VEK_prompts("? ", buf, sizeof buf), buf); // end of input
     EXPECT_STREQ(buf, "second");
     EXPECT_EQ(VEK_prompt_status(), VEK_PROMPT_END);
+    EXPECT_EQ(VEK_set_command("SET averyveryverylongresourcename = 1"), 1);
+    EXPECT_STREQ(RES_get("averyveryverylongre"), "1");
 }
 
 // Numbers ask again until they read (beyond any float: held, never
@@ -70,11 +47,4 @@ TEST_F(Prompts, NumbersAndPromptTexts) {
     EXPECT_STREQ(buf, "y");
     EXPECT_FLOAT_EQ(VEK_promptf("n? "), 0.0f); // end of input
     EXPECT_EQ(cap.out(), "n? n? n? 100%s %d %n? ");
-}
-
-TEST(ProcessUtilities, SleepKeepsTheElapsedAccount) {
-    float before = VEK_elapse();
-    EXPECT_EQ(VEK_sleep(0), -1);
-    EXPECT_EQ(VEK_sleep(0.01f), 0);
-    EXPECT_FLOAT_EQ(VEK_elapse(), before + 0.01f);
 }

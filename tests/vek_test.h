@@ -1,6 +1,6 @@
 // vek_test.h - shared helpers of the test suites: a clean module state per
 // test, exits observed as exceptions, temporary directories, captured
-// standard streams, and running the built program in a clean environment.
+// standard streams, and the built program run in a clean environment.
 #ifndef VEK_TEST_H
 #define VEK_TEST_H
 
@@ -24,19 +24,17 @@ struct Exited {
     int status;
 };
 
-// Resets every module to the state of a fresh process.
 inline void reset_all() {
     vek_reset_all();
 }
 
-// Installs the throwing exit hook, resets all modules, clears the
-// environment variables the package reads, and restores them afterwards.
-// Some tests write converted files to /dev/null and /dev/full, which must be
-// written in place. Should a fault rename a file over one of them, this
-// fails the test and, when the tests run as root, gives the machine its
-// device back.
+// Converted files written to /dev/null and /dev/full must be written in
+// place: should a fault rename a file over one of them, this fails the test
+// and, run as root, gives the machine its device back.
 void keep_devices();
 
+// Installs the throwing exit hook, resets every module and clears the
+// environment variables the package reads; afterwards checks the devices.
 class VekTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -60,35 +58,19 @@ class TempDir {
     std::string path_;
 };
 
-// Runs the process's working directory inside DIR for the scope.
-class ChangeDir {
-  public:
-    explicit ChangeDir(const std::string &dir) : old_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir);
-    }
-    ~ChangeDir() {
-        std::error_code ec;
-        std::filesystem::current_path(old_, ec);
-    }
-
-  private:
-    std::string old_;
-};
-
-// Captures what is written to standard output and standard error (the file
-// descriptors) during its lifetime; optional text is fed as standard input.
+// Captures standard output and standard error (the file descriptors) during
+// its lifetime; optional text is fed as standard input.
 class Capture {
   public:
     explicit Capture(const std::string &input = "");
     ~Capture() { stop(); }
-    // Stops capturing (idempotent) and returns the captured texts.
     std::string out() { return stop(), out_; }
     std::string err() { return stop(), err_; }
 
   private:
     void stop();
-    int saved_out_ = -1, saved_err_ = -1, saved_in_ = -1;
-    std::string out_path_, err_path_, in_path_;
+    FILE *files_[3] = {}; // standard input, output and error in their place
+    int saved_[3] = {-1, -1, -1};
     std::string out_, err_;
     bool stopped_ = false;
 };
@@ -115,16 +97,14 @@ FILE *stream_of(const std::string &bytes);
 // The status RUN ends the program with (through the exit hook), -1 when it returns.
 int exit_status(const std::function<void()> &run);
 
-// Builds an argv for RES_init from words; the strings live in the object.
+// An argv for RES_init from words; the strings live in the object.
 class Args {
   public:
-    Args(std::initializer_list<std::string> words) : Args(std::vector<std::string>(words)) {}
-    Args(const Args &other) : Args(other.words_) {}
-    Args(Args &&other) : Args(other.words_) {}
     explicit Args(std::vector<std::string> words) : words_(std::move(words)) {
         for (std::string &w : words_) ptrs_.push_back(w.data());
         ptrs_.push_back(nullptr);
     }
+    Args(const Args &) = delete;
     int argc() const { return static_cast<int>(ptrs_.size()) - 1; }
     char **argv() { return ptrs_.data(); }
 
@@ -135,21 +115,17 @@ class Args {
 
 struct RunResult {
     int status = -1; // exit status, or -1 when killed by a signal
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
-// build/dirida started with ARGS in directory CWD, with an environment
-// holding only PATH, HOME and the given variables, and INPUT on standard
-// input; it runs on while the test acts, until finish() waits for it. One
-// not finished is killed at the end of the scope.
+// build/dirida run with ARGS in CWD, an environment of PATH, HOME and ENV
+// and INPUT on standard input, until finish(); one not finished is killed.
 class Started {
   public:
     Started(const std::vector<std::string> &args, const std::string &cwd,
             const std::map<std::string, std::string> &env = {}, const std::string &input = "");
     ~Started();
     Started(const Started &) = delete;
-    Started &operator=(const Started &) = delete;
     int pid() const { return pid_; }
     RunResult finish();
 
@@ -158,17 +134,14 @@ class Started {
     int pid_ = -1;
 };
 
-// Runs build/dirida to its end (see Started).
 inline RunResult run_dirida(const std::vector<std::string> &args, const std::string &cwd,
                             const std::map<std::string, std::string> &env = {},
                             const std::string &input = "") {
     return Started(args, cwd, env, input).finish();
 }
 
-// An installation in a temporary directory as a user runs the program:
-// etc/ with the station file and the shipped name conventions, raw/ for the
-// inputs, defaults/ as "vekdefault" (empty unless a test writes to it), and
-// the converted files in out/.
+// An installation: etc/ with the station file and the shipped conventions,
+// raw/ for inputs, defaults/ as "vekdefault", the outputs in out/.
 class Install {
   public:
     // STATIONS are the lines of the station file; none: the shipped one.
@@ -184,11 +157,9 @@ class Install {
                   const std::string &input = "") const {
         return run_dirida(args(more, batch), work.path(), env(), input);
     }
-    // The entries of out/, temporaries included, each after a blank; "none"
-    // when there is no out/.
+    // The entries of out/ each after a blank; "none" without out/.
     std::string out_entries() const;
-    // Every converted file in out/ as its text, then "\n@" and its name when
-    // NAMES; out/ is then removed.
+    // Every file in out/, then "\n@" and its name when NAMES; removes out/.
     std::string take_output(bool names = true) const;
     TempDir work;
 };
@@ -196,26 +167,22 @@ class Install {
 // Summary cells by (x, y); cells not given are empty.
 using Cells = std::map<std::pair<int, int>, int>;
 
-// The MDR summary section of the text form, worked out independently of the
-// writer: three column bands from east to west, each in a northern and a
-// southern piece between fixed marker lines; cells 1 to 6 as digits, every
-// other value blank.
+// The MDR summary section of the text form, worked out apart from the
+// writer: three column bands from east to west, each a northern and a
+// southern piece between fixed marker lines; 1 to 6 as digits, else blank.
 std::string mdr_summary(const Cells &cells);
 // The RCM summary section: each row holding a value 1 to 9 in x 0 to 451, as
 // "+row" and its cells (1 to 6 as digits) in lines of 78.
 std::string rcm_summary(const Cells &cells);
 
-// The MDR grid of the converted files, worked out in double precision from
-// the polar stereographic formula, apart from the program's map transforms:
-// the grid column and row of a position (0-based, row 0 in the north), and
-// the position of a grid point.
+// The MDR grid in double precision from the polar stereographic formula,
+// apart from the program's: a position's column and row (row 0 north), and back.
 struct GridPos {
     double gx, gy;
 };
 GridPos mdr_grid(double lat, double lon);
 void mdr_latlon(double gx, double gy, double *lat, double *lon);
 
-// Paths of the source tree and of the build tree.
 inline std::string source_dir() {
     return VEK_SOURCE_DIR;
 }
