@@ -53,22 +53,27 @@ void select_named_convention(const char *word, const char *key) {
                    word, key, key);
 }
 
+// The forms of the converted file: the word that names each, the convention
+// its file is named by, and its type.
+struct Form {
+    const char *word;
+    const char *key;
+    int type;
+};
+// Tried in this order, so that a word beginning "vek3" or "cdf1" is not taken
+// for "vek" or "cdf".
+const Form forms[] = {{"vek3", "rad_cvt_vek", RAD_FILE_VEK3},
+                      {"vek", "rad_cvt_vek", RAD_FILE_VEK},
+                      {"cdf1", "rad_cvt_cdf", RAD_FILE_CDF1},
+                      {"cdf", "rad_cvt_cdf", RAD_FILE_CDF}};
+
 // The output form of an "out_file" word: a form word, an optional separator
 // and a convention key.
 void apply_out_file(const char *word) {
-    struct Form {
-        const char *prefix;
-        const char *key;
-        int type;
-    };
-    static const Form forms[] = {{"vek3", "rad_cvt_vek", RAD_FILE_VEK3},
-                                 {"vek", "rad_cvt_vek", RAD_FILE_VEK},
-                                 {"cdf1", "rad_cvt_cdf", RAD_FILE_CDF1},
-                                 {"cdf", "rad_cvt_cdf", RAD_FILE_CDF}};
     size_t len = strlen(word);
     for (const Form &f : forms) {
-        size_t n = strlen(f.prefix);
-        if (strncasecmp(word, f.prefix, n) != 0) continue;
+        size_t n = strlen(f.word);
+        if (strncasecmp(word, f.word, n) != 0) continue;
         select_named_convention(word, len > n ? word + n + 1 : f.key);
         file_type = f.type;
         return;
@@ -82,21 +87,13 @@ void choose_output_form() {
     select_convention(RAD_get_type() == RAD_IN_RCM ? "rcm_cvt" : "rad_cvt");
     UnknownWords unknown;
     for_each_word("output", [&unknown](const char *w) {
-        if (!strcasecmp(w, "vek")) {
-            select_convention("rad_cvt_vek");
-            file_type = RAD_FILE_VEK;
-        } else if (!strcasecmp(w, "vek3")) {
-            select_convention("rad_cvt_vek");
-            file_type = RAD_FILE_VEK3;
-        } else if (!strcasecmp(w, "cdf")) {
-            select_convention("rad_cvt_cdf");
-            file_type = RAD_FILE_CDF;
-        } else if (!strcasecmp(w, "cdf1")) {
-            select_convention("rad_cvt_cdf");
-            file_type = RAD_FILE_CDF1;
-        } else {
-            unknown.add(w);
+        for (const Form &f : forms) {
+            if (strcasecmp(w, f.word) != 0) continue;
+            select_convention(f.key);
+            file_type = f.type;
+            return;
         }
+        unknown.add(w);
     });
     for_each_word("out_file", apply_out_file);
     if (!unknown.text.empty())
