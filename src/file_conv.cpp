@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <strings.h>
 
 #include "date.h"
 #include "file_conv.h"
@@ -131,7 +132,7 @@ void TplCursor::take_braced(char *out, size_t cap) {
 // working directory.
 const char *dir_value(const char *resource) {
     const char *v = RES_get(resource);
-    if (!v || !*v || stricmp(v, "none") == 0) return ".";
+    if (!v || !*v || strcasecmp(v, "none") == 0) return ".";
     return v;
 }
 
@@ -466,11 +467,11 @@ bool take_convention(const char *line, char (&name)[TYPE_NAME_LEN]) {
 // Whether the line of type NAME serves TYPE: the same name, or its
 // beginning (then what follows the last "_" of TYPE is what %e stands for).
 bool serves(const char *name, const char *type) {
-    if (stricmp(name, type) == 0) {
+    if (strcasecmp(name, type) == 0) {
         MESS_print(M_DEBUG_A, "File name match for: %s\n", type);
         return true;
     }
-    if (strnicmp(type, name, static_cast<int>(strlen(name))) == 0) {
+    if (strncasecmp(type, name, strlen(name)) == 0) {
         const char *under = strrchr(type, '_');
         vek_copy(state.ext, under ? under + 1 : "");
         MESS_print(M_DEBUG_A, "File name partial match for: %s-%s ext: %s\n", type, name,
@@ -509,7 +510,7 @@ int FILE_set_name(char *type) {
     state.filename[0] = '\0';
     state.conv_too_long = false;
     if (!type) type = const_cast<char *>("");
-    if (stricmp(type, "none") == 0) {
+    if (strcasecmp(type, "none") == 0) {
         state.conv[0] = '\0';
         return 0;
     }
@@ -565,7 +566,8 @@ int FILE_set_file(const char *file, char *out_file) {
     vek_copy(name, file);
     char made[MADE_LEN];
     Text result(made, sizeof made);
-    bool request = name[0] == '#' || strnicmp(name, "cu", 2) == 0 || strnicmp(name, "la", 2) == 0;
+    bool request =
+        name[0] == '#' || strncasecmp(name, "cu", 2) == 0 || strncasecmp(name, "la", 2) == 0;
 
     if (state.file_type == 0) {
         // The suffix digits replace the fields of the requested time they give.
@@ -580,7 +582,7 @@ int FILE_set_file(const char *file, char *out_file) {
     }
     state.file_date = state.set;
 
-    if (stricmp(name, "exit") == 0) VEK_exit(0);
+    if (strcasecmp(name, "exit") == 0) VEK_exit(0);
 
     if (name[0] == '@') {
         result.put(name + 1);
@@ -594,11 +596,12 @@ int FILE_set_file(const char *file, char *out_file) {
         state.filename_type = 1;
     } else if (request) {
         char current[FILE_NAME_LEN];
-        if (FILE_set_current(strnicmp(name, "cu", 2) == 0 ? name + 2 : name, current) < 0)
+        if (FILE_set_current(strncasecmp(name, "cu", 2) == 0 ? name + 2 : name, current) < 0)
             return -1;
         result.put(current);
         MESS_print(M_MESS, "Current filename: %s\n", current);
-    } else if (stricmp(name, "none") == 0 || (FILE_fullpath(state.conv) && FILE_fullpath(name))) {
+    } else if (strcasecmp(name, "none") == 0 ||
+               (FILE_fullpath(state.conv) && FILE_fullpath(name))) {
         result.put(name);
     } else {
         const WalkState where = NameWalk(name, result).run();

@@ -5,6 +5,8 @@
 // Works on the convention state of the file-name module (file_conv.h);
 // keeps no state of its own.
 
+#include <strings.h>
+
 #include "file_conv.h"
 #include "files.h"
 #include "flag.h"
@@ -53,7 +55,7 @@ int FILE_get_file(const char *prompt, char *outfile) {
     int argc = 0;
     char **argv = nullptr;
     if (RES_getvals("filename", &argc, &argv) > 0) {
-        if (stricmp(argv[0], "list") == 0) {
+        if (strcasecmp(argv[0], "list") == 0) {
             FILE_list_file();
             free_parsed_array(argc, argv);
             VEK_exit(0);
@@ -88,16 +90,16 @@ int FILE_get_file(const char *prompt, char *outfile) {
         default:
             break;
         }
-        if (stricmp(answer, "exit") == 0) VEK_exit(0);
-        if (stricmp(answer, "list") == 0) {
+        if (strcasecmp(answer, "exit") == 0) VEK_exit(0);
+        if (strcasecmp(answer, "list") == 0) {
             FILE_list_file();
             continue;
         }
         int made;
-        if (answer[0] == '#' || strnicmp(answer, "la", 2) == 0) {
+        if (answer[0] == '#' || strncasecmp(answer, "la", 2) == 0) {
             made = FILE_set_current(answer, state.filename);
             if (made == 0) MESS_print(M_MESS, "Current filename: %s\n", state.filename);
-        } else if (strnicmp(answer, "cu", 2) == 0) {
+        } else if (strncasecmp(answer, "cu", 2) == 0) {
             made = FILE_set_current(answer + 2, state.filename);
             if (made == 0) MESS_print(M_MESS, "Current filename: %s\n", state.filename);
         } else {

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <pwd.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -80,8 +81,8 @@ int FILE_fullpath(const char *filename) {
 
 int FILE_is_stdio(const char *file) {
     if (!file) return 0;
-    return file[0] == '\0' || strcmp(file, "-") == 0 || stricmp(file, "std") == 0 ||
-           stricmp(file, "stdn") == 0;
+    return file[0] == '\0' || strcmp(file, "-") == 0 || strcasecmp(file, "std") == 0 ||
+           strcasecmp(file, "stdn") == 0;
 }
 
 int FILE_add_path_delim(char *path) {

@@ -9,11 +9,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #if defined(__SSE2__)
 #define FIN_VECTOR 1
 #include <emmintrin.h>
-#include <strings.h>
 #endif
 
 #include "vekstr.h"
