@@ -32,10 +32,12 @@ const char *const package_vars[] = {"vekdefault", "vektz",   "vekcurtime", "vekm
 void VekTest::SetUp() {
     VEK_set_exit_hook(throwing_exit);
     for (const char *v : package_vars) unsetenv(v);
-    reset_all();
+    vek_reset_all();
 }
 
-void keep_devices() {
+void VekTest::TearDown() {
+    vek_reset_all();
+    VEK_set_exit_hook(nullptr);
     for (auto [path, minor] : {std::pair{"/dev/null", 3u}, std::pair{"/dev/full", 7u}}) {
         if (std::filesystem::is_character_file(path)) continue;
         ADD_FAILURE() << path << " is no longer a device";
@@ -43,12 +45,6 @@ void keep_devices() {
             mknod(path, S_IFCHR | 0666, makedev(1, minor)) == 0)
             chmod(path, 0666); // past the umask
     }
-}
-
-void VekTest::TearDown() {
-    reset_all();
-    VEK_set_exit_hook(nullptr);
-    keep_devices();
 }
 
 TempDir::TempDir() {
@@ -119,15 +115,6 @@ FILE *stream_of(const std::string &bytes) {
     return f;
 }
 
-int exit_status(const std::function<void()> &run) {
-    try {
-        run();
-    } catch (const Exited &e) {
-        return e.status;
-    }
-    return -1;
-}
-
 namespace {
 
 // The text form's character of cell (X, Y): 1 to 6 as digits, else blank;
@@ -180,45 +167,43 @@ std::string rcm_summary(const Cells &cells) {
 namespace {
 
 // The MDR grid: true at 60 N, pole at 105 W, 0.47625 units a box, 114 by 90
-// boxes around 39.578445 N, 97.42146 W; the map coordinates of point (0, 0).
-constexpr double MDR_D = 0.47625;
-const double DEG = M_PI / 180.0;
-const double XFACTOR = (1.0 + sin(60.0 * DEG)) * 63.7122;
-
-void mdr_project(double lat, double lon, double *x, double *y) {
-    const double r = XFACTOR * tan((90.0 - lat) / 2.0 * DEG);
-    *x = r * sin((lon + 105.0) * DEG);
-    *y = -r * cos((lon + 105.0) * DEG);
+// boxes around 39.578445 N, 97.42146 W.
+// Worked out on each use, as the suites' tables use the grid while they are made.
+constexpr double MDR_D = 0.47625, DEG = M_PI / 180.0;
+double xfactor() {
+    return (1.0 + sin(60.0 * DEG)) * 63.7122;
 }
 
-void mdr_corner(double *x_min, double *y_max) {
-    double xc, yc;
-    mdr_project(39.578445, -97.42146, &xc, &yc);
-    *x_min = xc - MDR_D * 113 / 2.0;
-    *y_max = yc + MDR_D * 89 / 2.0;
+std::pair<double, double> mdr_project(double lat, double lon) {
+    const double r = xfactor() * tan((90.0 - lat) / 2.0 * DEG);
+    return {r * sin((lon + 105.0) * DEG), -r * cos((lon + 105.0) * DEG)};
+}
+
+// The map coordinates of grid point (0, 0), the north-western corner.
+std::pair<double, double> mdr_corner() {
+    const auto [xc, yc] = mdr_project(39.578445, -97.42146);
+    return {xc - MDR_D * 113 / 2.0, yc + MDR_D * 89 / 2.0};
 }
 
 } // namespace
 
 GridPos mdr_grid(double lat, double lon) {
-    double x_min, y_max, x, y;
-    mdr_corner(&x_min, &y_max);
-    mdr_project(lat, lon, &x, &y);
+    const auto [x_min, y_max] = mdr_corner();
+    const auto [x, y] = mdr_project(lat, lon);
     return {(x - x_min) / MDR_D, (y_max - y) / MDR_D};
 }
 
 void mdr_latlon(double gx, double gy, double *lat, double *lon) {
-    double x_min, y_max;
-    mdr_corner(&x_min, &y_max);
+    const auto [x_min, y_max] = mdr_corner();
     const double x = x_min + gx * MDR_D, y = y_max - gy * MDR_D;
-    *lat = 90.0 - 2.0 * atan(sqrt(x * x + y * y) / XFACTOR) / DEG;
+    *lat = 90.0 - 2.0 * atan(sqrt(x * x + y * y) / xfactor()) / DEG;
     *lon = atan2(x, -y) / DEG - 105.0;
 }
 
 Started::Started(const std::vector<std::string> &args, const std::string &cwd,
                  const std::map<std::string, std::string> &env, const std::string &input) {
     write_file(io_.file("stdin"), input);
-    std::vector<std::string> argv_s = {binary_dir() + "/dirida"};
+    std::vector<std::string> argv_s = {binary_dir + "/dirida"};
     argv_s.insert(argv_s.end(), args.begin(), args.end());
     std::vector<std::string> env_s = {"PATH=/usr/bin:/bin", "HOME=" + cwd};
     for (const auto &[k, v] : env) env_s.push_back(k + "=" + v);
@@ -262,8 +247,8 @@ Install::Install(const std::vector<std::string> &stations) {
     std::string cty;
     for (const std::string &s : stations) cty += s + "\n";
     write_file(etc() + "/rad.cty",
-               stations.empty() ? read_file(source_dir() + "/data/rad.cty") : cty);
-    write_file(etc() + "/name_conv", read_file(source_dir() + "/data/name_conv"));
+               stations.empty() ? read_file(source_dir + "/data/rad.cty") : cty);
+    write_file(etc() + "/name_conv", read_file(source_dir + "/data/name_conv"));
 }
 
 std::vector<std::string> Install::args(const std::vector<std::string> &more, bool batch) const {

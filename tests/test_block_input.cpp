@@ -33,8 +33,8 @@ std::string noise(std::mt19937 &rng, size_t n, bool line_feeds) {
 std::string generate(unsigned seed) {
     static const char *const sites[] = {"TLX", "AMA", "FWS", "OKX", "BMX", "XYZ"};
     static const char *const ends[] = {"\r\n", "\r\r\n", "\n\n", "\n", "\n", "\n"};
-    static const std::string files[] = {read_file(source_dir() + "/data/1108280716_rcm.txt"),
-                                        read_file(source_dir() + "/data/1501020217_rcm.txt")};
+    static const std::string files[] = {read_file(source_dir + "/data/1108280716_rcm.txt"),
+                                        read_file(source_dir + "/data/1501020217_rcm.txt")};
     std::mt19937 rng(seed);
     auto end = [&rng] { return std::string(ends[rng() % 6]); };
     std::string s;
@@ -100,7 +100,7 @@ TEST_F(BlockInputConversion, FastReadersConvertAsOnePieceAtATime) {
             const std::vector<std::string> options =
                 args({"-me", "none", "-pf", "over", "-in", k.in});
             const auto convert = [&](size_t block, bool pairs) {
-                reset_all();
+                vek_reset_all();
                 finput_set_block(block, pairs);
                 std::vector<std::string> words = options;
                 words.insert(words.begin(), "dirida");
@@ -118,7 +118,7 @@ TEST_F(BlockInputConversion, FastReadersConvertAsOnePieceAtATime) {
                     << k.in << " input " << seed << ", reads of " << block;
             std::string command = "cat " + input +
                                   " | env -i PATH=/usr/bin:/bin vekdefault=" + defaults() + " " +
-                                  binary_dir() + "/dirida";
+                                  binary_dir + "/dirida";
             for (const std::string &w : options) command += " " + w;
             command += " -#20" + std::string(k.date); // the date with its century
             EXPECT_EQ(std::system(command.c_str()), 0) << k.in;

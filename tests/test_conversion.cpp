@@ -78,10 +78,9 @@ const std::string converted_empty = head + mdr_summary({}) +
                                     "FWS NA * * * * * *\nLOC NA * * * * * *\n";
 
 // The installation with the collective as the input of 24061512.
-class Conversion : public ::testing::Test, protected Install {
+class Conversion : public VekTest, protected Install {
   protected:
     Conversion() : Install(stations) { write_file(raw() + "/24061512_rad.txt", collective); }
-    void TearDown() override { keep_devices(); }
     std::string output() const { return out() + "/24061512_rad.vek"; }
 
     // Starts converting 24061512 from a FIFO in DATA; returns once the run has
@@ -393,7 +392,7 @@ TEST_F(Conversion, ManyFilesInOneRunEachOnItsOwn) {
 // Mistakes are named on standard error and change nothing else; a conversion
 // that decodes no report says why, and still writes its file.
 TEST_F(Conversion, MistakesAndEmptyConversionsAreNamed) {
-    write_file(raw() + "/24061513_rad.txt", read_file(source_dir() + "/data/1108280716_rcm.txt"));
+    write_file(raw() + "/24061513_rad.txt", read_file(source_dir + "/data/1108280716_rcm.txt"));
     write_file(raw() + "/24061514_rad.txt", "");
     write_file(raw() + "/24061515_rad.txt", collective);
     const std::string none = "RAD_decode_file: No report decoded from " + raw() + "/2406151";
@@ -469,7 +468,7 @@ TEST_F(Conversion, OnlyOnesOwnConfigurationIsFollowed) {
         RunResult r = run_dirida(args({"-pf", "over"}), work.path(), vars);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "DEF_open: " + cfg + " skipped: " + p.why + "\n");
-        EXPECT_FALSE(file_exists(mark));
+        EXPECT_FALSE(std::filesystem::exists(mark));
         EXPECT_EQ(read_file(output()), converted);
     }
     write_file(cfg,
@@ -487,7 +486,7 @@ TEST_F(Conversion, OnlyOnesOwnConfigurationIsFollowed) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "FILE_set_name: " + etc() + "/name_conv skipped: it belongs to nobody (uid " +
                          std::to_string(other) + "), not to you or root\n");
-    EXPECT_FALSE(file_exists(mark));
+    EXPECT_FALSE(std::filesystem::exists(mark));
     EXPECT_EQ(read_file(work.file("rad_cvt")), converted); // the key is the template
 }
 
@@ -495,7 +494,7 @@ TEST_F(Conversion, OnlyOnesOwnConfigurationIsFollowed) {
 // expected; netCDF4-python and xarray read what the text form shows.
 TEST_F(Conversion, NetCdfFormsReadByNcdumpAndRealClients) {
     for (const auto &[dir, name] : {std::pair{etc(), "rad.cty"}, {raw(), "24061512_rad.txt"}})
-        std::filesystem::copy_file(source_dir() + "/data/" + name, dir + "/" + name,
+        std::filesystem::copy_file(source_dir + "/data/" + name, dir + "/" + name,
                                    std::filesystem::copy_options::overwrite_existing);
     const auto convert = [&](const std::string &form) {
         RunResult r = run({"-me", "error", "-pf", "over", "-ou", form, "24061512"});
@@ -508,13 +507,13 @@ TEST_F(Conversion, NetCdfFormsReadByNcdumpAndRealClients) {
     for (const auto &[form, cdl] :
          {std::pair{"cdf1", "24061512_rad_layout1.cdl"}, {"cdf", "24061512_rad.cdl"}}) {
         EXPECT_EQ(shell("ncdump -h " + convert(form), &status),
-                  read_file(source_dir() + "/tests/data/" + cdl))
+                  read_file(source_dir + "/tests/data/" + cdl))
             << form;
         EXPECT_EQ(status, 0);
     }
     const std::string nc = out() + "/2406151230_rad.nc";
     if (!have_python_clients()) GTEST_SKIP() << "scripts/deps.sh installs " << CLIENT_PACKAGES;
-    cdf_client(source_dir(), work.path(), "records " + nc + " " + text + " " + etc() + "/rad.cty");
+    cdf_client(source_dir, work.path(), "records " + nc + " " + text + " " + etc() + "/rad.cty");
 }
 
 } // namespace

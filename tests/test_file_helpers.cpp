@@ -105,10 +105,10 @@ TEST_F(FileHelpers, OutputsAreStagedUnderATemporaryName) {
     ASSERT_EQ(FILE_stage_output(out.c_str(), temp, sizeof temp), 1);
     EXPECT_EQ(std::string(temp).rfind(dir.file("sub/.out.dat."), 0), 0u) << temp;
     write_file(temp, "whole\n");
-    EXPECT_FALSE(file_exists(out));
+    EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(FILE_commit_output() + FILE_commit_output(), 0); // the second: nothing staged
     EXPECT_EQ(read_file(out), "whole\n");
-    EXPECT_FALSE(file_exists(temp));
+    EXPECT_FALSE(std::filesystem::exists(temp));
     chmod(out.c_str(), 0600);
     symlink(out.c_str(), dir.file("link").c_str());
     ASSERT_EQ(FILE_stage_output(dir.file("link").c_str(), temp, sizeof temp), 1);
@@ -118,7 +118,7 @@ TEST_F(FileHelpers, OutputsAreStagedUnderATemporaryName) {
     EXPECT_EQ(std::filesystem::status(out).permissions(), std::filesystem::perms(0600));
     ASSERT_EQ(FILE_stage_output(out.c_str(), temp, sizeof temp), 1);
     FILE_discard_output();
-    EXPECT_FALSE(file_exists(temp));
+    EXPECT_FALSE(std::filesystem::exists(temp));
     EXPECT_EQ(read_file(out), "new\n");
     for (const char *in_place : {"-", "|cat", "/dev/null"}) {
         EXPECT_EQ(FILE_stage_output(in_place, temp, sizeof temp), 0) << in_place;
@@ -187,5 +187,5 @@ TEST_F(FileHelpers, FileSystemChangesGoThroughTheOperationsInForce) {
           std::string("run ls -x x"), "temp " + temp, "mode " + temp, "rename " + temp + " " + out,
           "cdf " + out})
         EXPECT_NE(std::find(seen.begin(), seen.end(), op), seen.end()) << op;
-    EXPECT_FALSE(file_exists(dir.file("new")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("new")));
 }

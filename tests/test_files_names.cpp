@@ -97,7 +97,7 @@ TEST_F(Names, ConventionsKeysAndTypedNames) {
         FILE_get_time(&s);
         EXPECT_EQ(vektest::date_text(s), time);
     }
-    EXPECT_EQ(vektest::exit_status([] { typed("Exit"); }), 0);
+    EXPECT_THROW(typed("Exit"), vektest::Exited);
     RES_put("name_conv", "other.conv");
     Capture cap;
     EXPECT_EQ(select("%y.x"), 0);
@@ -213,7 +213,7 @@ TEST_F(Names, ListingCommandQuotesWhatTheShellWouldRead) {
     RES_put("data_path", ("&touch " + victim + "&").c_str());
     select("@%D/%k;touch " + victim + ";`touch " + victim + "`$(touch " + victim + ")<>'\"");
     EXPECT_EQ(search_command().substr(0, 16), "ls -x \\&touch\\ /");
-    EXPECT_FALSE(vektest::file_exists(victim));
+    EXPECT_FALSE(std::filesystem::exists(victim));
 }
 
 // The input-file search: the dialogue answered through standard input, then
@@ -224,9 +224,11 @@ TEST_F(Names, InputFileSearch) {
     // The result and the name found, or the exit status.
     auto search = []() -> std::string {
         char out[FILE_NAME_LEN] = "";
-        int r = 0;
-        const int status = vektest::exit_status([&] { r = FILE_get_file("file? ", out); });
-        return status >= 0 ? "exit " + std::to_string(status) : std::to_string(r) + " " + out;
+        try {
+            return std::to_string(FILE_get_file("file? ", out)) + " " + out;
+        } catch (const vektest::Exited &e) {
+            return "exit " + std::to_string(e.status);
+        }
     };
     const std::string found = "1 " + data("24010109");
     Capture cap("la\nlist\nset colour=red\n" + std::string(80, 'x') + "\nno2\n24010109\n\nexit\n" +

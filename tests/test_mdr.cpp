@@ -272,7 +272,7 @@ TEST_F(Mdr, SampleCollectivesDecodeWhole) {
     for (auto [hour, count] : {std::pair{12, 43}, {18, 40}}) {
         RAD_set_nominal(hour, 30);
         auto found = read_reports(
-            read_file(source_dir() + "/data/240615" + std::to_string(hour) + "_rad.txt"));
+            read_file(source_dir + "/data/240615" + std::to_string(hour) + "_rad.txt"));
         EXPECT_EQ(found.size(), size_t(count)) << hour;
         for (const std::string &f : found) {
             const std::string out = decode_out(f.substr(f.find('|') + 1), M_DEBUG);

@@ -29,7 +29,7 @@ class LoopWindow {
     explicit LoopWindow(const std::vector<std::string> &options) : key_(fresh_key()) {
         std::string cmd = "exec";
         for (const std::string &word :
-             {binary_dir() + "/loop_window", std::to_string(key_), dir_.file("log")})
+             {binary_dir + "/loop_window", std::to_string(key_), dir_.file("log")})
             cmd += " '" + word + "'";
         for (const std::string &word : options) cmd += " '" + word + "'";
         fflush(nullptr);

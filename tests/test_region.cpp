@@ -96,7 +96,7 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
         {"MISS", false, VEK_MISS, unset},
     };
     for (const Row &row : rows) {
-        reset_all();
+        vek_reset_all();
         RES_put("file_path", dir.path().c_str());
         files(row.files);
         Domain got;

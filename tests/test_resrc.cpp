@@ -25,7 +25,7 @@ class Resources : public VekTest {
     // the one the test wrote). The database keeps the command line, so the
     // arguments live in the fixture.
     void init(std::vector<std::string> args) {
-        reset_all();
+        vek_reset_all();
         setenv("vekdefault", dir.path().c_str(), 1);
         args.insert(args.begin(), "/usr/bin/dirida");
         kept.push_back(std::make_unique<Args>(args));

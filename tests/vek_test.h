@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,17 +23,11 @@ struct Exited {
     int status;
 };
 
-inline void reset_all() {
-    vek_reset_all();
-}
-
-// Converted files written to /dev/null and /dev/full must be written in
-// place: should a fault rename a file over one of them, this fails the test
-// and, run as root, gives the machine its device back.
-void keep_devices();
-
 // Installs the throwing exit hook, resets every module and clears the
-// environment variables the package reads; afterwards checks the devices.
+// environment variables the package reads; afterwards checks that /dev/null
+// and /dev/full are still devices (converted files are written to them in
+// place: should a fault rename a file over one, the test fails and, run as
+// root, gives the machine its device back).
 class VekTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -77,9 +70,6 @@ class Capture {
 
 void write_file(const std::string &path, const std::string &text);
 std::string read_file(const std::string &path);
-inline bool file_exists(const std::string &path) {
-    return std::filesystem::exists(path);
-}
 // The pieces of TEXT between the separators SEP; none for an empty text.
 std::vector<std::string> split(const std::string &text, char sep = ' ');
 // Year, month, day, hour and minute of D, "_" for a missing one.
@@ -94,8 +84,6 @@ inline std::string date_text(const Date &d) {
 std::string long_path(const std::string &base, size_t length, char fill);
 // A stream (a temporary file) holding BYTES, read from its start.
 FILE *stream_of(const std::string &bytes);
-// The status RUN ends the program with (through the exit hook), -1 when it returns.
-int exit_status(const std::function<void()> &run);
 
 // An argv for RES_init from words; the strings live in the object.
 class Args {
@@ -183,11 +171,14 @@ struct GridPos {
 GridPos mdr_grid(double lat, double lon);
 void mdr_latlon(double gx, double gy, double *lat, double *lon);
 
-inline std::string source_dir() {
-    return VEK_SOURCE_DIR;
-}
-inline std::string binary_dir() {
-    return VEK_BINARY_DIR;
+inline const std::string source_dir = VEK_SOURCE_DIR, binary_dir = VEK_BINARY_DIR;
+
+// printf into a string.
+template <class... A>
+std::string fmt(const char *f, A... a) {
+    std::string s(static_cast<size_t>(snprintf(nullptr, 0, f, a...)), '\0');
+    snprintf(s.data(), s.size() + 1, f, a...);
+    return s;
 }
 
 } // namespace vektest
