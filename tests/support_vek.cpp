@@ -7,9 +7,7 @@
 #include <cmath>
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
 #include <numeric>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -79,23 +77,6 @@ void Capture::stop() {
     // Whatever stdin buffered from the fed text must not leak into later tests.
     fseek(stdin, 0, SEEK_END);
     clearerr(stdin);
-}
-
-void write_file(const std::string &path, const std::string &text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string read_file(const std::string &path) {
-    std::stringstream ss;
-    ss << std::ifstream(path, std::ios::binary).rdbuf();
-    return ss.str();
-}
-
-std::vector<std::string> split(const std::string &text, char sep) {
-    std::vector<std::string> out;
-    for (size_t at = 0, end = 0; end < text.size(); at = end + 1)
-        out.push_back(text.substr(at, (end = std::min(text.find(sep, at), text.size())) - at));
-    return out;
 }
 
 std::string long_path(const std::string &base, size_t length, char fill) {
@@ -187,7 +168,11 @@ std::pair<double, double> mdr_corner() {
 
 } // namespace
 
-GridPos mdr_grid(double lat, double lon) {
+std::pair<double, double> mdr_grid(const std::vector<std::string> &lines, const char *id) {
+    double lat = 0, lon = 0;
+    for (const std::string &s : lines)
+        if (s.find(" " + std::string(id) + " ") != std::string::npos)
+            sscanf(s.c_str(), "%*s %*s %*s %*s %*d %lf %lf", &lat, &lon);
     const auto [x_min, y_max] = mdr_corner();
     const auto [x, y] = mdr_project(lat, lon);
     return {(x - x_min) / MDR_D, (y_max - y) / MDR_D};

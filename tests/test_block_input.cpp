@@ -1,6 +1,7 @@
-// The bulletin readers at full speed against the same readers taking one
-// piece at a time from reads of one byte, on generated inputs of every
-// awkward shape, and from a pipe. Whole converted files are compared.
+// The bulletin readers at full speed (heads found by the byte-run search)
+// against the same readers taking one piece at a time from reads of one
+// byte, on generated inputs of every awkward shape, and from a pipe. Whole
+// converted files are compared.
 
 #include "rad_dec.h"
 #include "res_init.h"

@@ -279,13 +279,9 @@ const std::vector<std::string> sites = {
 // before the site's box, four cells a box. The site must lie clear of box
 // edges, where float and double could round apart.
 std::pair<int, int> origin(const char *id) {
-    double lat = 0, lon = 0;
-    for (const std::string &s : sites)
-        if (s.find(" " + std::string(id) + " ") != std::string::npos)
-            sscanf(s.c_str(), "%*s %*s %*s %*s %*d %lf %lf", &lat, &lon);
-    const GridPos g = mdr_grid(lat, lon);
-    for (double v : {g.gx, g.gy}) EXPECT_NEAR(v - std::floor(v), 0.5, 0.499) << id;
-    return {4 * (static_cast<int>(g.gx) - 12), 4 * (static_cast<int>(g.gy) - 12)};
+    const auto [gx, gy] = mdr_grid(sites, id);
+    for (double v : {gx, gy}) EXPECT_NEAR(v - std::floor(v), 0.5, 0.499) << id;
+    return {4 * (static_cast<int>(gx) - 12), 4 * (static_cast<int>(gy) - 12)};
 }
 
 // " lat lon" of the feature at position letters POS of site ID's grid; it

@@ -1,5 +1,5 @@
-// The resource database: the command line, the precedence of defaults files,
-// environment and command line, and the program's name.
+// The resource database: the command line and the program's name, and the
+// precedence of defaults files, environment and command line.
 
 #include "rad_dec.h"
 #include "res_init.h"
@@ -37,7 +37,7 @@ class Resources : public VekTest {
 
 // Options by name, abbreviation or prefix, free resources (a dash and a digit
 // is a value), the title from one lower-case dash only; names are cut at 49
-// characters, values never.
+// characters, values never; the program's name.
 TEST_F(Resources, CommandLineWords) {
     struct Case {
         std::vector<std::string> args;
@@ -58,6 +58,9 @@ TEST_F(Resources, CommandLineWords) {
         for (const auto &[name, value] : c.expect)
             EXPECT_EQ(get(name), value) << c.args[0] << " " << name;
     }
+    char name[8], tiny[4]; // the program's name, cut to the room given
+    EXPECT_STREQ(RES_get_progname(name, sizeof name), "dirida");
+    EXPECT_STREQ(RES_get_progname(tiny, sizeof tiny), "dir");
 }
 
 // Defaults files (in a search path from the command line, with tags and
@@ -88,12 +91,4 @@ TEST_F(Resources, Precedence) {
         for (const std::string &v : split(c.values, '|'))
             EXPECT_EQ(get(v.substr(0, v.find('='))), v.substr(v.find('=') + 1)) << c.args;
     }
-}
-
-// The program's name, cut to the room given.
-TEST_F(Resources, ProgramNameCutToItsRoom) {
-    init({});
-    char name[8], tiny[4];
-    EXPECT_STREQ(RES_get_progname(name, sizeof name), "dirida");
-    EXPECT_STREQ(RES_get_progname(tiny, sizeof tiny), "dir");
 }

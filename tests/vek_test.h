@@ -8,7 +8,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -68,10 +70,21 @@ class Capture {
     bool stopped_ = false;
 };
 
-void write_file(const std::string &path, const std::string &text);
-std::string read_file(const std::string &path);
+inline void write_file(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+inline std::string read_file(const std::string &path) {
+    std::stringstream ss;
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
+    return ss.str();
+}
 // The pieces of TEXT between the separators SEP; none for an empty text.
-std::vector<std::string> split(const std::string &text, char sep = ' ');
+inline std::vector<std::string> split(const std::string &text, char sep = ' ') {
+    std::vector<std::string> out;
+    for (size_t at = 0, end = 0; end < text.size(); at = end + 1)
+        out.push_back(text.substr(at, (end = std::min(text.find(sep, at), text.size())) - at));
+    return out;
+}
 // Year, month, day, hour and minute of D, "_" for a missing one.
 inline std::string date_text(const Date &d) {
     std::string s;
@@ -164,11 +177,9 @@ std::string mdr_summary(const Cells &cells);
 std::string rcm_summary(const Cells &cells);
 
 // The MDR grid in double precision from the polar stereographic formula,
-// apart from the program's: a position's column and row (row 0 north), and back.
-struct GridPos {
-    double gx, gy;
-};
-GridPos mdr_grid(double lat, double lon);
+// apart from the program's: the column and row (row 0 north) of station ID of
+// the station-file LINES, and a position of a column and row.
+std::pair<double, double> mdr_grid(const std::vector<std::string> &lines, const char *id);
 void mdr_latlon(double gx, double gy, double *lat, double *lon);
 
 inline const std::string source_dir = VEK_SOURCE_DIR, binary_dir = VEK_BINARY_DIR;
