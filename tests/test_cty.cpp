@@ -129,8 +129,7 @@ TEST_F(CtyTest, StoreKeepsStationsOnTheGridAndFindsThem) {
     }
     CTY_clear_data(0);
     EXPECT_EQ(CTY_get_data("MLB"), nullptr);
-    // A missing or empty file leaves nothing stored. A direct search matches
-    // identifier, name or WMO number in any case, keeping the last one read.
+    // A missing or empty file leaves nothing stored.
     write_file(dir.file("empty.cty"), "");
     vektest::Capture cap;
     for (const char *file : {"absent.cty", "empty.cty"}) {
@@ -140,13 +139,6 @@ TEST_F(CtyTest, StoreKeepsStationsOnTheGridAndFindsThem) {
     }
     RES_put("city_file", "empty.cty"); // the resource names the file
     EXPECT_EQ(CTY_store("rad.cty", 2, &MDR, 10) > 0 && walk().empty(), true);
-    RES_put("city_file", "");
-    CTY_data d;
-    for (auto [key, found, num] :
-         {std::tuple{"ama", 1, 313}, {"MELBOURNE", 1, 8}, {"nowhere", 0, 8}}) {
-        EXPECT_EQ(CTY_get("rad.cty", key, &d), found) << key;
-        EXPECT_EQ(d.num, num) << key;
-    }
 }
 
 } // namespace

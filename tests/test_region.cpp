@@ -1,12 +1,10 @@
 // Domain strings: templates and field rules with region and station files
-// present and absent, and the station priority of a domain's size.
+// present and absent.
 
 #include "files.h"
 #include "region.h"
 #include "resrc.h"
 #include "vek_test.h"
-
-#include <cmath>
 
 using namespace vektest;
 
@@ -119,20 +117,4 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
     Domain d;
     EXPECT_EQ(DOM_decode(nullptr, &d), VEK_MISS);
     EXPECT_EQ(d.proj, VEK_MISS);
-}
-
-TEST_F(Domains, PriorityAtTheSizeBoundariesAndStatPrior) {
-    auto above = [](float v) { return std::nextafter(v, 1e9f); };
-    for (auto [size, priority] :
-         {std::pair{above(50), 1}, {50, 2}, {above(6.25), 4}, {6.25, 5}, {3, 6}, {NAN, 6}}) {
-        DOM_set_base_prior(size);
-        EXPECT_EQ(DOM_get_base_prior(), priority) << size;
-    }
-    // "us" is 16 x 2.3 = 36.8 wide: priority 2, moved or set by "stat_prior".
-    for (auto [stat_prior, priority] : {std::pair{"+1", 3}, {"-1", 1}, {"10", 10}, {"x", 2}}) {
-        RES_put("stat_prior", stat_prior);
-        Domain d;
-        DOM_decode("us", &d);
-        EXPECT_EQ(DOM_get_base_prior(), priority) << stat_prior;
-    }
 }
