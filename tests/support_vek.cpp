@@ -7,7 +7,6 @@
 #include <cmath>
 #include <csignal>
 #include <fcntl.h>
-#include <numeric>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -243,21 +242,24 @@ std::vector<std::string> Install::args(const std::vector<std::string> &more, boo
     return all;
 }
 
+std::vector<std::filesystem::path> Install::entries() const {
+    std::vector<std::filesystem::path> all;
+    if (std::filesystem::exists(out()))
+        for (const auto &e : std::filesystem::directory_iterator(out())) all.push_back(e.path());
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
 std::string Install::out_entries() const {
-    if (!std::filesystem::exists(out())) return "none";
-    std::vector<std::string> names;
-    for (const auto &e : std::filesystem::directory_iterator(out()))
-        names.push_back(" " + e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return std::accumulate(names.begin(), names.end(), std::string());
+    std::string names = std::filesystem::exists(out()) ? "" : "none";
+    for (const auto &p : entries()) names += " " + p.filename().string();
+    return names;
 }
 
 std::string Install::take_output(bool names) const {
     std::string all;
-    if (std::filesystem::exists(out()))
-        for (const auto &e : std::filesystem::directory_iterator(out()))
-            all +=
-                read_file(e.path().string()) + (names ? "\n@" + e.path().filename().string() : "");
+    for (const auto &p : entries())
+        all += read_file(p) + (names ? "\n@" + p.filename().string() : "");
     std::filesystem::remove_all(out());
     return all;
 }

@@ -14,27 +14,20 @@ using namespace vektest;
 class ValueConversion : public VekTest {};
 
 TEST_F(ValueConversion, NumbersByKindHeldAtTheirRange) {
-    struct {
-        const char *text;
-        DEF_convert cvt;
-        long expect; // from a start of 77
-    } cases[] = {{"0x10", CV_int, 16},
-                 {"x10", CV_int, 77},
-                 {"12", CV_short, 12},
-                 {"99999999999999999999", CV_int, INT_MAX},
-                 {"-99999999999999999999", CV_int, INT_MIN},
-                 {"999999999999999999999999", CV_long, LONG_MAX},
-                 {"123456789012", CV_long, 123456789012L}};
-    for (auto c : cases) {
-        int i = 77;
-        short s = 77;
-        long l = 77;
-        void *out = c.cvt == CV_int     ? static_cast<void *>(&i)
-                    : c.cvt == CV_short ? static_cast<void *>(&s)
-                                        : static_cast<void *>(&l);
-        RES_conv_data(c.text, out, c.cvt);
-        EXPECT_EQ(c.cvt == CV_int ? i : c.cvt == CV_short ? s : l, c.expect) << c.text;
+    int i = 77; // a text that is no number leaves the value
+    for (auto [text, want] : {std::pair{"0x10", 16},
+                              {"x10", 16},
+                              {"99999999999999999999", INT_MAX},
+                              {"-99999999999999999999", INT_MIN}}) {
+        RES_conv_data(text, &i, CV_int);
+        EXPECT_EQ(i, want) << text;
     }
+    short s = 0;
+    long l = 0, big = 0;
+    RES_conv_data("12", &s, CV_short);
+    RES_conv_data("123456789012", &l, CV_long);
+    RES_conv_data("999999999999999999999999", &big, CV_long);
+    EXPECT_TRUE(s == 12 && l == 123456789012L && big == LONG_MAX);
     float f = 0;
     RES_conv_data("1e999", &f, CV_float);
     EXPECT_TRUE(std::isinf(f));

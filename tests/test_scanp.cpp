@@ -5,11 +5,12 @@
 #include <climits>
 #include <cstring>
 #include <memory>
-#include <sstream>
 
 #include "vek_test.h"
 
 namespace {
+
+using vektest::fmt;
 
 // Scans PAT at P's cursor into blocks of exactly their size filled with '#', of the
 // KINDS 'i' int, 'f' float, 'c' char, 's' 80 chars, digit N N chars. Gives "result
@@ -28,20 +29,15 @@ std::string scan_at(parse_param &p, const char *pat, const char *kinds) {
     const int r = scanp_list(&p, pat, dest);
     EXPECT_EQ(p.matched, std::max(r, 0)) << pat;
     EXPECT_LE(p.len, std::max(p.length - p.off, 0)) << pat;
-    std::string out = std::to_string(r) + " " + std::to_string(p.assigned) + " " +
-                      std::to_string(p.len) + " " + std::to_string(p.done) + ":";
+    std::string out = fmt("%d %d %d %d:", r, p.assigned, p.len, p.done);
     for (size_t i = 0; i < dest.size(); ++i) {
         const char *b = blocks[i].get();
-        std::ostringstream v; // a float as %g
-        if (std::string(b, dest[i].cap).find_first_not_of('#') == std::string::npos)
-            v << '_';
-        else if (kinds[i] == 'i')
-            v << *reinterpret_cast<const int *>(b);
-        else if (kinds[i] == 'f')
-            v << *reinterpret_cast<const float *>(b);
-        else
-            v.write(b, static_cast<std::streamsize>(strnlen(b, dest[i].cap)));
-        out += (i ? "," : " ") + v.str();
+        const bool untouched =
+            std::string(b, dest[i].cap).find_first_not_of('#') == std::string::npos;
+        out += (i ? "," : " ") + (untouched         ? "_"
+                                  : kinds[i] == 'i' ? fmt("%d", *reinterpret_cast<const int *>(b))
+                                  : kinds[i] == 'f' ? fmt("%g", *reinterpret_cast<const float *>(b))
+                                                    : std::string(b, strnlen(b, dest[i].cap)));
     }
     return out;
 }

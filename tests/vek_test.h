@@ -158,9 +158,10 @@ class Install {
                   const std::string &input = "") const {
         return run_dirida(args(more, batch), work.path(), env(), input);
     }
-    // The entries of out/ each after a blank; "none" without out/.
+    // The files of out/ by name; their names each after a blank, "none" without out/.
+    std::vector<std::filesystem::path> entries() const;
     std::string out_entries() const;
-    // Every file in out/, then "\n@" and its name when NAMES; removes out/.
+    // Every file in out/ by name, then "\n@" and its name when NAMES; removes out/.
     std::string take_output(bool names = true) const;
     TempDir work;
 };
