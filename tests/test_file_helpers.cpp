@@ -1,9 +1,7 @@
-// File system helpers: standard streams, home directories, directory
-// creation, joining names, names that do not fit, the overwrite rule,
-// outputs written whole under a temporary name, and the replaceable
-// file-system operations.
+// File system helpers: standard streams, home directories, the overwrite
+// rule, outputs written whole under a temporary name, and the replaceable
+// file-system operations. (Names at their limits: the file-name suite.)
 
-#include "def_read.h"
 #include "file_sys.h"
 #include "files.h"
 #include "vek_test.h"
@@ -58,39 +56,6 @@ TEST_F(FileHelpers, OverwriteRule) {
         EXPECT_EQ(FILE_overwrite(existing.c_str(), flag), result) << answer;
         EXPECT_EQ(cap.out(),
                   existing + ": exists overwrite (Y,N,Use,Over" + (flag == 1 ? "): " : ",App): "));
-    }
-}
-
-// Names one character under, at and over each limit (joined names, directories
-// to make, a defaults file name, a user name of 19): refused, never cut.
-TEST_F(FileHelpers, NamesAtTheirLimits) {
-    TempDir dir;
-    char out[FILE_NAME_LEN];
-    for (int over : {-1, 0, 1}) {
-        SCOPED_TRACE(over);
-        errno = 0;
-        const std::string file(FILE_NAME_LEN - 1 - 6 + over, 'f');
-        EXPECT_EQ(FILE_add_path("/data", file.c_str(), out) != nullptr, over < 1);
-        EXPECT_EQ(strlen(out), over < 1 ? file.size() + 6 : 0u);
-        const std::string user = "~" + std::string(19 + over, 'u') + "/x";
-        EXPECT_EQ(FILE_add_user_path(user.c_str(), out), over < 1 ? 0 : -1);
-        EXPECT_STREQ(out, over < 1 ? user.c_str() : "");
-        EXPECT_EQ(FILE_open(user.c_str(), "r"), nullptr);
-        EXPECT_EQ(errno, over < 1 ? ENOENT : ENAMETOOLONG);
-        const std::string made = long_path(dir.path(), FILE_NAME_LEN - 2 + over, 'm');
-        std::string name = made + "/new.dat";
-        EXPECT_EQ(FILE_make_dir(name.data(), 1), over < 1 ? 0 : -1);
-        EXPECT_EQ(FILE_is_dir(made.c_str()), over < 1);
-        const std::string defs = long_path(dir.path(), FILE_NAME_LEN - 1 - 8 + over, 'd');
-        std::filesystem::create_directories(defs);
-        write_file(defs + "/vek.cfg", "x y\n");
-        Capture cap;
-        EXPECT_EQ(DEF_open(defs.c_str()), over < 1 ? 0 : -1);
-        DEF_close();
-        EXPECT_EQ(cap.err(), over < 1 ? ""
-                                      : "DEF_open: Defaults file name too long (at most " +
-                                            std::to_string(FILE_NAME_LEN - 1) +
-                                            " characters): " + defs + "/vek.cfg\n");
     }
 }
 

@@ -1,10 +1,12 @@
 // Name conventions and dated files: conventions and keys, typed and made
-// names, current and latest files, the listing command, the dialogue. (The
-// conversions name their inputs and outputs through the shipped conventions.)
+// names, names at their limits, current and latest files, the listing
+// command, the dialogue. (The conversions name their inputs and outputs
+// through the shipped conventions.)
 
 #include <cerrno>
 #include <cstring>
 
+#include "def_read.h"
 #include "files.h"
 #include "flag.h"
 #include "mess.h"
@@ -132,15 +134,18 @@ TEST_F(Names, MakingNames) {
     EXPECT_EQ(made(make(X, 1, 3), 1), "240102.x");
 }
 
-// Names one character under, at and over their buffers: accepted whole, or
+// Names one character under, at and over their room (typed, read from the
+// data path, made from a date or a template, requested, joined to a path, of a
+// home, of directories to make, of a defaults file): accepted whole, or
 // refused (-1, an empty result, errno ENAMETOOLONG), never cut.
 TEST_F(Names, NamesThatDoNotFitAreRefusedNeverCut) {
-    Capture quiet;
-    for (size_t len : {FILE_NAME_LEN - 2, FILE_NAME_LEN - 1, FILE_NAME_LEN}) {
-        const bool fits = len < FILE_NAME_LEN;
+    Capture cap;
+    std::string defs;
+    for (int over : {-1, 0, 1}) {
+        const size_t len = FILE_NAME_LEN - 1 + over;
         auto check = [&](int result, const char *out, const char *what) {
-            EXPECT_TRUE(fits ? result == 0 && strlen(out) == len
-                             : result == -1 && !*out && errno == ENAMETOOLONG)
+            EXPECT_TRUE(over < 1 ? result == 0 && strlen(out) == len
+                                 : result == -1 && !*out && errno == ENAMETOOLONG)
                 << what << " " << len << ": " << result << " " << out;
         };
         char out[FILE_NAME_LEN];
@@ -155,7 +160,24 @@ TEST_F(Names, NamesThatDoNotFitAreRefusedNeverCut) {
         check(FILE_set_date(&d, out), out, "template");
         check(FILE_set_current(("#2024010112" + std::string(len - 11, '+')).c_str(), out), out,
               "request");
+        check(FILE_add_path("/data", std::string(len - 6, 'f').c_str(), out) ? 0 : -1, out,
+              "joined");
+        const std::string user = "~" + std::string(19 + over, 'u') + "/x"; // at most 19
+        EXPECT_EQ(FILE_add_user_path(user.c_str(), out), over < 1 ? 0 : -1);
+        EXPECT_STREQ(out, over < 1 ? user.c_str() : "");
+        EXPECT_TRUE(!FILE_open(user.c_str(), "r") && errno == (over < 1 ? ENOENT : ENAMETOOLONG));
+        std::string made = vektest::long_path(dir.path(), len - 1, 'm');
+        EXPECT_EQ(FILE_make_dir((made + "/new.dat").data(), 1), over < 1 ? 0 : -1);
+        EXPECT_EQ(FILE_is_dir(made.c_str()), over < 1);
+        defs = vektest::long_path(dir.path(), len - 8, 'd'); // and "/vek.cfg"
+        std::filesystem::create_directories(defs);
+        vektest::write_file(defs + "/vek.cfg", "x y\n");
+        EXPECT_EQ(DEF_open(defs.c_str()), over < 1 ? 0 : -1);
+        DEF_close();
     }
+    EXPECT_TRUE(cap.err().ends_with("DEF_open: Defaults file name too long (at most " +
+                                    std::to_string(FILE_NAME_LEN - 1) + " characters): " + defs +
+                                    "/vek.cfg\n"));
 }
 
 // Typed requests for current and latest files, with the clock at 11:30 and
