@@ -44,13 +44,6 @@ void VekTest::TearDown() {
     }
 }
 
-TempDir::TempDir() {
-    char tmpl[] = "/tmp/vektest-XXXXXX";
-    char *dir = mkdtemp(tmpl);
-    if (!dir) throw std::runtime_error("mkdtemp failed");
-    path_ = dir;
-}
-
 Capture::Capture(const std::string &input) {
     fflush(nullptr);
     for (int fd = 0; fd < 3; ++fd) {
@@ -137,9 +130,7 @@ std::string rcm_summary(const Cells &cells) {
             present |= v >= 1 && v <= 9;
             if ((x + 1) % 78 == 0 || x == 451) row += '\n';
         }
-        char head[8];
-        snprintf(head, sizeof head, "+%3d\n", y);
-        if (present) text += head + row;
+        if (present) text += fmt("+%3d\n", y) + row;
     }
     return text;
 }

@@ -103,23 +103,19 @@ TEST_F(CtyTest, StoreKeepsStationsOnTheGridAndFindsThem) {
                "Twelve               TX US HGX 12 29.47 -95.07 5 72250 6\n"
                "Boxed                NE B_ B-OX 1 41.3 -96.4 350 1234 7\n"
                "Melbourne            FL US MLB 2  28.10  -80.65    11 72204 8\n");
-    // The priority is one digit ("12" is 1); -9999 asks "stat_prior".
+    // The priority is one digit: "12" is 1, within the program's limit of 10.
     const struct {
-        int prior;
-        const char *stat_prior, *identifier, *ids;
-    } runs[] = {{2, "", "", " TLX K-XX HGX B-OX MLB"},
-                {10, "", "ST:TX,RA<35.0:-97.5:100:P=1,Name=Melb", " TLX AMA HGX MLB"},
-                {-9999, "1", "", " TLX K-XX HGX B-OX"},
-                {-9999, "", "ALL", " TLX AMA K-XX HGX B-OX MLB"},
-                {10, "", "ST=TX,MLB", " AMA HGX MLB"},
-                {10, "", "", " TLX AMA K-XX HGX B-OX MLB"}};
+        const char *identifier, *ids;
+    } runs[] = {{"ST:TX,RA<35.0:-97.5:100:P=1,Name=Melb", " TLX AMA HGX MLB"},
+                {"ALL", " TLX AMA K-XX HGX B-OX MLB"},
+                {"ST=TX,MLB", " AMA HGX MLB"},
+                {"", " TLX AMA K-XX HGX B-OX MLB"}};
     for (const auto &r : runs) {
-        RES_put("stat_prior", r.stat_prior);
         RES_put("identifier", r.identifier);
-        EXPECT_GT(CTY_store("rad.cty", 2, &MDR, r.prior), 0);
-        EXPECT_EQ(walk(), r.ids) << r.prior << " " << r.identifier;
+        EXPECT_GT(CTY_store("rad.cty", 2, &MDR, 10), 0);
+        EXPECT_EQ(walk(), r.ids) << r.identifier;
     }
-    EXPECT_EQ(entry_calls, 6 + 4 + 5 + 4 + 6 + 3);
+    EXPECT_EQ(entry_calls, 4 + 6 + 3 + 6);
     // KEY=ID: KEY finds the station ID, or none.
     for (const std::string &kv :
          vektest::split("TLX=TLX 72357=TLX tlx= LFPG= 72450=K-XX K-XX= b01234=B-OX 01234=")) {

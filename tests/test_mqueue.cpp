@@ -46,8 +46,6 @@ class LoopWindow {
     FILE *window_ = nullptr;
 };
 
-const std::string uid_line = "/" + std::to_string(getuid()) + "\n";
-
 std::string no_input(const std::string &name) {
     return "RAD_decode_file: Unable to open file:" + name + ": No such file or directory\n";
 }
@@ -97,7 +95,8 @@ TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
         std::string later;
         for (const std::string &line : split(c.later, '|')) later += "A" + line + "\n";
         const std::string log = read_file(window.log);
-        EXPECT_TRUE(log.starts_with(uid_line) && log.ends_with("Aquery res filename\n" + later))
+        EXPECT_TRUE(log.starts_with(fmt("/%u\n", getuid())) &&
+                    log.ends_with("Aquery res filename\n" + later))
             << log;
     }
 }

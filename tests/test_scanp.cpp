@@ -73,7 +73,6 @@ TEST_F(Scanner, WidthsNumbersMissingTextsSetsAndAlternations) {
         {"-x", "%d", "i", "0 0 0 0: _"},
         {"1.5e", "%f", "f", "1 1 3 1: 1.5"}, // "e" without digits stays
         {"2.5E+3 ", "%F", "f", "1 1 7 1: 2500"},
-        {"99999999999", "%d", "i", "1 1 11 1: 2147483647"},
         {"1234  X", "%4d %n", "ii", "2 2 6 1: 1234,6"},
         {"MT 450 /", "%*(MT) %d AT %d/%d ", "iii", "2 1 7 0: 450,_,_"}, // values stay
         // Missing texts, sets and alternations.

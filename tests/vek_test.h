@@ -39,7 +39,11 @@ class VekTest : public ::testing::Test {
 // A temporary directory, removed with its contents at the end of the scope.
 class TempDir {
   public:
-    TempDir();
+    TempDir() {
+        char tmpl[] = "/tmp/vektest-XXXXXX";
+        if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+        path_ = tmpl;
+    }
     ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
