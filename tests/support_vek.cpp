@@ -2,11 +2,15 @@
 
 #include "vek_test.h"
 
+#include "rad_dec.h"
+#include "res_init.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <fcntl.h>
+#include <list>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -78,6 +82,15 @@ std::string long_path(const std::string &base, size_t length, char fill) {
     if (rest <= 200) return path + "/" + std::string(rest - 1, fill);
     path += "/" + std::string(rest / 2 - 1, fill);
     return path + "/" + std::string(length - path.size() - 1, fill);
+}
+
+void init_resources(const std::vector<std::string> &words) {
+    static std::list<std::string> kept;
+    static std::list<std::vector<char *>> arrays;
+    std::vector<char *> &argv = arrays.emplace_back();
+    for (const std::string &w : words) argv.push_back(kept.emplace_back(w).data());
+    argv.push_back(nullptr);
+    RES_init(static_cast<int>(words.size()), argv.data(), RAD_res_key, RAD_res_pos);
 }
 
 FILE *stream_of(const std::string &bytes) {

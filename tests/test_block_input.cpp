@@ -4,7 +4,6 @@
 // converted files are compared.
 
 #include "rad_dec.h"
-#include "res_init.h"
 #include "vek_test.h"
 #include "vekstr.h"
 
@@ -106,8 +105,7 @@ TEST_F(BlockInputConversion, FastReadersConvertAsOnePieceAtATime) {
                 std::vector<std::string> words = options;
                 words.insert(words.begin(), "dirida");
                 words.push_back(k.date);
-                Args a(words);
-                RES_init(a.argc(), a.argv(), RAD_res_key, RAD_res_pos);
+                init_resources(words);
                 RAD_decode_file();
                 finput_set_block(0, true);
                 return take_output(false);

@@ -1,5 +1,5 @@
-// The message facility: selection by class and sublevel, the "message"
-// string, message files and time stamps, long and composed texts.
+// The message facility: message files and time stamps, long and composed
+// texts. (The level words: the conversions' "message" settings.)
 
 #include "mess.h"
 #include "vek_test.h"
@@ -9,22 +9,6 @@
 using namespace vektest;
 
 class Messages : public VekTest {};
-
-// Level words select their class and those below it (a letter adds debug
-// sublevels), "+" and "-" add and take away, anything else selects nothing.
-TEST_F(Messages, LevelWordsOfTheMessageString) {
-    struct {
-        const char *str;
-        M_type level;
-    } cases[] = {{"debug", 0xFFFFFFFF}, {"warn", 0xFF},          {"none", 0},
-                 {"warnc", 0x7F},       {"WARNING", 0xFF},       {"bogus", 0},
-                 {"+bogus", 0xFFFFF},   {"warn,+out1d", 0x80FF}, {"-warn", 0xFFF3F}};
-    for (auto c : cases) {
-        mess_reset_state();
-        MESS_set_str(c.str);
-        EXPECT_EQ(MESS_get(), c.level) << c.str;
-    }
-}
 
 // Message files: time-stamped ("@"), file only, emptied first ("-"), and one
 // that cannot be opened.

@@ -5,15 +5,12 @@
 
 #include "files.h"
 #include "flag.h"
-#include "rad_dec.h"
 #include "res_conv.h"
-#include "res_init.h"
 #include "resrc.h"
 #include "vek_test.h"
 
 #include <climits>
 #include <cmath>
-#include <memory>
 
 using namespace vektest;
 
@@ -29,17 +26,14 @@ std::string get(const std::string &name) {
 class Resources : public VekTest {
   protected:
     // Decodes ARGS as /usr/bin/dirida with an empty defaults directory (or
-    // the one the test wrote). The database keeps the command line, so the
-    // arguments live in the fixture.
+    // the one the test wrote).
     void init(std::vector<std::string> args) {
         vek_reset_all();
         setenv("vekdefault", dir.path().c_str(), 1);
         args.insert(args.begin(), "/usr/bin/dirida");
-        kept.push_back(std::make_unique<Args>(args));
-        RES_init(kept.back()->argc(), kept.back()->argv(), RAD_res_key, RAD_res_pos);
+        init_resources(args);
     }
     TempDir dir;
-    std::vector<std::unique_ptr<Args>> kept;
 };
 
 // Options by name, abbreviation or prefix, free resources (a dash and a digit

@@ -102,21 +102,9 @@ std::string long_path(const std::string &base, size_t length, char fill);
 // A stream (a temporary file) holding BYTES, read from its start.
 FILE *stream_of(const std::string &bytes);
 
-// An argv for RES_init from words; the strings live in the object.
-class Args {
-  public:
-    explicit Args(std::vector<std::string> words) : words_(std::move(words)) {
-        for (std::string &w : words_) ptrs_.push_back(w.data());
-        ptrs_.push_back(nullptr);
-    }
-    Args(const Args &) = delete;
-    int argc() const { return static_cast<int>(ptrs_.size()) - 1; }
-    char **argv() { return ptrs_.data(); }
-
-  private:
-    std::vector<std::string> words_;
-    std::vector<char *> ptrs_;
-};
+// RES_init of the program with the command-line WORDS, which live on to the
+// end of the test program (the database keeps them).
+void init_resources(const std::vector<std::string> &words);
 
 struct RunResult {
     int status = -1; // exit status, or -1 when killed by a signal
