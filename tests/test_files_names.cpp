@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "def_read.h"
 #include "files.h"
@@ -134,13 +136,19 @@ TEST_F(Names, MakingNames) {
     EXPECT_EQ(made(make(X, 1, 3), 1), "240102.x");
 }
 
-// Names one character under, at and over their room (typed, read from the
-// data path, made from a date or a template, requested, joined to a path, of a
-// home, of directories to make, of a defaults file): accepted whole, or
-// refused (-1, an empty result, errno ENAMETOOLONG), never cut.
+// Home directories; names one character under, at and over their room
+// (typed, read from the data path, made from a date or a template, requested,
+// joined to a path, of a home, of directories to make, of a defaults file):
+// accepted whole, or refused (-1, an empty result, errno ENAMETOOLONG), never cut.
 TEST_F(Names, NamesThatDoNotFitAreRefusedNeverCut) {
     Capture cap;
     std::string defs;
+    char home[FILE_NAME_LEN]; // "~" and "~user" through the password database
+    const passwd *pw = getpwuid(getuid());
+    for (const std::string &user : {std::string("~/x"), "~" + std::string(pw->pw_name) + "/x"}) {
+        FILE_add_user_path(user.c_str(), home);
+        EXPECT_EQ(home, std::string(pw->pw_dir) + "/x");
+    }
     for (int over : {-1, 0, 1}) {
         const size_t len = FILE_NAME_LEN - 1 + over;
         auto check = [&](int result, const char *out, const char *what) {

@@ -47,17 +47,6 @@ std::string dump(const MDR_report &r) {
     return s;
 }
 
-// The cells of the summary that are not empty, as "x,y=v" by x, then y.
-std::string cells(const RAD_info &info) {
-    std::string s;
-    for (int x = 0; x < RAD_SUM_NX; ++x)
-        for (int y = 0; y < RAD_SUM_NY; ++y)
-            if (info.summary[x][y] != RAD_EMPTY)
-                s += (s.empty() ? "" : " ") + std::to_string(x) + "," + std::to_string(y) + "=" +
-                     std::to_string(info.summary[x][y]);
-    return s;
-}
-
 class Mdr : public VekTest {
   protected:
     void SetUp() override {
@@ -81,7 +70,7 @@ class Mdr : public VekTest {
         EXPECT_EQ(MDR_read_raw_summary(f, &info), 0);
         EXPECT_EQ(getc(f), EOF);
         fclose(f);
-        return cells(info);
+        return summary_cells(info);
     }
     RAD_info info{};
     MDR_report rep{};
@@ -263,7 +252,7 @@ TEST_F(Mdr, EchoDigitsOnTheSummaryGrid) {
         rep.x = c.x, rep.y = c.y;
         MDR_decode(c.before, &info, &rep);
         MDR_decode(c.text, &info, &rep);
-        EXPECT_EQ(cells(info), c.after) << c.text;
+        EXPECT_EQ(summary_cells(info), c.after) << c.text;
     }
 }
 

@@ -31,7 +31,6 @@ class LoopWindow {
         std::string cmd =
             fmt("exec '%s/loop_window' %d '%s'", binary_dir.c_str(), key, log.c_str());
         for (const std::string &word : split(options)) cmd += " '" + word + "'";
-        fflush(nullptr);
         window_ = popen(cmd.c_str(), "r");
         char ready[8] = "";
         EXPECT_TRUE(window_ && fgets(ready, sizeof ready, window_) && !strcmp(ready, "ready\n"));

@@ -165,7 +165,6 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
     };
     std::vector<Case> cases = {
         {"no message", "SDUS54 KXXX 151245\nRCXOKX\n" + pad, ""},
-        {"end of input in the body", "RCMOKX\n", "-1 OKX -9999 nodate m-9999 s-9999"},
         {"no part A", "rcmOKX  \n" + pad + "/NEXRBB\n", "0 OKX -9999 nodate m-9999 s-9999"},
         {"cell letters, a repeat, a two-digit year",
          message("TLX", {"1234 ROBUU 0001", "/NEXRAA 0001 1506951230 EDITED /MDCLAR /SC /NI3:",
@@ -234,7 +233,6 @@ TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
     MAP_domain(&d);
     auto info = std::make_unique<RAD_info>();
     RAD_summary_init(info.get());
-    auto &s = info->summary;
     // A report of a site at MDR grid point (GX, GY).
     auto site = [](double gx, double gy) {
         auto r = std::make_unique<RCM_report>();
@@ -254,10 +252,11 @@ TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
     e->echo[68][56] = 3, e->echo[69][56] = e->echo[68][57] = 4;
     none->lat = VEK_FMISS, none->echo[0][0] = 5;
     for (auto *r : {w.get(), e.get(), none.get()}) RCM_set_summary(info.get(), r);
-    std::string filled;
+    std::string filled; // the cells merged, of no echo (-1) or empty left out
     for (int x = 0; x < RAD_SUM_NX; ++x)
         for (int y = 0; y < RAD_SUM_NY; ++y)
-            if (s[x][y] >= 0 && s[x][y] != RAD_EMPTY) filled += fmt(" %d,%d=%d", x, y, s[x][y]);
+            if (info->summary[x][y] >= 0 && info->summary[x][y] != RAD_EMPTY)
+                filled += fmt(" %d,%d=%d", x, y, info->summary[x][y]);
     EXPECT_EQ(filled, " 0,0=2 1,0=0 460,356=3");
     EXPECT_EQ(none->echo[0][0], 5);
 }

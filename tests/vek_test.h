@@ -16,9 +16,18 @@
 
 #include "scanp.h"
 #include "system.h"
+#include "vekrad.h"
 #include "vekreset.h"
 
 namespace vektest {
+
+// printf into a string.
+template <class... A>
+std::string fmt(const char *f, A... a) {
+    std::string s(static_cast<size_t>(snprintf(nullptr, 0, f, a...)), '\0');
+    snprintf(s.data(), s.size() + 1, f, a...);
+    return s;
+}
 
 // Thrown by the exit hook that the fixtures install.
 struct Exited {
@@ -161,6 +170,16 @@ class Install {
 // Summary cells by (x, y); cells not given are empty.
 using Cells = std::map<std::pair<int, int>, int>;
 
+// The cells of a summary grid that are not empty, as "x,y=v" by x, then y.
+inline std::string summary_cells(const RAD_info &info) {
+    std::string s;
+    for (int x = 0; x < RAD_SUM_NX; ++x)
+        for (int y = 0; y < RAD_SUM_NY; ++y)
+            if (info.summary[x][y] != RAD_EMPTY)
+                s += fmt(s.empty() ? "%d,%d=%d" : " %d,%d=%d", x, y, info.summary[x][y]);
+    return s;
+}
+
 // The MDR summary section of the text form, worked out apart from the
 // writer: three column bands from east to west, each a northern and a
 // southern piece between fixed marker lines; 1 to 6 as digits, else blank.
@@ -176,14 +195,6 @@ std::pair<double, double> mdr_grid(const std::vector<std::string> &lines, const 
 void mdr_latlon(double gx, double gy, double *lat, double *lon);
 
 inline const std::string source_dir = VEK_SOURCE_DIR, binary_dir = VEK_BINARY_DIR;
-
-// printf into a string.
-template <class... A>
-std::string fmt(const char *f, A... a) {
-    std::string s(static_cast<size_t>(snprintf(nullptr, 0, f, a...)), '\0');
-    snprintf(s.data(), s.size() + 1, f, a...);
-    return s;
-}
 
 } // namespace vektest
 
