@@ -150,23 +150,16 @@ std::string rcm_summary(const Cells &cells) {
 
 namespace {
 
-// The MDR grid: true at 60 N, pole at 105 W, 0.47625 units a box, 114 by 90
-// boxes around 39.578445 N, 97.42146 W.
-// Worked out on each use, as the suites' tables use the grid while they are made.
-constexpr double MDR_D = 0.47625, DEG = M_PI / 180.0;
+// The projection of the MDR grid: true at 60 N, pole at 105 W; worked out on
+// each use, as the suites' tables use it while they are made.
+constexpr double DEG = M_PI / 180.0;
 double xfactor() {
     return (1.0 + sin(60.0 * DEG)) * 63.7122;
 }
 
-std::pair<double, double> mdr_project(double lat, double lon) {
+std::pair<double, double> project(double lat, double lon) {
     const double r = xfactor() * tan((90.0 - lat) / 2.0 * DEG);
     return {r * sin((lon + 105.0) * DEG), -r * cos((lon + 105.0) * DEG)};
-}
-
-// The map coordinates of grid point (0, 0), the north-western corner.
-std::pair<double, double> mdr_corner() {
-    const auto [xc, yc] = mdr_project(39.578445, -97.42146);
-    return {xc - MDR_D * 113 / 2.0, yc + MDR_D * 89 / 2.0};
 }
 
 } // namespace
@@ -176,14 +169,15 @@ std::pair<double, double> mdr_grid(const std::vector<std::string> &lines, const 
     for (const std::string &s : lines)
         if (s.find(" " + std::string(id) + " ") != std::string::npos)
             sscanf(s.c_str(), "%*s %*s %*s %*s %*d %lf %lf", &lat, &lon);
-    const auto [x_min, y_max] = mdr_corner();
-    const auto [x, y] = mdr_project(lat, lon);
-    return {(x - x_min) / MDR_D, (y_max - y) / MDR_D};
+    const auto [xc, yc] = project(39.578445, -97.42146);
+    const auto [x, y] = project(lat, lon);
+    return {(x - xc) / 0.47625 + 56.5, (yc - y) / 0.47625 + 44.5};
 }
 
-void mdr_latlon(double gx, double gy, double *lat, double *lon) {
-    const auto [x_min, y_max] = mdr_corner();
-    const double x = x_min + gx * MDR_D, y = y_max - gy * MDR_D;
+void grid_latlon(double clat, double clon, double d, double cx, double cy, double gx, double gy,
+                 double *lat, double *lon) {
+    const auto [xc, yc] = project(clat, clon);
+    const double x = xc + (gx - cx) * d, y = yc - (gy - cy) * d;
     *lat = 90.0 - 2.0 * atan(sqrt(x * x + y * y) / xfactor()) / DEG;
     *lon = atan2(x, -y) / DEG - 105.0;
 }

@@ -60,16 +60,6 @@ class RadCdf : public vektest::VekTest {
     std::unique_ptr<RAD_info> info = std::make_unique<RAD_info>();
 };
 
-// The MDR grid coordinates worked out from the polar stereographic formula.
-void grid_lonlat(int x, int y, double *lon, double *lat) {
-    const double rad = M_PI / 180.0, xf = (1 + sin(60 * rad)) * 63.7122;
-    const double r0 = xf * tan((90 - 40.25) / 2 * rad);
-    const double xc = r0 * sin(8.7 * rad), yc = -r0 * cos(8.7 * rad);
-    const double gx = 0.4755 * (x - 59.5) + xc, gy = 0.4755 * (44.5 - y) + yc;
-    *lat = 90 - 2 * atan(hypot(gx, gy) / xf) / rad;
-    *lon = -105 + atan2(gx, -gy) / rad;
-}
-
 TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {
     std::string lons, lats;
     for (int x = 0; x < 120; ++x)
@@ -94,7 +84,8 @@ TEST_F(RadCdf, GridCoordinatesFromRadLocDatOrComputed) {
         const std::vector<double> lon = nc_values(path, "lon"), lat = nc_values(path, "lat");
         for (auto [x, y] : {std::pair{0, 0}, {119, 0}, {119, 89}}) {
             double elon = -125 + x * 0.5 + y * 0.001, elat = 50 - y * 0.3 + x * 0.001;
-            if (why) grid_lonlat(x, y, &elon, &elat);
+            if (why) // computed: 120 by 90 boxes of 0.4755 units about 40.25 N, 96.3 W
+                vektest::grid_latlon(40.25, -96.3, 0.4755, 59.5, 44.5, x, y, &elat, &elon);
             EXPECT_NEAR(lon[x * 90 + y], elon, 1e-4) << why << x << y;
             EXPECT_NEAR(lat[x * 90 + y], elat, 1e-4) << why << x << y;
         }

@@ -15,28 +15,20 @@
 
 using namespace vektest;
 
-namespace {
-
 using Strings = std::vector<std::string>;
-
-// The comma-separated fields of S, or "<fail:ARGC>" when it is refused.
-Strings split(const char *s) {
-    int argc = -1;
-    char **argv = nullptr;
-    if (parse_string(s, ',', &argc, &argv) != 0) return {"<fail:" + std::to_string(argc) + ">"};
-    Strings out(argv, argv + argc);
-    free_parsed_array(argc, argv);
-    return out;
-}
-
-} // namespace
 
 // Inner empty fields are kept, trailing delimiters dropped; a copy takes at
 // most CAP - 1 bytes, always ends them, and writes nothing beyond CAP.
 TEST(Strings, SplittingCleaningAndCopying) {
     const std::pair<const char *, Strings> splits[] = {
         {"a,,b", {"a", "", "b"}}, {"a,b,,", {"a", "b"}}, {",,,", {""}}, {nullptr, {"<fail:0>"}}};
-    for (const auto &[s, fields] : splits) EXPECT_EQ(split(s), fields) << (s ? s : "null");
+    for (const auto &[s, fields] : splits) { // the fields, or "<fail:ARGC>" when refused
+        int argc = -1;
+        char **argv = nullptr;
+        const int r = parse_string(s, ',', &argc, &argv);
+        EXPECT_EQ(r ? Strings{fmt("<fail:%d>", argc)} : Strings(argv, argv + argc), fields) << s;
+        if (!r) free_parsed_array(argc, argv);
+    }
     const struct {
         int (*clean)(char *);
         const char *in, *out;

@@ -188,11 +188,18 @@ std::string mdr_summary(const Cells &cells);
 // "+row" and its cells (1 to 6 as digits) in lines of 78.
 std::string rcm_summary(const Cells &cells);
 
-// The MDR grid in double precision from the polar stereographic formula,
-// apart from the program's: the column and row (row 0 north) of station ID of
-// the station-file LINES, and a position of a column and row.
+// Grids on the MDR projection in double precision from the polar
+// stereographic formula, apart from the program's. The MDR grid is 114 by 90
+// boxes of 0.47625 units around 39.578445 N, 97.42146 W: the column and row
+// (row 0 north) of station ID of the station-file LINES there.
 std::pair<double, double> mdr_grid(const std::vector<std::string> &lines, const char *id);
-void mdr_latlon(double gx, double gy, double *lat, double *lon);
+// The position of column GX, row GY of a grid of boxes of D units whose
+// column CX, row CY lies at CLAT, CLON.
+void grid_latlon(double clat, double clon, double d, double cx, double cy, double gx, double gy,
+                 double *lat, double *lon);
+inline void mdr_latlon(double gx, double gy, double *lat, double *lon) {
+    grid_latlon(39.578445, -97.42146, 0.47625, 56.5, 44.5, gx, gy, lat, lon);
+}
 
 inline const std::string source_dir = VEK_SOURCE_DIR, binary_dir = VEK_BINARY_DIR;
 
