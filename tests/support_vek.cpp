@@ -18,21 +18,12 @@
 
 namespace vektest {
 
-namespace {
-
-[[noreturn]] void throwing_exit(int status) {
-    throw Exited{status};
-}
-
-// The variables the package reads; tests set them explicitly when needed.
-const char *const package_vars[] = {"vekdefault", "vektz",   "vekcurtime", "vekmess",
-                                    "vekbatch",   "vekhelp", "vekcity",    "vekfile"};
-
-} // namespace
-
 void VekTest::SetUp() {
-    VEK_set_exit_hook(throwing_exit);
-    for (const char *v : package_vars) unsetenv(v);
+    VEK_set_exit_hook([](int status) { throw Exited{status}; });
+    // The variables the package reads; tests set them explicitly when needed.
+    for (const char *v : {"vekdefault", "vektz", "vekcurtime", "vekmess", "vekbatch", "vekhelp",
+                          "vekcity", "vekfile"})
+        unsetenv(v);
     vek_reset_all();
 }
 

@@ -43,11 +43,9 @@ class CtyTest : public vektest::VekTest {
         Strings recs;
         CTY_data c;
         for (int n; recs.size() < 20 && (n = CTY_read(0, &c)) >= 1;) {
-            char line[200];
-            std::snprintf(line, sizeof line, "%d|%.20s|%.2s|%.2s|%.9s|%c%d%c|%g|%g|%g|%d|%d", n,
-                          c.name, c.state, c.region, c.id, c.mos, c.prior, c.ua, c.lat, c.lon, c.el,
-                          c.wmo, c.num);
-            recs.push_back(line);
+            recs.push_back(vektest::fmt("%d|%.20s|%.2s|%.2s|%.9s|%c%d%c|%g|%g|%g|%d|%d", n, c.name,
+                                        c.state, c.region, c.id, c.mos, c.prior, c.ua, c.lat, c.lon,
+                                        c.el, c.wmo, c.num));
         }
         return recs;
     }
@@ -61,7 +59,6 @@ class CtyTest : public vektest::VekTest {
 };
 
 TEST_F(CtyTest, StationLines) {
-    const std::string digits(100000, '9');
     const struct {
         std::string text;
         Strings recs;
@@ -81,7 +78,8 @@ TEST_F(CtyTest, StationLines) {
           "1|north|||| -9999 |-9999|-9999|-9999|99999|0"}},
         {"B OK US B1 1 35 -97 1e", {"7|B|OK|US|B1| 1 |35|-97|-9999|99999|0"}},
         // A number longer than any float is not read; integers are held to int.
-        {"A OK US A1 1 " + digits + "\nB OK US B1 1 35 -97 370 2147483648 99999999999\n",
+        {"A OK US A1 1 " + std::string(100000, '9') +
+             "\nB OK US B1 1 35 -97 370 2147483648 99999999999\n",
          {"5|A|OK|US|A1| 1 |-9999|-9999|-9999|99999|0",
           "10|B|OK|US|B1| 1 |35|-97|370|2147483647|2147483647"}},
         // Binary bytes stay in their fields; a NUL ends the name early.

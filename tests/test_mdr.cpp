@@ -212,7 +212,6 @@ TEST_F(Mdr, DecodesEachFormIntoTheRecord) {
         EXPECT_TRUE(!c.message || out == (*c.message ? "ID: TLX TIME: "s + c.message + "\n" : ""))
             << c.text << ": " << out;
     }
-    EXPECT_EQ(MDR_decode("TLX 1130 CELL 2RW", &info, nullptr), -1);
     EXPECT_EQ(MDR_decode("TLX 1130 CELL 2RW+ ^MM5", nullptr, &rep), 1);
     EXPECT_EQ(dump(rep), "TLX 1130 CELL 2RW:3");
 }

@@ -24,13 +24,10 @@ Domain grid(int proj, float clat, float clon, int nx, int ny, float dx, float dy
 }
 
 std::string text(const Domain &d) {
-    char buf[256];
-    snprintf(buf, sizeof buf,
-             "proj %d pole %.7g %.7g param %.7g %.7g %.7g %.7g %.7g at %.7g %.7g "
-             "step %.7g %.7g size %d %d ellipse %d",
-             d.proj, d.plat, d.plon, d.param[0], d.param[1], d.param[2], d.param[3], d.param[4],
-             d.clat, d.clon, d.dx, d.dy, d.nx, d.ny, d.ellipse);
-    return buf;
+    return fmt("proj %d pole %.7g %.7g param %.7g %.7g %.7g %.7g %.7g at %.7g %.7g step %.7g %.7g "
+               "size %d %d ellipse %d",
+               d.proj, d.plat, d.plon, d.param[0], d.param[1], d.param[2], d.param[3], d.param[4],
+               d.clat, d.clon, d.dx, d.dy, d.nx, d.ny, d.ellipse);
 }
 
 const char *const invalid = "DOM_decode: Invalid plot domain\n";

@@ -127,7 +127,6 @@ class Started {
     Started(const std::vector<std::string> &args, const std::string &cwd,
             const std::map<std::string, std::string> &env = {}, const std::string &input = "");
     ~Started();
-    Started(const Started &) = delete;
     int pid() const { return pid_; }
     RunResult finish();
 
