@@ -286,18 +286,15 @@ TEST_F(Conversion, AFullFileSystemEndsWith12AndLeavesNoFile) {
 // A run interrupted, or whose output directory vanishes, leaves no file; of
 // two runs on one output the last to finish wins, whole; nohup is kept.
 TEST_F(Conversion, InterruptedVanishingAndRacingRuns) {
-    const struct {
-        int sig;
-        const char *name;
-    } signals[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
     int fifo = -1, fifo_b = -1;
-    for (const auto &s : signals) {
+    for (auto [sig, name] :
+         {std::pair{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}}) {
         auto running = start_waiting(raw(), &fifo);
-        kill(running->pid(), s.sig);
+        kill(running->pid(), sig);
         RunResult r = running->finish();
         close(fifo);
-        EXPECT_EQ(r.status, 128 + s.sig);
-        EXPECT_EQ(r.err, "Interrupted by "s + s.name + ": " + output() +
+        EXPECT_EQ(r.status, 128 + sig);
+        EXPECT_EQ(r.err, "Interrupted by "s + name + ": " + output() +
                              " not written (its unfinished temporary was removed)\n");
         EXPECT_EQ(out_entries(), "");
     }

@@ -1,5 +1,5 @@
-// The message facility: message files and time stamps, long and composed
-// texts. (The level words: the conversions' "message" settings.)
+// The message facility: the level words, message files and time stamps, long
+// and composed texts.
 
 #include "mess.h"
 #include "vek_test.h"
@@ -9,6 +9,26 @@
 using namespace vektest;
 
 class Messages : public VekTest {};
+
+// Level words select their class and those below it, "+" adds a class and "-"
+// takes one away; a word that is no level selects nothing.
+TEST_F(Messages, LevelWordsSelectTheClassesShown) {
+    for (auto [str, shown] : {std::pair{"mess", "EWM"},
+                              {"warn", "EW"},
+                              {"mess,-warn", "EM"},
+                              {"error,+debug", "ED"},
+                              {"none", ""},
+                              {"bogus", ""}}) {
+        mess_reset_state();
+        Capture quiet;
+        MESS_set_str(str);
+        std::string got;
+        for (auto [type, c] :
+             {std::pair{M_ERROR, 'E'}, {M_WARN, 'W'}, {M_MESS, 'M'}, {M_DEBUG, 'D'}})
+            if (MESS_check(type)) got += c;
+        EXPECT_EQ(got, shown) << str;
+    }
+}
 
 // Message files: time-stamped ("@"), file only, emptied first ("-"), and one
 // that cannot be opened.

@@ -14,6 +14,7 @@
 #include "vek_test.h"
 
 using vektest::Capture;
+using vektest::fmt;
 using vektest::nc_values;
 
 namespace {
@@ -49,9 +50,9 @@ class RadCdf : public vektest::VekTest {
         std::string result = "open";
         if (fd != -1) {
             int n = 0, written = 0;
-            result = std::to_string(RAD_putinfo(fd, info.get()));
+            const int header = RAD_putinfo(fd, info.get());
             for (MDR_report &r : reports) written += MDR_write(fd, &r, 1, &n), ++n;
-            result += " " + std::to_string(written) + " " + std::to_string(RAD_close(fd));
+            result = fmt("%d %d %d", header, written, RAD_close(fd));
         }
         return result + ": " + (RAD_write_error() ? RAD_write_error() : "");
     }

@@ -5,7 +5,6 @@
 #include "vek_test.h"
 #include "vekstr.h"
 
-#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
