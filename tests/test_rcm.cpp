@@ -3,7 +3,6 @@
 // ("-in rcm"), every file compared whole with text worked out here from the
 // coded cells and the polar stereographic formula.
 
-#include "files.h"
 #include "maptran.h"
 #include "nc_read.h"
 #include "rad_dec.h"
@@ -459,7 +458,7 @@ std::string full_tlx() {
 
 // Converted to netCDF, each reads in xarray as the text form of the same run
 // shows it (tests/cdf_clients.py): a feed with a site at every capacity and
-// others of each status, a feed of no message, and a real message.
+// others of each status, a feed of no message, and the real messages.
 TEST_F(RcmConversion, NetCdfReadByXarrayAsTheTextFormShows) {
     if (!have_python_clients()) GTEST_SKIP() << "scripts/deps.sh installs " << CLIENT_PACKAGES;
     const std::string feed =
@@ -471,7 +470,8 @@ TEST_F(RcmConversion, NetCdfReadByXarrayAsTheTextFormShows) {
         std::string date, text;
     } runs[] = {{*this, "2406151245", feed},
                 {*this, "2406151215", ""},
-                {shipped, "1108280716", read_file(source_dir + "/data/1108280716_rcm.txt")}};
+                {shipped, "1108280716", read_file(source_dir + "/data/1108280716_rcm.txt")},
+                {shipped, "1501020217", read_file(source_dir + "/data/1501020217_rcm.txt")}};
     for (const auto &r : runs) {
         const std::string input = r.at.raw() + "/" + r.date + "_rcm.txt";
         write_file(input, r.text);
