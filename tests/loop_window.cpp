@@ -1,20 +1,17 @@
 // loop_window.cpp - a stand-in loop window for the link tests:
 //   loop_window KEY LOG [--alarm] [name=value ...]
-// owns queue KEY (three stale messages first), prints "ready", logs each
-// request (code character, text) to LOG and answers it until SIGTERM or 60 s:
-// a connection with channel 17, "query res NAME" with a code-0 answer per
-// NAME=value then code 1, anything else code 1. --alarm answers nothing and
-// sends SIGALRM to the first sender, as its own time-out would.
+// makes queue KEY (three stale replies first), prints "ready", logs each
+// request (code character, text) to LOG and answers it until the queue is
+// removed or 60 s pass: a connection with channel 17, "query res NAME" with a
+// code-0 answer per NAME=value then code 1, anything else code 1. --alarm
+// answers nothing and sends SIGALRM to the first sender, as its time-out would.
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <sys/msg.h>
 #include <unistd.h>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -23,78 +20,42 @@ struct Message {
     char mtext[124];
 };
 
-constexpr size_t TRANSFER = 120;
-constexpr long CONN = 17;
+int q = -1;
 
-volatile sig_atomic_t stop = 0;
-void on_stop(int) {
-    stop = 1;
-}
-
-int send(int q, long channel, char code, const std::string &text) {
-    Message m{};
-    m.mtype = channel;
-    m.mtext[0] = code;
+void send(long channel, char code, const std::string &text) {
+    Message m{channel, {code}};
     snprintf(m.mtext + 1, sizeof m.mtext - 1, "%s", text.c_str());
-    return msgsnd(q, &m, TRANSFER, 0);
+    msgsnd(q, &m, 120, 0);
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc < 3) return 2;
-    FILE *log = fopen(argv[2], "w");
-    bool alarm_sender = false;
-    std::vector<std::pair<std::string, std::string>> table;
-    for (int i = 3; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--alarm")
-            alarm_sender = true;
-        else if (a.find('=') != std::string::npos)
-            table.emplace_back(a.substr(0, a.find('=')), a.substr(a.find('=') + 1));
-        else
-            return 2;
-    }
-    if (!log) return 2;
-
-    struct sigaction sa {};
-    sa.sa_handler = on_stop; // no SA_RESTART: a waiting receive returns
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGALRM, &sa, nullptr);
-    alarm(60);
-
-    const int q = msgget(static_cast<key_t>(std::stol(argv[1])), IPC_CREAT | IPC_EXCL | 0600);
-    if (q < 0) {
-        perror("loop_window: msgget");
-        return 1;
-    }
-    for (int i = 0; i < 3; ++i) send(q, 2, '2', "9"), send(q, CONN, '1', "stale");
+    FILE *log = argc > 2 ? fopen(argv[2], "w") : nullptr;
+    if (!log || (q = msgget(std::stoi(argv[1]), IPC_CREAT | IPC_EXCL | 0600)) < 0) return 1;
+    alarm(60); // a window left behind ends
+    const bool alarming = argc > 3 && strcmp(argv[3], "--alarm") == 0;
+    bool alarmed = false;
+    for (int i = 0; i < 3; ++i) send(2, '2', "9"), send(17, '1', "stale");
     printf("ready\n");
     fflush(stdout);
-
-    for (bool alarmed = false; !stop;) {
-        Message m{};
-        const ssize_t got = msgrcv(q, &m, TRANSFER, 1, 0);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) break;
-        std::string text(m.mtext + 1, strnlen(m.mtext + 1, got > 1 ? got - 1 : 0)), logged;
-        for (char c : text) logged += c == '\n' ? std::string("\\n") : std::string(1, c);
-        fprintf(log, "%c%s\n", m.mtext[0], logged.c_str());
+    for (Message m{}; msgrcv(q, &m, 120, 1, 0) >= 0; m = {}) {
+        const std::string text = m.mtext + 1; // 120 bytes received of 124 zeroed
+        fprintf(log, "%c%s\n", m.mtext[0], text.c_str());
         fflush(log);
-        if (alarm_sender) {
-            msqid_ds ds{};
+        msqid_ds ds{};
+        if (alarming) {
             if (!alarmed && msgctl(q, IPC_STAT, &ds) == 0) kill(ds.msg_lspid, SIGALRM);
             alarmed = true;
         } else if (m.mtext[0] == '/') {
-            send(q, 2, '2', std::to_string(CONN));
+            send(2, '2', "17");
         } else {
-            if (text.starts_with("query res "))
-                for (const auto &[n, v] : table)
-                    if (n == text.substr(10)) send(q, CONN, '0', v + "\n");
-            send(q, CONN, '1', "");
+            for (int i = 3; i < argc; ++i) {
+                const std::string pair = argv[i], name = pair.substr(0, pair.find('='));
+                if (text == "query res " + name) send(17, '0', pair.substr(name.size() + 1) + "\n");
+            }
+            send(17, '1', "");
         }
     }
-    msgctl(q, IPC_RMID, nullptr);
-    fclose(log);
     return 0;
 }

@@ -2,14 +2,15 @@
 
 #include "vek_test.h"
 
+#include "rad_dec.h"
+#include "res_init.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
-#include <numeric>
-#include <sstream>
+#include <list>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -17,25 +18,18 @@
 
 namespace vektest {
 
-namespace {
-
-[[noreturn]] void throwing_exit(int status) {
-    throw Exited{status};
-}
-
-// The variables the package reads; tests set them explicitly when needed.
-const char *const package_vars[] = {"vekdefault", "vektz",   "vekcurtime", "vekmess",
-                                    "vekbatch",   "vekhelp", "vekcity",    "vekfile"};
-
-} // namespace
-
 void VekTest::SetUp() {
-    VEK_set_exit_hook(throwing_exit);
-    for (const char *v : package_vars) unsetenv(v);
-    reset_all();
+    VEK_set_exit_hook([](int status) { throw Exited{status}; });
+    // The variables the package reads; tests set them explicitly when needed.
+    for (const char *v : {"vekdefault", "vektz", "vekcurtime", "vekmess", "vekbatch", "vekhelp",
+                          "vekcity", "vekfile"})
+        unsetenv(v);
+    vek_reset_all();
 }
 
-void keep_devices() {
+void VekTest::TearDown() {
+    vek_reset_all();
+    VEK_set_exit_hook(nullptr);
     for (auto [path, minor] : {std::pair{"/dev/null", 3u}, std::pair{"/dev/full", 7u}}) {
         if (std::filesystem::is_character_file(path)) continue;
         ADD_FAILURE() << path << " is no longer a device";
@@ -43,19 +37,6 @@ void keep_devices() {
             mknod(path, S_IFCHR | 0666, makedev(1, minor)) == 0)
             chmod(path, 0666); // past the umask
     }
-}
-
-void VekTest::TearDown() {
-    reset_all();
-    VEK_set_exit_hook(nullptr);
-    keep_devices();
-}
-
-TempDir::TempDir() {
-    char tmpl[] = "/tmp/vektest-XXXXXX";
-    char *dir = mkdtemp(tmpl);
-    if (!dir) throw std::runtime_error("mkdtemp failed");
-    path_ = dir;
 }
 
 Capture::Capture(const std::string &input) {
@@ -85,23 +66,6 @@ void Capture::stop() {
     clearerr(stdin);
 }
 
-void write_file(const std::string &path, const std::string &text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string read_file(const std::string &path) {
-    std::stringstream ss;
-    ss << std::ifstream(path, std::ios::binary).rdbuf();
-    return ss.str();
-}
-
-std::vector<std::string> split(const std::string &text, char sep) {
-    std::vector<std::string> out;
-    for (size_t at = 0, end = 0; end < text.size(); at = end + 1)
-        out.push_back(text.substr(at, (end = std::min(text.find(sep, at), text.size())) - at));
-    return out;
-}
-
 std::string long_path(const std::string &base, size_t length, char fill) {
     std::string path = base;
     while (length - path.size() > 400) path += "/" + std::string(199, fill);
@@ -111,21 +75,21 @@ std::string long_path(const std::string &base, size_t length, char fill) {
     return path + "/" + std::string(length - path.size() - 1, fill);
 }
 
+void init_resources(const std::vector<std::string> &words) {
+    static std::list<std::string> kept;
+    static std::list<std::vector<char *>> arrays;
+    std::vector<char *> &argv = arrays.emplace_back();
+    for (const std::string &w : words) argv.push_back(kept.emplace_back(w).data());
+    argv.push_back(nullptr);
+    RES_init(static_cast<int>(words.size()), argv.data(), RAD_res_key, RAD_res_pos);
+}
+
 FILE *stream_of(const std::string &bytes) {
     FILE *f = tmpfile();
     if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
         throw std::runtime_error("tmpfile");
     rewind(f);
     return f;
-}
-
-int exit_status(const std::function<void()> &run) {
-    try {
-        run();
-    } catch (const Exited &e) {
-        return e.status;
-    }
-    return -1;
 }
 
 namespace {
@@ -170,55 +134,49 @@ std::string rcm_summary(const Cells &cells) {
             present |= v >= 1 && v <= 9;
             if ((x + 1) % 78 == 0 || x == 451) row += '\n';
         }
-        char head[8];
-        snprintf(head, sizeof head, "+%3d\n", y);
-        if (present) text += head + row;
+        if (present) text += fmt("+%3d\n", y) + row;
     }
     return text;
 }
 
 namespace {
 
-// The MDR grid: true at 60 N, pole at 105 W, 0.47625 units a box, 114 by 90
-// boxes around 39.578445 N, 97.42146 W; the map coordinates of point (0, 0).
-constexpr double MDR_D = 0.47625;
-const double DEG = M_PI / 180.0;
-const double XFACTOR = (1.0 + sin(60.0 * DEG)) * 63.7122;
-
-void mdr_project(double lat, double lon, double *x, double *y) {
-    const double r = XFACTOR * tan((90.0 - lat) / 2.0 * DEG);
-    *x = r * sin((lon + 105.0) * DEG);
-    *y = -r * cos((lon + 105.0) * DEG);
+// The projection of the MDR grid: true at 60 N, pole at 105 W; worked out on
+// each use, as the suites' tables use it while they are made.
+constexpr double DEG = M_PI / 180.0;
+double xfactor() {
+    return (1.0 + sin(60.0 * DEG)) * 63.7122;
 }
 
-void mdr_corner(double *x_min, double *y_max) {
-    double xc, yc;
-    mdr_project(39.578445, -97.42146, &xc, &yc);
-    *x_min = xc - MDR_D * 113 / 2.0;
-    *y_max = yc + MDR_D * 89 / 2.0;
+std::pair<double, double> project(double lat, double lon) {
+    const double r = xfactor() * tan((90.0 - lat) / 2.0 * DEG);
+    return {r * sin((lon + 105.0) * DEG), -r * cos((lon + 105.0) * DEG)};
 }
 
 } // namespace
 
-GridPos mdr_grid(double lat, double lon) {
-    double x_min, y_max, x, y;
-    mdr_corner(&x_min, &y_max);
-    mdr_project(lat, lon, &x, &y);
-    return {(x - x_min) / MDR_D, (y_max - y) / MDR_D};
+std::pair<double, double> mdr_grid(const std::vector<std::string> &lines, const char *id) {
+    double lat = 0, lon = 0;
+    for (const std::string &s : lines)
+        if (s.find(" " + std::string(id) + " ") != std::string::npos)
+            sscanf(s.c_str(), "%*s %*s %*s %*s %*d %lf %lf", &lat, &lon);
+    const auto [xc, yc] = project(39.578445, -97.42146);
+    const auto [x, y] = project(lat, lon);
+    return {(x - xc) / 0.47625 + 56.5, (yc - y) / 0.47625 + 44.5};
 }
 
-void mdr_latlon(double gx, double gy, double *lat, double *lon) {
-    double x_min, y_max;
-    mdr_corner(&x_min, &y_max);
-    const double x = x_min + gx * MDR_D, y = y_max - gy * MDR_D;
-    *lat = 90.0 - 2.0 * atan(sqrt(x * x + y * y) / XFACTOR) / DEG;
+void grid_latlon(double clat, double clon, double d, double cx, double cy, double gx, double gy,
+                 double *lat, double *lon) {
+    const auto [xc, yc] = project(clat, clon);
+    const double x = xc + (gx - cx) * d, y = yc - (gy - cy) * d;
+    *lat = 90.0 - 2.0 * atan(sqrt(x * x + y * y) / xfactor()) / DEG;
     *lon = atan2(x, -y) / DEG - 105.0;
 }
 
 Started::Started(const std::vector<std::string> &args, const std::string &cwd,
                  const std::map<std::string, std::string> &env, const std::string &input) {
     write_file(io_.file("stdin"), input);
-    std::vector<std::string> argv_s = {binary_dir() + "/dirida"};
+    std::vector<std::string> argv_s = {binary_dir + "/dirida"};
     argv_s.insert(argv_s.end(), args.begin(), args.end());
     std::vector<std::string> env_s = {"PATH=/usr/bin:/bin", "HOME=" + cwd};
     for (const auto &[k, v] : env) env_s.push_back(k + "=" + v);
@@ -262,8 +220,8 @@ Install::Install(const std::vector<std::string> &stations) {
     std::string cty;
     for (const std::string &s : stations) cty += s + "\n";
     write_file(etc() + "/rad.cty",
-               stations.empty() ? read_file(source_dir() + "/data/rad.cty") : cty);
-    write_file(etc() + "/name_conv", read_file(source_dir() + "/data/name_conv"));
+               stations.empty() ? read_file(source_dir + "/data/rad.cty") : cty);
+    write_file(etc() + "/name_conv", read_file(source_dir + "/data/name_conv"));
 }
 
 std::vector<std::string> Install::args(const std::vector<std::string> &more, bool batch) const {
@@ -273,21 +231,24 @@ std::vector<std::string> Install::args(const std::vector<std::string> &more, boo
     return all;
 }
 
+std::vector<std::filesystem::path> Install::entries() const {
+    std::vector<std::filesystem::path> all;
+    if (std::filesystem::exists(out()))
+        for (const auto &e : std::filesystem::directory_iterator(out())) all.push_back(e.path());
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
 std::string Install::out_entries() const {
-    if (!std::filesystem::exists(out())) return "none";
-    std::vector<std::string> names;
-    for (const auto &e : std::filesystem::directory_iterator(out()))
-        names.push_back(" " + e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return std::accumulate(names.begin(), names.end(), std::string());
+    std::string names = std::filesystem::exists(out()) ? "" : "none";
+    for (const auto &p : entries()) names += " " + p.filename().string();
+    return names;
 }
 
 std::string Install::take_output(bool names) const {
     std::string all;
-    if (std::filesystem::exists(out()))
-        for (const auto &e : std::filesystem::directory_iterator(out()))
-            all +=
-                read_file(e.path().string()) + (names ? "\n@" + e.path().filename().string() : "");
+    for (const auto &p : entries())
+        all += read_file(p) + (names ? "\n@" + p.filename().string() : "");
     std::filesystem::remove_all(out());
     return all;
 }

@@ -1,9 +1,9 @@
-// The bulletin readers at full speed against the same readers taking one
-// piece at a time from reads of one byte, on generated inputs of every
-// awkward shape, and from a pipe. Whole converted files are compared.
+// The bulletin readers at full speed (heads found by the byte-run search)
+// against the same readers taking one piece at a time from reads of one
+// byte, on generated inputs of every awkward shape, and from a pipe. Whole
+// converted files are compared.
 
 #include "rad_dec.h"
-#include "res_init.h"
 #include "vek_test.h"
 #include "vekstr.h"
 
@@ -33,8 +33,8 @@ std::string noise(std::mt19937 &rng, size_t n, bool line_feeds) {
 std::string generate(unsigned seed) {
     static const char *const sites[] = {"TLX", "AMA", "FWS", "OKX", "BMX", "XYZ"};
     static const char *const ends[] = {"\r\n", "\r\r\n", "\n\n", "\n", "\n", "\n"};
-    static const std::string files[] = {read_file(source_dir() + "/data/1108280716_rcm.txt"),
-                                        read_file(source_dir() + "/data/1501020217_rcm.txt")};
+    static const std::string files[] = {read_file(source_dir + "/data/1108280716_rcm.txt"),
+                                        read_file(source_dir + "/data/1501020217_rcm.txt")};
     std::mt19937 rng(seed);
     auto end = [&rng] { return std::string(ends[rng() % 6]); };
     std::string s;
@@ -100,13 +100,12 @@ TEST_F(BlockInputConversion, FastReadersConvertAsOnePieceAtATime) {
             const std::vector<std::string> options =
                 args({"-me", "none", "-pf", "over", "-in", k.in});
             const auto convert = [&](size_t block, bool pairs) {
-                reset_all();
+                vek_reset_all();
                 finput_set_block(block, pairs);
                 std::vector<std::string> words = options;
                 words.insert(words.begin(), "dirida");
                 words.push_back(k.date);
-                Args a(words);
-                RES_init(a.argc(), a.argv(), RAD_res_key, RAD_res_pos);
+                init_resources(words);
                 RAD_decode_file();
                 finput_set_block(0, true);
                 return take_output(false);
@@ -118,12 +117,11 @@ TEST_F(BlockInputConversion, FastReadersConvertAsOnePieceAtATime) {
                     << k.in << " input " << seed << ", reads of " << block;
             std::string command = "cat " + input +
                                   " | env -i PATH=/usr/bin:/bin vekdefault=" + defaults() + " " +
-                                  binary_dir() + "/dirida";
+                                  binary_dir + "/dirida";
             for (const std::string &w : options) command += " " + w;
             command += " -#20" + std::string(k.date); // the date with its century
             EXPECT_EQ(std::system(command.c_str()), 0) << k.in;
             EXPECT_EQ(take_output(false), reference) << k.in << " from a pipe";
-            std::filesystem::remove(input);
         }
     }
 }

@@ -1,9 +1,7 @@
-// File system helpers: standard streams, home directories, directory
-// creation, joining names, names that do not fit, the overwrite rule,
-// outputs written whole under a temporary name, and the replaceable
-// file-system operations.
+// File system helpers: the overwrite rule, outputs written whole under a
+// temporary name, standard streams, and the replaceable file-system
+// operations. (Home directories and names at their limits: the file-name suite.)
 
-#include "def_read.h"
 #include "file_sys.h"
 #include "files.h"
 #include "vek_test.h"
@@ -12,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <netcdf.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -20,22 +17,6 @@
 using namespace vektest;
 
 class FileHelpers : public VekTest {};
-
-// "~" and "~user" name home directories through the password database;
-// standard streams stay open when closed.
-TEST_F(FileHelpers, HomeDirectoriesAndStandardStreams) {
-    EXPECT_TRUE(FILE_open("-", "r") == stdin && FILE_close(stdin) == 0);
-    char out[FILE_NAME_LEN];
-    const passwd *pw = getpwuid(getuid());
-    ASSERT_NE(pw, nullptr);
-    for (auto [user, home] :
-         {std::pair{std::string("~/x"), std::string(pw->pw_dir) + "/x"},
-          {"~" + std::string(pw->pw_name) + "/y", std::string(pw->pw_dir) + "/y"},
-          {"~nosuchuserhere/x", "~nosuchuserhere/x"}}) {
-        FILE_add_user_path(user.c_str(), out);
-        EXPECT_EQ(out, home);
-    }
-}
 
 // In batch mode the file parameter comes first; then the answer, and whether
 // appending is offered (flag 2).
@@ -61,39 +42,6 @@ TEST_F(FileHelpers, OverwriteRule) {
     }
 }
 
-// Names one character under, at and over each limit (joined names, directories
-// to make, a defaults file name, a user name of 19): refused, never cut.
-TEST_F(FileHelpers, NamesAtTheirLimits) {
-    TempDir dir;
-    char out[FILE_NAME_LEN];
-    for (int over : {-1, 0, 1}) {
-        SCOPED_TRACE(over);
-        errno = 0;
-        const std::string file(FILE_NAME_LEN - 1 - 6 + over, 'f');
-        EXPECT_EQ(FILE_add_path("/data", file.c_str(), out) != nullptr, over < 1);
-        EXPECT_EQ(strlen(out), over < 1 ? file.size() + 6 : 0u);
-        const std::string user = "~" + std::string(19 + over, 'u') + "/x";
-        EXPECT_EQ(FILE_add_user_path(user.c_str(), out), over < 1 ? 0 : -1);
-        EXPECT_STREQ(out, over < 1 ? user.c_str() : "");
-        EXPECT_EQ(FILE_open(user.c_str(), "r"), nullptr);
-        EXPECT_EQ(errno, over < 1 ? ENOENT : ENAMETOOLONG);
-        const std::string made = long_path(dir.path(), FILE_NAME_LEN - 2 + over, 'm');
-        std::string name = made + "/new.dat";
-        EXPECT_EQ(FILE_make_dir(name.data(), 1), over < 1 ? 0 : -1);
-        EXPECT_EQ(FILE_is_dir(made.c_str()), over < 1);
-        const std::string defs = long_path(dir.path(), FILE_NAME_LEN - 1 - 8 + over, 'd');
-        std::filesystem::create_directories(defs);
-        write_file(defs + "/vek.cfg", "x y\n");
-        Capture cap;
-        EXPECT_EQ(DEF_open(defs.c_str()), over < 1 ? 0 : -1);
-        DEF_close();
-        EXPECT_EQ(cap.err(), over < 1 ? ""
-                                      : "DEF_open: Defaults file name too long (at most " +
-                                            std::to_string(FILE_NAME_LEN - 1) +
-                                            " characters): " + defs + "/vek.cfg\n");
-    }
-}
-
 // The temporary beside the output takes the output's name only when
 // committed, with the mode of the file it replaces, also through a link;
 // names with nothing to replace are written in place. (New outputs, a
@@ -105,10 +53,10 @@ TEST_F(FileHelpers, OutputsAreStagedUnderATemporaryName) {
     ASSERT_EQ(FILE_stage_output(out.c_str(), temp, sizeof temp), 1);
     EXPECT_EQ(std::string(temp).rfind(dir.file("sub/.out.dat."), 0), 0u) << temp;
     write_file(temp, "whole\n");
-    EXPECT_FALSE(file_exists(out));
+    EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(FILE_commit_output() + FILE_commit_output(), 0); // the second: nothing staged
     EXPECT_EQ(read_file(out), "whole\n");
-    EXPECT_FALSE(file_exists(temp));
+    EXPECT_FALSE(std::filesystem::exists(temp));
     chmod(out.c_str(), 0600);
     symlink(out.c_str(), dir.file("link").c_str());
     ASSERT_EQ(FILE_stage_output(dir.file("link").c_str(), temp, sizeof temp), 1);
@@ -118,8 +66,9 @@ TEST_F(FileHelpers, OutputsAreStagedUnderATemporaryName) {
     EXPECT_EQ(std::filesystem::status(out).permissions(), std::filesystem::perms(0600));
     ASSERT_EQ(FILE_stage_output(out.c_str(), temp, sizeof temp), 1);
     FILE_discard_output();
-    EXPECT_FALSE(file_exists(temp));
+    EXPECT_FALSE(std::filesystem::exists(temp));
     EXPECT_EQ(read_file(out), "new\n");
+    EXPECT_TRUE(FILE_open("-", "r") == stdin && FILE_close(stdin) == 0); // stays open
     for (const char *in_place : {"-", "|cat", "/dev/null"}) {
         EXPECT_EQ(FILE_stage_output(in_place, temp, sizeof temp), 0) << in_place;
         EXPECT_STREQ(temp, in_place);
@@ -187,5 +136,5 @@ TEST_F(FileHelpers, FileSystemChangesGoThroughTheOperationsInForce) {
           std::string("run ls -x x"), "temp " + temp, "mode " + temp, "rename " + temp + " " + out,
           "cdf " + out})
         EXPECT_NE(std::find(seen.begin(), seen.end(), op), seen.end()) << op;
-    EXPECT_FALSE(file_exists(dir.file("new")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("new")));
 }

@@ -1,10 +1,14 @@
 // Name conventions and dated files: conventions and keys, typed and made
-// names, current and latest files, the listing command, the dialogue. (The
-// conversions name their inputs and outputs through the shipped conventions.)
+// names, names at their limits, current and latest files, the listing
+// command, the dialogue. (The conversions name their inputs and outputs
+// through the shipped conventions.)
 
 #include <cerrno>
 #include <cstring>
+#include <pwd.h>
+#include <unistd.h>
 
+#include "def_read.h"
 #include "files.h"
 #include "flag.h"
 #include "mess.h"
@@ -62,18 +66,15 @@ class Names : public vektest::VekTest {
 // template's widths; a date suffix gives the requested time.
 TEST_F(Names, ConventionsKeysAndTypedNames) {
     FILE_set_key('r', "east"); // set before the first convention: kept
+    FILE_set_key('a', std::string(30, 'k').c_str());
     conventions("# radar files\n\n   \nfiller " + std::string(160, 'q') + " rad_dat tail_%y\n" +
                 "rad first_%y.%e - 100\nrad_dat second_%y\nkeys %X_%Z_%r_%2r_%q\n");
     for (auto [type, found, name] : {std::tuple{"rad_dat", 1, "first_24.dat"},
                                      {"%y%m.none", 0, "2401.none"},
-                                     {"keys:X=abc:Z=d e", 1, "abc_d_e_east_ea_0"}}) {
+                                     {"keys:X=abc:Z=d e", 1, "abc_d_e_east_ea_0"},
+                                     {"@%a", 1, "kkkkkkkkkkkkkkkkkkkkkkkkkkkkk"}}) { // 29
         EXPECT_EQ(select(type), found) << type;
         EXPECT_EQ(made(make(2024, 1, 1)), name);
-    }
-    for (size_t len : {29u, 30u}) {
-        FILE_set_key('a', std::string(len, 'k').c_str());
-        select("@%a");
-        EXPECT_EQ(made(make(2024, 1, 1)), std::string(29, 'k'));
     }
     RES_put("data_path", "/data");
     for (auto [type, name, out, date] :
@@ -97,7 +98,7 @@ TEST_F(Names, ConventionsKeysAndTypedNames) {
         FILE_get_time(&s);
         EXPECT_EQ(vektest::date_text(s), time);
     }
-    EXPECT_EQ(vektest::exit_status([] { typed("Exit"); }), 0);
+    EXPECT_THROW(typed("Exit"), vektest::Exited);
     RES_put("name_conv", "other.conv");
     Capture cap;
     EXPECT_EQ(select("%y.x"), 0);
@@ -132,15 +133,24 @@ TEST_F(Names, MakingNames) {
     EXPECT_EQ(made(make(X, 1, 3), 1), "240102.x");
 }
 
-// Names one character under, at and over their buffers: accepted whole, or
-// refused (-1, an empty result, errno ENAMETOOLONG), never cut.
+// Home directories; names one character under, at and over their room
+// (typed, read from the data path, made from a date or a template, requested,
+// joined to a path, of a home, of directories to make, of a defaults file):
+// accepted whole, or refused (-1, an empty result, errno ENAMETOOLONG), never cut.
 TEST_F(Names, NamesThatDoNotFitAreRefusedNeverCut) {
-    Capture quiet;
-    for (size_t len : {FILE_NAME_LEN - 2, FILE_NAME_LEN - 1, FILE_NAME_LEN}) {
-        const bool fits = len < FILE_NAME_LEN;
+    Capture cap;
+    std::string defs;
+    char home[FILE_NAME_LEN]; // "~" and "~user" through the password database
+    const passwd *pw = getpwuid(getuid());
+    for (const std::string &user : {std::string("~/x"), "~" + std::string(pw->pw_name) + "/x"}) {
+        FILE_add_user_path(user.c_str(), home);
+        EXPECT_EQ(home, std::string(pw->pw_dir) + "/x");
+    }
+    for (int over : {-1, 0, 1}) {
+        const size_t len = FILE_NAME_LEN - 1 + over;
         auto check = [&](int result, const char *out, const char *what) {
-            EXPECT_TRUE(fits ? result == 0 && strlen(out) == len
-                             : result == -1 && !*out && errno == ENAMETOOLONG)
+            EXPECT_TRUE(over < 1 ? result == 0 && strlen(out) == len
+                                 : result == -1 && !*out && errno == ENAMETOOLONG)
                 << what << " " << len << ": " << result << " " << out;
         };
         char out[FILE_NAME_LEN];
@@ -155,7 +165,24 @@ TEST_F(Names, NamesThatDoNotFitAreRefusedNeverCut) {
         check(FILE_set_date(&d, out), out, "template");
         check(FILE_set_current(("#2024010112" + std::string(len - 11, '+')).c_str(), out), out,
               "request");
+        check(FILE_add_path("/data", std::string(len - 6, 'f').c_str(), out) ? 0 : -1, out,
+              "joined");
+        const std::string user = "~" + std::string(19 + over, 'u') + "/x"; // at most 19
+        EXPECT_EQ(FILE_add_user_path(user.c_str(), out), over < 1 ? 0 : -1);
+        EXPECT_STREQ(out, over < 1 ? user.c_str() : "");
+        EXPECT_TRUE(!FILE_open(user.c_str(), "r") && errno == (over < 1 ? ENOENT : ENAMETOOLONG));
+        std::string made = vektest::long_path(dir.path(), len - 1, 'm');
+        EXPECT_EQ(FILE_make_dir((made + "/new.dat").data(), 1), over < 1 ? 0 : -1);
+        EXPECT_EQ(FILE_is_dir(made.c_str()), over < 1);
+        defs = vektest::long_path(dir.path(), len - 8, 'd'); // and "/vek.cfg"
+        std::filesystem::create_directories(defs);
+        vektest::write_file(defs + "/vek.cfg", "x y\n");
+        EXPECT_EQ(DEF_open(defs.c_str()), over < 1 ? 0 : -1);
+        DEF_close();
     }
+    EXPECT_TRUE(cap.err().ends_with("DEF_open: Defaults file name too long (at most " +
+                                    std::to_string(FILE_NAME_LEN - 1) + " characters): " + defs +
+                                    "/vek.cfg\n"));
 }
 
 // Typed requests for current and latest files, with the clock at 11:30 and
@@ -213,7 +240,7 @@ TEST_F(Names, ListingCommandQuotesWhatTheShellWouldRead) {
     RES_put("data_path", ("&touch " + victim + "&").c_str());
     select("@%D/%k;touch " + victim + ";`touch " + victim + "`$(touch " + victim + ")<>'\"");
     EXPECT_EQ(search_command().substr(0, 16), "ls -x \\&touch\\ /");
-    EXPECT_FALSE(vektest::file_exists(victim));
+    EXPECT_FALSE(std::filesystem::exists(victim));
 }
 
 // The input-file search: the dialogue answered through standard input, then
@@ -224,9 +251,11 @@ TEST_F(Names, InputFileSearch) {
     // The result and the name found, or the exit status.
     auto search = []() -> std::string {
         char out[FILE_NAME_LEN] = "";
-        int r = 0;
-        const int status = vektest::exit_status([&] { r = FILE_get_file("file? ", out); });
-        return status >= 0 ? "exit " + std::to_string(status) : std::to_string(r) + " " + out;
+        try {
+            return std::to_string(FILE_get_file("file? ", out)) + " " + out;
+        } catch (const vektest::Exited &e) {
+            return "exit " + std::to_string(e.status);
+        }
     };
     const std::string found = "1 " + data("24010109");
     Capture cap("la\nlist\nset colour=red\n" + std::string(80, 'x') + "\nno2\n24010109\n\nexit\n" +

@@ -5,6 +5,7 @@
 #include "vek_test.h"
 
 #include <cerrno>
+#include <cstring>
 #include <sys/ipc.h>
 #include <sys/msg.h>
 #include <unistd.h>
@@ -22,42 +23,27 @@ int fresh_key() {
     }
 }
 
-// The stand-in window on a fresh key for the scope; its queue is removed
-// however the test ends, which also ends the window.
+// The stand-in window on a fresh key for the scope; removing its queue
+// however the test ends also ends the window.
 class LoopWindow {
   public:
-    explicit LoopWindow(const std::vector<std::string> &options) : key_(fresh_key()) {
-        std::string cmd = "exec";
-        for (const std::string &word :
-             {binary_dir() + "/loop_window", std::to_string(key_), dir_.file("log")})
-            cmd += " '" + word + "'";
-        for (const std::string &word : options) cmd += " '" + word + "'";
-        fflush(nullptr);
+    explicit LoopWindow(const std::string &options) : key(fresh_key()) {
+        std::string cmd =
+            fmt("exec '%s/loop_window' %d '%s'", binary_dir.c_str(), key, log.c_str());
+        for (const std::string &word : split(options)) cmd += " '" + word + "'";
         window_ = popen(cmd.c_str(), "r");
         char ready[8] = "";
-        if (window_ && fgets(ready, sizeof ready, window_) && std::string(ready) == "ready\n")
-            return;
-        stop();
-        throw std::runtime_error("no loop window");
+        EXPECT_TRUE(window_ && fgets(ready, sizeof ready, window_) && !strcmp(ready, "ready\n"));
     }
-    ~LoopWindow() { stop(); }
-    LoopWindow(const LoopWindow &) = delete;
-    LoopWindow &operator=(const LoopWindow &) = delete;
-    int key() const { return key_; }
-    std::string log() const { return read_file(dir_.file("log")); }
-
-  private:
-    void stop() {
-        int q = msgget(key_, 0);
-        if (q >= 0) msgctl(q, IPC_RMID, nullptr);
+    ~LoopWindow() {
+        msgctl(msgget(key, 0), IPC_RMID, nullptr);
         if (window_) pclose(window_);
     }
-    TempDir dir_;
-    int key_;
+    const int key;
+    const TempDir dir;
+    const std::string log = dir.file("log");
     FILE *window_ = nullptr;
 };
-
-const std::string uid_line = "/" + std::to_string(getuid()) + "\n";
 
 std::string no_input(const std::string &name) {
     return "RAD_decode_file: Unable to open file:" + name + ": No such file or directory\n";
@@ -98,17 +84,18 @@ TEST_F(Link, WindowValuesTakeTheirPlaceInThePrecedence) {
          "|true\n"},
     };
     for (const auto &c : cases) {
-        LoopWindow window(split(c.window));
+        LoopWindow window(c.window);
         write_file(before.file("vek.cfg"), c.before_cfg);
         std::map<std::string, std::string> env;
         if (*c.env) env["vekfilename"] = c.env;
-        RunResult r = run(before.path() + ":#" + std::to_string(window.key()), split(c.args), env);
+        RunResult r = run(before.path() + ":#" + std::to_string(window.key), split(c.args), env);
         EXPECT_EQ(r.status, 10) << c.input;
         EXPECT_EQ(r.err, c.err + no_input(c.input));
         std::string later;
         for (const std::string &line : split(c.later, '|')) later += "A" + line + "\n";
-        const std::string log = window.log();
-        EXPECT_TRUE(log.starts_with(uid_line) && log.ends_with("Aquery res filename\n" + later))
+        const std::string log = read_file(window.log);
+        EXPECT_TRUE(log.starts_with(fmt("/%u\n", getuid())) &&
+                    log.ends_with("Aquery res filename\n" + later))
             << log;
     }
 }
@@ -123,8 +110,8 @@ TEST_F(Link, WindowThatIsAbsentOrNeverAnswers) {
     EXPECT_EQ(r.err, "ZOZiziz window: " + std::to_string(absent) +
                          " not running or no message queue exists\n" + no_input("before.dat"));
     EXPECT_EQ(MQ_open(0), -1);
-    LoopWindow alarming({"--alarm"});
-    r = run("#" + std::to_string(alarming.key()), {"in.dat"});
+    LoopWindow alarming("--alarm");
+    r = run("#" + std::to_string(alarming.key), {"in.dat"});
     EXPECT_EQ(r.status, 7);
     EXPECT_EQ(r.err, "Queue not responding!!\n");
 }

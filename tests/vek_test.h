@@ -8,33 +8,37 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <functional>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "scanp.h"
 #include "system.h"
+#include "vekrad.h"
 #include "vekreset.h"
 
 namespace vektest {
+
+// printf into a string.
+template <class... A>
+std::string fmt(const char *f, A... a) {
+    std::string s(static_cast<size_t>(snprintf(nullptr, 0, f, a...)), '\0');
+    snprintf(s.data(), s.size() + 1, f, a...);
+    return s;
+}
 
 // Thrown by the exit hook that the fixtures install.
 struct Exited {
     int status;
 };
 
-inline void reset_all() {
-    vek_reset_all();
-}
-
-// Converted files written to /dev/null and /dev/full must be written in
-// place: should a fault rename a file over one of them, this fails the test
-// and, run as root, gives the machine its device back.
-void keep_devices();
-
 // Installs the throwing exit hook, resets every module and clears the
-// environment variables the package reads; afterwards checks the devices.
+// environment variables the package reads; afterwards checks that /dev/null
+// and /dev/full are still devices (converted files are written to them in
+// place: should a fault rename a file over one, the test fails and, run as
+// root, gives the machine its device back).
 class VekTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -44,7 +48,11 @@ class VekTest : public ::testing::Test {
 // A temporary directory, removed with its contents at the end of the scope.
 class TempDir {
   public:
-    TempDir();
+    TempDir() {
+        char tmpl[] = "/tmp/vektest-XXXXXX";
+        if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+        path_ = tmpl;
+    }
     ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
@@ -75,13 +83,21 @@ class Capture {
     bool stopped_ = false;
 };
 
-void write_file(const std::string &path, const std::string &text);
-std::string read_file(const std::string &path);
-inline bool file_exists(const std::string &path) {
-    return std::filesystem::exists(path);
+inline void write_file(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+inline std::string read_file(const std::string &path) {
+    std::stringstream ss;
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
+    return ss.str();
 }
 // The pieces of TEXT between the separators SEP; none for an empty text.
-std::vector<std::string> split(const std::string &text, char sep = ' ');
+inline std::vector<std::string> split(const std::string &text, char sep = ' ') {
+    std::vector<std::string> out;
+    for (size_t at = 0, end = 0; end < text.size(); at = end + 1)
+        out.push_back(text.substr(at, (end = std::min(text.find(sep, at), text.size())) - at));
+    return out;
+}
 // Year, month, day, hour and minute of D, "_" for a missing one.
 inline std::string date_text(const Date &d) {
     std::string s;
@@ -94,24 +110,10 @@ inline std::string date_text(const Date &d) {
 std::string long_path(const std::string &base, size_t length, char fill);
 // A stream (a temporary file) holding BYTES, read from its start.
 FILE *stream_of(const std::string &bytes);
-// The status RUN ends the program with (through the exit hook), -1 when it returns.
-int exit_status(const std::function<void()> &run);
 
-// An argv for RES_init from words; the strings live in the object.
-class Args {
-  public:
-    explicit Args(std::vector<std::string> words) : words_(std::move(words)) {
-        for (std::string &w : words_) ptrs_.push_back(w.data());
-        ptrs_.push_back(nullptr);
-    }
-    Args(const Args &) = delete;
-    int argc() const { return static_cast<int>(ptrs_.size()) - 1; }
-    char **argv() { return ptrs_.data(); }
-
-  private:
-    std::vector<std::string> words_;
-    std::vector<char *> ptrs_;
-};
+// RES_init of the program with the command-line WORDS, which live on to the
+// end of the test program (the database keeps them).
+void init_resources(const std::vector<std::string> &words);
 
 struct RunResult {
     int status = -1; // exit status, or -1 when killed by a signal
@@ -125,7 +127,6 @@ class Started {
     Started(const std::vector<std::string> &args, const std::string &cwd,
             const std::map<std::string, std::string> &env = {}, const std::string &input = "");
     ~Started();
-    Started(const Started &) = delete;
     int pid() const { return pid_; }
     RunResult finish();
 
@@ -157,15 +158,26 @@ class Install {
                   const std::string &input = "") const {
         return run_dirida(args(more, batch), work.path(), env(), input);
     }
-    // The entries of out/ each after a blank; "none" without out/.
+    // The files of out/ by name; their names each after a blank, "none" without out/.
+    std::vector<std::filesystem::path> entries() const;
     std::string out_entries() const;
-    // Every file in out/, then "\n@" and its name when NAMES; removes out/.
+    // Every file in out/ by name, then "\n@" and its name when NAMES; removes out/.
     std::string take_output(bool names = true) const;
     TempDir work;
 };
 
 // Summary cells by (x, y); cells not given are empty.
 using Cells = std::map<std::pair<int, int>, int>;
+
+// The cells of a summary grid that are not empty, as "x,y=v" by x, then y.
+inline std::string summary_cells(const RAD_info &info) {
+    std::string s;
+    for (int x = 0; x < RAD_SUM_NX; ++x)
+        for (int y = 0; y < RAD_SUM_NY; ++y)
+            if (info.summary[x][y] != RAD_EMPTY)
+                s += fmt(s.empty() ? "%d,%d=%d" : " %d,%d=%d", x, y, info.summary[x][y]);
+    return s;
+}
 
 // The MDR summary section of the text form, worked out apart from the
 // writer: three column bands from east to west, each a northern and a
@@ -175,20 +187,20 @@ std::string mdr_summary(const Cells &cells);
 // "+row" and its cells (1 to 6 as digits) in lines of 78.
 std::string rcm_summary(const Cells &cells);
 
-// The MDR grid in double precision from the polar stereographic formula,
-// apart from the program's: a position's column and row (row 0 north), and back.
-struct GridPos {
-    double gx, gy;
-};
-GridPos mdr_grid(double lat, double lon);
-void mdr_latlon(double gx, double gy, double *lat, double *lon);
+// Grids on the MDR projection in double precision from the polar
+// stereographic formula, apart from the program's. The MDR grid is 114 by 90
+// boxes of 0.47625 units around 39.578445 N, 97.42146 W: the column and row
+// (row 0 north) of station ID of the station-file LINES there.
+std::pair<double, double> mdr_grid(const std::vector<std::string> &lines, const char *id);
+// The position of column GX, row GY of a grid of boxes of D units whose
+// column CX, row CY lies at CLAT, CLON.
+void grid_latlon(double clat, double clon, double d, double cx, double cy, double gx, double gy,
+                 double *lat, double *lon);
+inline void mdr_latlon(double gx, double gy, double *lat, double *lon) {
+    grid_latlon(39.578445, -97.42146, 0.47625, 56.5, 44.5, gx, gy, lat, lon);
+}
 
-inline std::string source_dir() {
-    return VEK_SOURCE_DIR;
-}
-inline std::string binary_dir() {
-    return VEK_BINARY_DIR;
-}
+inline const std::string source_dir = VEK_SOURCE_DIR, binary_dir = VEK_BINARY_DIR;
 
 } // namespace vektest
 
