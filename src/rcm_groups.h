@@ -1,5 +1,5 @@
 // rcm_groups.h - the inside of the RCM decoder, shared by its units and by
-// nothing else but the benchmark of the group readers:
+// nothing else but the benchmark and the test of the group readers:
 // - rcm_read.cpp: finding a site's message and decoding its parts;
 // - rcm_groups.cpp: part A's run-length coded intensity groups and the
 //   position letters of the fine grid.

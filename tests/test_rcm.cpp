@@ -6,6 +6,7 @@
 #include "maptran.h"
 #include "nc_read.h"
 #include "rad_dec.h"
+#include "rcm_groups.h"
 #include "rcm_read.h"
 #include "vek_test.h"
 
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <random>
 
 using namespace vektest;
 
@@ -224,6 +226,26 @@ TEST_F(RcmRead, RealTextAndBinaryMessagesAndHostileInput) {
              expected_real(m, archive)});
     }
     for (const auto &[what, input, expect] : cases) EXPECT_EQ(describe_all(input), expect) << what;
+}
+
+// The vector reader of intensity groups reads what the plain one does (which
+// runs where the processor lacks vectors, and when values are traced).
+TEST_F(RcmRead, PlainAndVectorGroupReadersAgree) {
+    std::mt19937 rng(23);
+    const std::string letters = "AABMMNPZ0123456789,,, /[a";
+    auto plain = std::make_unique<RCM_report>(), vector = std::make_unique<RCM_report>();
+    for (int t = 0; t < 3000; ++t) {
+        std::string s;
+        for (unsigned n = rng() % 160; n > 0; --n) s += letters[rng() % letters.size()];
+        memset(plain->echo, -1, sizeof plain->echo);
+        memset(vector->echo, -1, sizeof vector->echo);
+        const auto *u = reinterpret_cast<const unsigned char *>(s.data());
+        const int n = static_cast<int>(s.size());
+        const int read = rcm_groups_vector(u, n, vector.get());
+        if (read < 0) GTEST_SKIP() << "no vector reader on this processor";
+        ASSERT_EQ(rcm_groups_plain(u, n, plain.get()), read) << s;
+        ASSERT_EQ(memcmp(plain->echo, vector->echo, sizeof plain->echo), 0) << s;
+    }
 }
 
 TEST_F(RcmRead, MergeIntoTheSummaryKeepsTheHigherValueWithinTheBounds) {
