@@ -107,13 +107,14 @@ TEST_F(CtyTest, StoreKeepsStationsOnTheGridAndFindsThem) {
     } runs[] = {{"ST:TX,RA<35.0:-97.5:100:P=1,Name=Melb", " TLX AMA HGX MLB"},
                 {"ALL", " TLX AMA K-XX HGX B-OX MLB"},
                 {"ST=TX,MLB", " AMA HGX MLB"},
+                {"P<2,Elev>1093", " TLX AMA K-XX HGX B-OX MLB"}, // the limits are in
                 {"", " TLX AMA K-XX HGX B-OX MLB"}};
     for (const auto &r : runs) {
         RES_put("identifier", r.identifier);
         EXPECT_GT(CTY_store("rad.cty", 2, &MDR, 10), 0);
         EXPECT_EQ(walk(), r.ids) << r.identifier;
     }
-    EXPECT_EQ(entry_calls, 4 + 6 + 3 + 6);
+    EXPECT_EQ(entry_calls, 4 + 6 + 3 + 6 + 6);
     // KEY=ID: KEY finds the station ID, or none.
     for (const std::string &kv :
          vektest::split("TLX=TLX 72357=TLX tlx= LFPG= 72450=K-XX K-XX= b01234=B-OX 01234=")) {

@@ -13,9 +13,9 @@ class Messages : public VekTest {};
 // Level words select their class and those below it, "+" adds a class and "-"
 // takes one away; a word that is no level selects nothing.
 TEST_F(Messages, LevelWordsSelectTheClassesShown) {
-    for (auto [str, shown] : {std::pair{"mess", "EWM"},
+    for (auto [str, shown] : {std::pair{"mess", "EWMm"},
                               {"warn", "EW"},
-                              {"mess,-warn", "EM"},
+                              {"mess,-warn", "EMm"},
                               {"error,+debug", "ED"},
                               {"none", ""},
                               {"bogus", ""}}) {
@@ -23,8 +23,11 @@ TEST_F(Messages, LevelWordsSelectTheClassesShown) {
         Capture quiet;
         MESS_set_str(str);
         std::string got;
-        for (auto [type, c] :
-             {std::pair{M_ERROR, 'E'}, {M_WARN, 'W'}, {M_MESS, 'M'}, {M_DEBUG, 'D'}})
+        for (auto [type, c] : {std::pair{M_ERROR, 'E'},
+                               {M_WARN, 'W'},
+                               {M_MESS, 'M'},
+                               {M_MESS_D, 'm'},
+                               {M_DEBUG, 'D'}})
             if (MESS_check(type)) got += c;
         EXPECT_EQ(got, shown) << str;
     }

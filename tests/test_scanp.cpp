@@ -71,7 +71,8 @@ TEST_F(Scanner, WidthsNumbersMissingTextsSetsAndAlternations) {
         {"5  |", "%3D|", "i", "1 1 4 1: 5"},
         {"  -  ", "%5D", "i", "0 0 0 0: _"}, // blanks and a sign are no number
         {"-x", "%d", "i", "0 0 0 0: _"},
-        {"1.5e", "%f", "f", "1 1 3 1: 1.5"}, // "e" without digits stays
+        {"-42 -7x", "%d %2d", "ii", "2 2 6 1: -42,-7"}, // the sign is in the width
+        {"1.5e", "%f", "f", "1 1 3 1: 1.5"},            // "e" without digits stays
         {"2.5E+3 ", "%F", "f", "1 1 7 1: 2500"},
         {"1234  X", "%4d %n", "ii", "2 2 6 1: 1234,6"},
         {"MT 450 /", "%*(MT) %d AT %d/%d ", "iii", "2 1 7 0: 450,_,_"}, // values stay
