@@ -66,6 +66,15 @@ inline constexpr ByteClass DIGITS = class_of(is_digit);
 inline constexpr ByteClass GAPS = class_of(is_gap);
 inline constexpr ByteClass LINE_GAPS = class_of(is_line_gap);
 
+// The first C in TEXT from FROM on, or npos. (string_view::find is not a
+// constant expression in every build: GCC 12 refuses it under the undefined
+// behaviour sanitizer.)
+constexpr size_t find_char(std::string_view text, char c, size_t from = 0) {
+    for (size_t i = from; i < text.size(); ++i)
+        if (text[i] == c) return i;
+    return std::string_view::npos;
+}
+
 // Whether C belongs to SET, the members written between "[" (or "[^") and
 // "]". "/A" admits any letter and "A", "/N" any digit and "N", "//" the "/";
 // a "/" before anything else is a member itself. "-" is a member, not a range.
@@ -145,13 +154,13 @@ constexpr size_t read_directive(std::string_view pat, size_t p, Step &s) {
     case '[': {
         ++p;
         if (at(p) == '^') s.negate = true, ++p;
-        const size_t close = pat.find(']', p);
+        const size_t close = find_char(pat, ']', p);
         if (close == std::string_view::npos) return s.kind = Step::STOP, p;
         s.members = pat.substr(p, close - p);
         return close + 1;
     }
     case '(': {
-        const size_t close = pat.find(')', p + 1);
+        const size_t close = find_char(pat, ')', p + 1);
         if (close == std::string_view::npos) return s.kind = Step::STOP, p;
         s.alternatives = pat.substr(p + 1, close - p - 1);
         s.field = Step::ALTERNATIVE;
@@ -418,7 +427,7 @@ SCANP_INLINE bool missing(const Run &run, const Step &s, int width, const scan_d
 SCANP_INLINE bool alternation(const Run &run, const Step &s, int width, const scan_dest *to,
                               Cursor &c) {
     for (std::string_view rest = s.alternatives;;) {
-        const size_t bar = rest.find('|');
+        const size_t bar = find_char(rest, '|');
         const std::string_view alt = rest.substr(0, bar);
         if (alt.size() <= size_t(FIELD_MAX) && run.text.has(c.pos, alt)) {
             ++c.matched;
