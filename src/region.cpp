@@ -11,7 +11,6 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <strings.h>
