@@ -455,6 +455,27 @@ MdrEchoTarget mdr_target(RAD_info *info, const MDR_report *r, bool grid) {
     return t;
 }
 
+// The echo groups: row letter, column letter and digits, each group placed
+// and entered in the table traced after them. The grid form's groups end at
+// a "/".
+void mdr_echoes(parse_param *p, RAD_info *info, MDR_report *r, bool grid) {
+    const MdrEchoTarget target = mdr_target(info, r, grid);
+    MdrEchoTable table = {};
+    while (!grid || scanp_char(p, 0) != '/') {
+        char row = '\0', col = '\0';
+        char digits[MDR_FIELD] = "";
+        if (!(grid ? mdr_take(p, 3, "%c%c%[^// ] ", row, col, digits)
+                   : mdr_take(p, 3, "%c%c%s ", row, col, digits)))
+            break;
+        if (!mdr_letter(row) || !mdr_letter(col)) {
+            mdr_invalid_group(r, row, col);
+            continue;
+        }
+        mdr_echo_group(target, table, row, col, digits);
+    }
+    mdr_print_table(table);
+}
+
 // The standard form: precipitation, trend, outline, movements, maximum top,
 // movements again, echo digits after the "^" (or "#") marker.
 void mdr_standard(parse_param *p, RAD_info *info, MDR_report *r) {
@@ -509,19 +530,7 @@ void mdr_standard(parse_param *p, RAD_info *info, MDR_report *r) {
     if (!scanp_search(p, "^") && !scanp_search(p, "#")) return;
     MESS_print(MDR_OUT4C, "Reading echoes for %s at (%f,%f)...\n", r->id, r->x, r->y);
     scanp_inc_off(p, 1);
-    const MdrEchoTarget target = mdr_target(info, r, false);
-    MdrEchoTable table = {};
-    for (;;) {
-        char row = '\0', col = '\0';
-        char digits[MDR_FIELD] = "";
-        if (!mdr_take(p, 3, "%c%c%s ", row, col, digits)) break;
-        if (!mdr_letter(row) || !mdr_letter(col)) {
-            mdr_invalid_group(r, row, col);
-            continue;
-        }
-        mdr_echo_group(target, table, row, col, digits);
-    }
-    mdr_print_table(table);
+    mdr_echoes(p, info, r, false);
 }
 
 // The grid form: echo groups up to a "/", then "/"-separated movements,
@@ -529,19 +538,7 @@ void mdr_standard(parse_param *p, RAD_info *info, MDR_report *r) {
 void mdr_grid(parse_param *p, RAD_info *info, MDR_report *r) {
     vek_copy(r->config, "NA");
     MESS_print(MDR_OUT4C, "****  Reading echoes for %s at (%f,%f)...\n", r->id, r->x, r->y);
-    const MdrEchoTarget target = mdr_target(info, r, true);
-    MdrEchoTable table = {};
-    while (scanp_char(p, 0) != '/') {
-        char row = '\0', col = '\0';
-        char digits[MDR_FIELD] = "";
-        if (!mdr_take(p, 3, "%c%c%[^// ] ", row, col, digits)) break;
-        if (!mdr_letter(row) || !mdr_letter(col)) {
-            mdr_invalid_group(r, row, col);
-            continue;
-        }
-        mdr_echo_group(target, table, row, col, digits);
-    }
-    mdr_print_table(table);
+    mdr_echoes(p, info, r, true);
 
     mdr_take(p, 1, "%*(/) ");
     for (MDR_move &m : r->move) {
